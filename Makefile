@@ -1,0 +1,37 @@
+# Quelmar de Orivela: build, test and benchmark from one place.
+
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build test sanitize format run clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUELMAR_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+format: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+run: build
+	@echo "O programa ainda não tem a janela principal: 'make run' passa a abri-la quando ela existir."
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,0 +1,40 @@
+#include "platform/database/engine.h"
+
+#include "platform/database/sqlite.h"
+#include "platform/runtime_error.h"
+
+namespace db {
+
+Database::Database(std::shared_ptr<sqlite::Connection> connection)
+    : m_connection(std::move(connection)) {}
+
+std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source) {
+    return std::make_shared<Recordset>(m_connection, source);
+}
+
+const QString& Database::Name() const {
+    return m_connection->path();
+}
+
+std::shared_ptr<Database> Workspace::OpenDatabase(const QString& name) {
+    return std::make_shared<Database>(sqlite::Connection::open(name));
+}
+
+Workspace& Engine::Workspaces(int index) {
+    if (index != 0)
+        platform::raise(
+            platform::ErrorCode::InvalidPropertyValue,
+            QStringLiteral("O espaço de trabalho %1 não existe; só há o 0.").arg(index));
+    return m_defaultWorkspace;
+}
+
+std::shared_ptr<Database> Engine::OpenDatabase(const QString& name) {
+    return m_defaultWorkspace.OpenDatabase(name);
+}
+
+Engine& DBEngine() {
+    static Engine engine;
+    return engine;
+}
+
+} // namespace db

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/database/recordset.h"
+
+#include <QString>
+#include <memory>
+
+namespace db {
+
+namespace sqlite {
+class Connection;
+}
+
+class Database {
+public:
+    explicit Database(std::shared_ptr<sqlite::Connection> connection);
+
+    // `source` is a table name (the recordset can then be changed) or a Select statement.
+    std::shared_ptr<Recordset> OpenRecordset(const QString& source);
+    const QString& Name() const;
+
+private:
+    std::shared_ptr<sqlite::Connection> m_connection;
+};
+
+class Workspace {
+public:
+    // Opens an existing database file, shared, for reading and writing. A missing file, a
+    // file that is not a database or one locked by another program is a run-time error.
+    std::shared_ptr<Database> OpenDatabase(const QString& name);
+};
+
+class Engine {
+public:
+    Workspace& Workspaces(int index);
+    std::shared_ptr<Database> OpenDatabase(const QString& name);
+
+private:
+    Workspace m_defaultWorkspace;
+};
+
+// The one engine of the process, created on first use.
+Engine& DBEngine();
+
+} // namespace db

@@ -1,0 +1,377 @@
+#include "platform/database/recordset.h"
+
+#include "platform/database/sqlite.h"
+#include "platform/database/text_fold.h"
+#include "platform/runtime_error.h"
+#include "platform/toolkit/conversions.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace db {
+
+using platform::ErrorCode;
+
+namespace {
+
+bool startsWithSelect(const QString& source) {
+    return source.trimmed().startsWith(QLatin1StringView("select"), Qt::CaseInsensitive);
+}
+
+bool isBooleanType(const char* declared) {
+    if (declared == nullptr)
+        return false;
+    const QByteArray type = QByteArray(declared).trimmed().toUpper();
+    return type == "BOOLEAN" || type == "BOOL";
+}
+
+} // namespace
+
+// ---- Field --------------------------------------------------------------------------------
+
+QString Field::Name() const {
+    return m_recordset->m_columnNames[m_column];
+}
+
+Variant Field::Value() const {
+    if (m_recordset->m_edit)
+        return (*m_recordset->m_edit)[m_column];
+    m_recordset->requireCurrentRow();
+    return m_recordset->valueAt(m_recordset->m_current, m_column);
+}
+
+void Field::setValue(const Variant& value) {
+    if (!m_recordset->m_edit)
+        platform::raise(ErrorCode::NotInEditMode,
+                        QStringLiteral("Não é possível alterar a coluna \"%1\" de \"%2\": o "
+                                       "registro não está em edição.")
+                            .arg(Name(), m_recordset->m_source));
+    (*m_recordset->m_edit)[m_column] = value;
+}
+
+// ---- loading ------------------------------------------------------------------------------
+
+Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source)
+    : m_connection(std::move(connection)), m_source(source) {
+    if (startsWithSelect(source)) {
+        load(source, 0);
+        return;
+    }
+    if (!m_connection->hasTable(source))
+        platform::raise(ErrorCode::TableNotFound,
+                        QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
+                            .arg(source, m_connection->path()));
+    const QString table = sqlite::quoteIdentifier(source);
+    try {
+        load(QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(table), 1);
+        m_table = source;
+    } catch (const platform::RuntimeError& error) {
+        // A view or a table without row ids can be read but not changed.
+        if (error.code() != ErrorCode::ColumnNotFound)
+            throw;
+        load(QStringLiteral("SELECT * FROM %1").arg(table), 0);
+    }
+}
+
+Recordset::~Recordset() = default;
+
+void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
+    sqlite::Statement statement(*m_connection, sql);
+    sqlite3_stmt* handle = statement.handle();
+    const int columns = sqlite3_column_count(handle);
+    for (int i = hiddenLeadingColumns; i < columns; ++i) {
+        m_columnNames.append(QString::fromUtf8(sqlite3_column_name(handle, i)));
+        m_booleanColumns.push_back(isBooleanType(sqlite3_column_decltype(handle, i)));
+    }
+    // The file's size bounds the texts any one statement can read from it; expecting it lets a
+    // whole collection's texts go into one block. Past a limit, blocks simply grow as needed.
+    constexpr qint64 largestSingleBlock = qint64{64} << 20;
+    m_texts.expect(static_cast<std::size_t>(
+        std::clamp(QFileInfo(m_connection->path()).size(), qint64{0}, largestSingleBlock)));
+    while (statement.step()) {
+        if (hiddenLeadingColumns > 0)
+            m_rowIds.push_back(sqlite3_column_int64(handle, 0));
+        storeRow(handle, hiddenLeadingColumns, m_cells);
+    }
+    m_sortedKeys.assign(m_columnNames.size(), std::nullopt);
+    m_sortChecked.assign(m_columnNames.size(), false);
+}
+
+void Recordset::storeRow(void* statement, int hiddenLeadingColumns, std::vector<Cell>& out) {
+    auto* handle = static_cast<sqlite3_stmt*>(statement);
+    for (int column = 0; column < FieldCount(); ++column) {
+        const int i = column + hiddenLeadingColumns;
+        Cell cell;
+        switch (sqlite3_column_type(handle, i)) {
+        case SQLITE_INTEGER:
+            cell.type = Variant::Type::Integer;
+            cell.integer = sqlite3_column_int64(handle, i);
+            break;
+        case SQLITE_FLOAT:
+            cell.type = Variant::Type::Double;
+            cell.real = sqlite3_column_double(handle, i);
+            break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, i));
+            cell.type = Variant::Type::Text;
+            cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(handle, i));
+            cell.text = m_texts.store(std::string_view(text, cell.length)).data();
+            break;
+        }
+        default:
+            break;
+        }
+        if (m_booleanColumns[column] && cell.type != Variant::Type::Null &&
+            cell.type != Variant::Type::Text) {
+            const bool truth =
+                cell.type == Variant::Type::Integer ? cell.integer != 0 : cell.real != 0.0;
+            cell.type = Variant::Type::Boolean;
+            cell.integer = truth;
+        }
+        out.push_back(cell);
+    }
+}
+
+Variant Recordset::valueAt(int row, int column) const {
+    const Cell& cell = m_cells[static_cast<std::size_t>(row) * m_columnNames.size() + column];
+    switch (cell.type) {
+    case Variant::Type::Integer:
+        return Variant(cell.integer);
+    case Variant::Type::Double:
+        return Variant(cell.real);
+    case Variant::Type::Boolean:
+        return Variant(cell.integer != 0);
+    case Variant::Type::Text:
+        return Variant(QString::fromUtf8(cell.text, cell.length));
+    default:
+        return Variant();
+    }
+}
+
+// ---- position and fields ------------------------------------------------------------------
+
+void Recordset::requireCurrentRow() const {
+    if (!hasCurrentRow())
+        platform::raise(ErrorCode::NoCurrentRecord,
+                        QStringLiteral("Nenhum registro atual em \"%1\" (%2).")
+                            .arg(m_source, m_connection->path()));
+}
+
+void Recordset::MoveFirst() {
+    m_current = 0;
+    requireCurrentRow();
+}
+
+void Recordset::MoveLast() {
+    m_current = rowCount() - 1;
+    requireCurrentRow();
+}
+
+void Recordset::MoveNext() {
+    requireCurrentRow();
+    ++m_current;
+}
+
+int Recordset::columnIndex(QStringView name) const {
+    for (int i = 0; i < FieldCount(); ++i)
+        if (m_columnNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int Recordset::requireColumn(QStringView name) const {
+    const int column = columnIndex(name);
+    if (column < 0)
+        platform::raise(ErrorCode::ColumnNotFound,
+                        QStringLiteral("A coluna \"%1\" não existe em \"%2\" (%3).")
+                            .arg(name.toString(), m_source, m_connection->path()));
+    return column;
+}
+
+Field Recordset::Fields(QStringView name) {
+    return Field(*this, requireColumn(name));
+}
+
+// ---- finding ------------------------------------------------------------------------------
+
+void Recordset::FindFirst(QStringView criterion) {
+    find(criterion, 0);
+}
+
+void Recordset::FindNext(QStringView criterion) {
+    find(criterion, hasCurrentRow() ? m_current + 1 : 0);
+}
+
+void Recordset::find(QStringView criterion, int fromRow) {
+    std::optional<criteria::ColumnEquality> equality;
+    if (const auto simple = criteria::parseSimpleEquality(criterion))
+        equality = criteria::ColumnEquality{requireColumn(simple->field),
+                                            static_cast<double>(simple->value)};
+    const criteria::Criterion* general = nullptr;
+    if (!equality || sortedKeys(equality->column) == nullptr) {
+        general = &compiled(criterion);
+        equality = general->columnEquality();
+        if (equality && sortedKeys(equality->column) == nullptr)
+            equality.reset();
+    }
+    std::optional<int> found;
+    if (equality) {
+        found = findInSortedColumn(equality->column, equality->value, fromRow);
+    } else {
+        for (int row = fromRow; row < rowCount() && !found; ++row)
+            if (general->matches(*this, row))
+                found = row;
+    }
+    m_noMatch = !found.has_value();
+    if (found)
+        m_current = *found;
+}
+
+std::optional<int> Recordset::findInSortedColumn(int column, double value, int fromRow) const {
+    const std::vector<std::int64_t>& keys = *sortedKeys(column);
+    if (value != std::trunc(value) || fromRow >= rowCount())
+        return std::nullopt;
+    const auto wanted = static_cast<std::int64_t>(value);
+    const auto hit = std::lower_bound(keys.begin() + fromRow, keys.end(), wanted);
+    if (hit == keys.end() || *hit != wanted)
+        return std::nullopt;
+    return static_cast<int>(hit - keys.begin());
+}
+
+const criteria::Criterion& Recordset::compiled(QStringView criterion) {
+    if (!m_lastCriterion || m_lastCriterionText != criterion) {
+        m_lastCriterion.reset();
+        m_lastCriterion = criteria::Criterion::compile(
+            criterion, [this](QStringView name) { return columnIndex(name); });
+        m_lastCriterionText = criterion.toString();
+    }
+    return *m_lastCriterion;
+}
+
+// A column of whole numbers in ascending order can be searched by halves.
+const std::vector<std::int64_t>* Recordset::sortedKeys(int column) const {
+    if (!m_sortChecked[column]) {
+        m_sortChecked[column] = true;
+        std::vector<std::int64_t> keys;
+        keys.reserve(rowCount());
+        for (int row = 0; row < rowCount(); ++row) {
+            const Cell& c = m_cells[static_cast<std::size_t>(row) * m_columnNames.size() + column];
+            if (c.type != Variant::Type::Integer || (!keys.empty() && c.integer < keys.back()))
+                return nullptr;
+            keys.push_back(c.integer);
+        }
+        m_sortedKeys[column] = std::move(keys);
+    }
+    return m_sortedKeys[column] ? &*m_sortedKeys[column] : nullptr;
+}
+
+std::string_view Recordset::foldedText(int row, int column) const {
+    const std::size_t index = static_cast<std::size_t>(row) * m_columnNames.size() + column;
+    if (m_folded.empty())
+        m_folded.assign(m_cells.size(), std::nullopt); // only once a find needs folded texts
+    std::optional<std::string_view>& folded = m_folded[index];
+    if (!folded) {
+        const Cell& c = m_cells[index];
+        folded = m_foldedTexts.store(text::fold(std::string_view(c.text, c.length)));
+    }
+    return *folded;
+}
+
+criteria::Scalar Recordset::cell(int row, int column) const {
+    const Cell& c = m_cells[static_cast<std::size_t>(row) * m_columnNames.size() + column];
+    criteria::Scalar scalar;
+    switch (c.type) {
+    case Variant::Type::Integer:
+        scalar.kind = criteria::Scalar::Kind::Integer;
+        scalar.integer = c.integer;
+        break;
+    case Variant::Type::Double:
+        scalar.kind = criteria::Scalar::Kind::Double;
+        scalar.real = c.real;
+        break;
+    case Variant::Type::Boolean:
+        scalar.kind = criteria::Scalar::Kind::Boolean;
+        scalar.boolean = c.integer != 0;
+        break;
+    case Variant::Type::Text:
+        scalar.kind = criteria::Scalar::Kind::Text;
+        scalar.folded = foldedText(row, column);
+        break;
+    default:
+        break;
+    }
+    return scalar;
+}
+
+// ---- changing -----------------------------------------------------------------------------
+
+void Recordset::Edit() {
+    if (!Updatable())
+        platform::raise(
+            ErrorCode::NotUpdatable,
+            QStringLiteral("Os registros de \"%1\" não podem ser alterados.").arg(m_source));
+    requireCurrentRow();
+    std::vector<Variant> values;
+    for (int column = 0; column < FieldCount(); ++column)
+        values.push_back(valueAt(m_current, column));
+    m_edit = std::move(values);
+}
+
+void Recordset::Update() {
+    if (!m_edit)
+        platform::raise(ErrorCode::NotInEditMode,
+                        QStringLiteral("Update sem Edit em \"%1\".").arg(m_source));
+    // Whatever happens, the edit ends here; on failure the row in memory keeps its old values.
+    const std::vector<Variant> values = std::move(*m_edit);
+    m_edit.reset();
+    QStringList assignments;
+    for (int column = 0; column < FieldCount(); ++column)
+        assignments.append(sqlite::quoteIdentifier(m_columnNames[column]) + QStringLiteral("=?") +
+                           QString::number(column + 1));
+    try {
+        sqlite::Transaction transaction(*m_connection);
+        sqlite::Statement update(*m_connection,
+                                 QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?%3")
+                                     .arg(sqlite::quoteIdentifier(m_table), assignments.join(u", "))
+                                     .arg(FieldCount() + 1),
+                                 QStringLiteral("gravar em"));
+        for (int column = 0; column < FieldCount(); ++column)
+            update.bind(column + 1, values[column]);
+        update.bind(FieldCount() + 1, Variant(m_rowIds[m_current]));
+        update.step();
+        if (sqlite3_changes(m_connection->handle()) != 1)
+            platform::raise(ErrorCode::WriteFailed,
+                            QStringLiteral("Não foi possível gravar em \"%1\": o registro não "
+                                           "existe mais na tabela \"%2\".")
+                                .arg(m_connection->path(), m_table));
+        transaction.commit();
+    } catch (const platform::RuntimeError& error) {
+        if (error.code() == ErrorCode::WriteFailed)
+            throw;
+        platform::raise(ErrorCode::WriteFailed, error.description());
+    }
+    reloadCurrentRow();
+}
+
+// Reads the row back as the file now holds it, so the recordset shows what was stored.
+void Recordset::reloadCurrentRow() {
+    sqlite::Statement select(
+        *m_connection,
+        QStringLiteral("SELECT * FROM %1 WHERE rowid=?1").arg(sqlite::quoteIdentifier(m_table)));
+    select.bind(1, Variant(m_rowIds[m_current]));
+    if (!select.step())
+        return;
+    std::vector<Cell> row;
+    storeRow(select.handle(), 0, row);
+    const std::size_t first = static_cast<std::size_t>(m_current) * m_columnNames.size();
+    std::copy(row.begin(), row.end(), m_cells.begin() + first);
+    if (!m_folded.empty())
+        std::fill(m_folded.begin() + first, m_folded.begin() + first + row.size(), std::nullopt);
+    std::fill(m_sortChecked.begin(), m_sortChecked.end(), false);
+    std::fill(m_sortedKeys.begin(), m_sortedKeys.end(), std::nullopt);
+}
+
+} // namespace db

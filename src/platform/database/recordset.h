@@ -1,0 +1,126 @@
+#pragma once
+
+#include "platform/database/criteria.h"
+#include "platform/database/text_arena.h"
+#include "platform/database/variant.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace db {
+
+namespace sqlite {
+class Connection;
+}
+class Recordset;
+
+// One column of the current row, reached by name.
+class Field {
+public:
+    Field(Recordset& recordset, int column) : m_recordset(&recordset), m_column(column) {}
+
+    QString Name() const;
+    // The value in the current row (or in the edit in progress); no current row is an error.
+    Variant Value() const;
+    // Only between Edit and Update.
+    void setValue(const Variant& value);
+
+private:
+    Recordset* m_recordset;
+    int m_column;
+};
+
+// The rows of a table or of a Select statement, read into memory once, in the statement's
+// order. Finds run over the rows in memory; a table's recordset can change its current row.
+class Recordset : private criteria::RowSource {
+public:
+    Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source);
+    ~Recordset() override;
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    bool Eof() const { return m_current >= rowCount(); }
+    // The current row's index, or -1 when there is none.
+    int AbsolutePosition() const { return hasCurrentRow() ? m_current : -1; }
+    std::int32_t RecordCount() const { return rowCount(); }
+
+    // A find that matches nothing sets NoMatch and leaves the current row where it was.
+    void FindFirst(QStringView criterion);
+    void FindNext(QStringView criterion);
+    bool NoMatch() const { return m_noMatch; }
+
+    Field Fields(QStringView name);
+    int FieldCount() const { return static_cast<int>(m_columnNames.size()); }
+    const QStringList& FieldNames() const { return m_columnNames; }
+
+    bool Updatable() const { return !m_table.isEmpty(); }
+    void Edit();
+    void Update();
+
+    const QString& Source() const { return m_source; }
+
+private:
+    friend class Field;
+
+    struct Cell {
+        Variant::Type type = Variant::Type::Null;
+        std::uint32_t length = 0; // of a text
+        union {
+            std::int64_t integer = 0; // also a truth value, 0 or 1
+            double real;
+            const char* text; // in m_texts
+        };
+    };
+
+    int rowCount() const {
+        return static_cast<int>(m_cells.size() / std::max<std::size_t>(1, m_columnNames.size()));
+    }
+    bool hasCurrentRow() const { return m_current >= 0 && m_current < rowCount(); }
+    void requireCurrentRow() const;
+    int columnIndex(QStringView name) const;
+    int requireColumn(QStringView name) const;
+
+    void load(const QString& sql, int hiddenLeadingColumns);
+    void storeRow(void* statement, int hiddenLeadingColumns, std::vector<Cell>& out);
+    void reloadCurrentRow();
+    Variant valueAt(int row, int column) const;
+
+    criteria::Scalar cell(int row, int column) const override;
+    std::string_view foldedText(int row, int column) const;
+    const std::vector<std::int64_t>* sortedKeys(int column) const;
+    void find(QStringView criterion, int fromRow);
+    std::optional<int> findInSortedColumn(int column, double value, int fromRow) const;
+    const criteria::Criterion& compiled(QStringView criterion);
+
+    std::shared_ptr<sqlite::Connection> m_connection;
+    QString m_source;
+    QString m_table; // set for a table's recordset, which can be changed
+    QStringList m_columnNames;
+    std::vector<bool> m_booleanColumns;
+    std::vector<Cell> m_cells; // row after row
+    std::vector<std::int64_t> m_rowIds;
+    TextArena m_texts;
+    int m_current = 0;
+    bool m_noMatch = false;
+
+    std::optional<std::vector<Variant>> m_edit;
+
+    // Parallel to m_cells, filled on first use.
+    mutable std::vector<std::optional<std::string_view>> m_folded;
+    mutable TextArena m_foldedTexts;
+    mutable std::vector<std::optional<std::vector<std::int64_t>>> m_sortedKeys;
+    mutable std::vector<bool> m_sortChecked;
+
+    QString m_lastCriterionText;
+    std::optional<criteria::Criterion> m_lastCriterion;
+};
+
+} // namespace db

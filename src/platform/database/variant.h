@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <variant>
+
+namespace db {
+
+// A field's value: null, a whole number, a double, a truth value or a text.
+class Variant {
+public:
+    enum class Type { Null, Integer, Double, Boolean, Text };
+
+    Variant() = default;
+    Variant(std::int64_t value) : m_value(value) {}
+    Variant(int value) : m_value(std::int64_t{value}) {}
+    Variant(double value) : m_value(value) {}
+    Variant(bool value) : m_value(value) {}
+    Variant(QString value) : m_value(std::move(value)) {}
+    Variant(const char16_t* value) : m_value(QString::fromUtf16(value)) {}
+    // A narrow literal would otherwise turn silently into a truth value.
+    Variant(const char*) = delete;
+
+    Type type() const { return static_cast<Type>(m_value.index()); }
+    bool isNull() const { return type() == Type::Null; }
+    bool isNumeric() const;
+
+    std::int64_t integer() const { return std::get<std::int64_t>(m_value); }
+    double real() const { return std::get<double>(m_value); }
+    bool boolean() const { return std::get<bool>(m_value); }
+    const QString& text() const { return std::get<QString>(m_value); }
+
+    // Conversions as the program's code applies them. Each raises "invalid use of null" on a
+    // null and "type mismatch" on a text that does not spell what is asked for.
+    QString toText() const;
+    double toDouble() const;
+    // A null counts as false; a number is true when it is not zero.
+    bool truthValue() const;
+    // Loose equality with a whole number: a null, a truth value or a non-numeric text never
+    // equals it.
+    bool equalsInteger(std::int64_t value) const;
+
+    friend bool operator==(const Variant&, const Variant&) = default;
+
+private:
+    std::variant<std::monostate, std::int64_t, double, bool, QString> m_value;
+};
+
+// How a value reads in an error message: its text, or a word for a null.
+QString describe(const Variant& value);
+
+} // namespace db

@@ -1,0 +1,78 @@
+#include "support/scratch_database.h"
+
+#include <QTest>
+#include <sqlite3.h>
+
+ScratchDirectory::ScratchDirectory() {
+    if (!m_directory.isValid())
+        qFatal("no temporary directory");
+}
+
+namespace {
+
+sqlite3* openForTest(const QString& path) {
+    sqlite3* handle = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &handle,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(path));
+    return handle;
+}
+
+} // namespace
+
+void runSql(const QString& path, const QString& sql) {
+    sqlite3* handle = openForTest(path);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(handle, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    const QString error = QString::fromUtf8(message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(handle);
+    if (rc != SQLITE_OK)
+        qFatal("SQL failed on %s: %s", qPrintable(path), qPrintable(error));
+}
+
+void makeCollection(const QString& path, const QString& table, const std::vector<QString>& texts) {
+    QString sql = QStringLiteral("CREATE TABLE %1 (Numero SMALLINT, mensagem TEXT);").arg(table);
+    sql += QStringLiteral("BEGIN;");
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        QString text = texts[i];
+        text.replace(u'\'', QStringLiteral("''"));
+        sql += QStringLiteral("INSERT INTO %1 VALUES (%2, '%3');").arg(table).arg(i + 1).arg(text);
+    }
+    sql += QStringLiteral("COMMIT;");
+    runSql(path, sql);
+}
+
+void makeOptions(const QString& path, const QString& iniCom, const QString& segTem,
+                 const QString& comTem) {
+    runSql(path, QStringLiteral("CREATE TABLE opcoes (IniCom SMALLINT, SegTem DOUBLE, ComTem "
+                                "BOOLEAN); INSERT INTO opcoes VALUES (%1, %2, %3);")
+                     .arg(iniCom, segTem, comTem));
+}
+
+QString queryText(const QString& path, const QString& sql) {
+    sqlite3* handle = openForTest(path);
+    sqlite3_stmt* statement = nullptr;
+    QString result = QStringLiteral("(no row)");
+    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &statement, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        result = sqlite3_column_type(statement, 0) == SQLITE_NULL
+                     ? QStringLiteral("NULL")
+                     : QString::fromUtf8(
+                           reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
+    return result;
+}
+
+LockHolder::LockHolder(const QString& path) : m_handle(openForTest(path)) {
+    if (sqlite3_exec(m_handle, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("cannot lock %s", qPrintable(path));
+}
+
+LockHolder::~LockHolder() {
+    sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_handle);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+// Throw-away database files for tests, in a directory that disappears with the object.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    QString path() const { return m_directory.path(); }
+    QString file(const QString& name) const { return m_directory.filePath(name); }
+
+private:
+    QTemporaryDir m_directory;
+};
+
+// Creates (or extends) the database at `path` by running `sql`; fails the test on an error.
+void runSql(const QString& path, const QString& sql);
+
+// A collection table with the given texts numbered 1..N in order.
+void makeCollection(const QString& path, const QString& table, const std::vector<QString>& texts);
+
+// The options table with one row of literal SQL values ("NULL", "15.5", ...).
+void makeOptions(const QString& path, const QString& iniCom, const QString& segTem,
+                 const QString& comTem);
+
+// Reads one value from `path` with a fresh connection, as SQL text ("NULL" for a null).
+QString queryText(const QString& path, const QString& sql);
+
+// Holds a write lock on a database from another connection until destroyed.
+class LockHolder {
+public:
+    explicit LockHolder(const QString& path);
+    ~LockHolder();
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+private:
+    struct sqlite3* m_handle = nullptr;
+};

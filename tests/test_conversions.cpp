@@ -1,0 +1,207 @@
+#include "platform/runtime_error.h"
+#include "platform/toolkit/conversions.h"
+
+#include <QTest>
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+using platform::ErrorCode;
+
+namespace {
+
+// Runs `action` and gives back the error number it raised, or 0 when it raised none.
+template <typename Action> int errorOf(Action action) {
+    try {
+        action();
+    } catch (const platform::RuntimeError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+constexpr int overflow = static_cast<int>(ErrorCode::Overflow);
+
+} // namespace
+
+class TestConversions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void leadingNumber_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("end");
+        QTest::newRow("whole") << u"15"_s << 15.0 << 2;
+        QTest::newRow("blank and letter after") << u"15 s"_s << 15.0 << 2;
+        QTest::newRow("leading blanks") << u"  \t42"_s << 42.0 << 5;
+        QTest::newRow("decimal point") << u"15.5"_s << 15.5 << 4;
+        QTest::newRow("comma is not a point") << u"15,5"_s << 15.0 << 2;
+        QTest::newRow("second point stops") << u"1.2.3"_s << 1.2 << 3;
+        QTest::newRow("sign") << u"-7"_s << -7.0 << 2;
+        QTest::newRow("plus sign") << u"+7"_s << 7.0 << 2;
+        QTest::newRow("point first") << u".5"_s << 0.5 << 2;
+        QTest::newRow("point last") << u"5."_s << 5.0 << 2;
+        QTest::newRow("exponent") << u"1.5e3x"_s << 1500.0 << 5;
+        QTest::newRow("negative exponent") << u"25E-1"_s << 2.5 << 5;
+        QTest::newRow("exponent without digits") << u"3e"_s << 3.0 << 1;
+        QTest::newRow("exponent sign without digits") << u"3e+"_s << 3.0 << 1;
+        QTest::newRow("letters") << u"abc"_s << 0.0 << 0;
+        QTest::newRow("empty") << QString() << 0.0 << 0;
+        QTest::newRow("sign alone") << u"-"_s << 0.0 << 0;
+        QTest::newRow("point alone") << u"."_s << 0.0 << 0;
+        QTest::newRow("leading zeros") << u"012"_s << 12.0 << 3;
+        QTest::newRow("arabic-indic digits are not digits") << u"\u0661\u0662"_s << 0.0 << 0;
+        QTest::newRow("underflow") << u"1e-400"_s << 0.0 << 6;
+        QTest::newRow("long fraction underflow") << u"0.000001e-330"_s << 0.0 << 13;
+    }
+
+    void leadingNumber() {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QFETCH(int, end);
+        const toolkit::LeadingNumber number = toolkit::scanLeadingNumber(text);
+        QCOMPARE(number.value, value);
+        QCOMPARE(number.end, qsizetype(end));
+        QCOMPARE(toolkit::Val(text), value);
+    }
+
+    void valOverflowIsAnError_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("huge exponent") << u"1e400"_s;
+        QTest::newRow("negative huge") << u"-9e999"_s;
+        QTest::newRow("many digits") << QString(400, u'9');
+    }
+
+    void valOverflowIsAnError() {
+        QFETCH(QString, text);
+        QVERIFY(std::isinf(toolkit::scanLeadingNumber(text).value));
+        QCOMPARE(errorOf([&] { toolkit::Val(text); }), overflow);
+    }
+
+    void isNumeric_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("numeric");
+        QTest::newRow("whole") << u"12"_s << true;
+        QTest::newRow("blanks around") << u"  12  "_s << true;
+        QTest::newRow("negative") << u"-3"_s << true;
+        QTest::newRow("fraction with point") << u"1.5"_s << true;
+        QTest::newRow("fraction with comma") << u"1,5"_s << false;
+        QTest::newRow("trailing letters") << u"12abc"_s << false;
+        QTest::newRow("exponent") << u"1e3"_s << true;
+        QTest::newRow("infinite") << u"1e400"_s << false;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("blanks only") << u"   "_s << false;
+        QTest::newRow("sign only") << u"-"_s << false;
+        QTest::newRow("inner blank") << u"1 2"_s << false;
+    }
+
+    void isNumeric() {
+        QFETCH(QString, text);
+        QFETCH(bool, numeric);
+        QCOMPARE(toolkit::IsNumeric(text), numeric);
+    }
+
+    void numberForms_data() {
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("blankPrefixed");
+        QTest::newRow("positive") << qint64(12) << u"12"_s << u" 12"_s;
+        QTest::newRow("zero") << qint64(0) << u"0"_s << u" 0"_s;
+        QTest::newRow("negative") << qint64(-5) << u"-5"_s << u"-5"_s;
+        QTest::newRow("16-bit limits") << qint64(-32768) << u"-32768"_s << u"-32768"_s;
+    }
+
+    void numberForms() {
+        QFETCH(qint64, value);
+        QFETCH(QString, plain);
+        QFETCH(QString, blankPrefixed);
+        QCOMPARE(toolkit::plainForm(std::int64_t{value}), plain);
+        QCOMPARE(toolkit::Str(value), blankPrefixed);
+    }
+
+    void plainFormOfDouble_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole") << 15.0 << u"15"_s;
+        QTest::newRow("fraction uses a point") << 15.5 << u"15.5"_s;
+        QTest::newRow("negative fraction") << -0.25 << u"-0.25"_s;
+        QTest::newRow("negative zero") << -0.0 << u"0"_s;
+        QTest::newRow("fifteen digits") << 0.1 + 0.2 << u"0.3"_s;
+        QTest::newRow("large") << 1e20 << u"1E+20"_s;
+        QTest::newRow("small") << 1.5e-7 << u"1.5E-07"_s;
+    }
+
+    void plainFormOfDouble() {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(toolkit::plainForm(value), text);
+        QCOMPARE(toolkit::Val(text), std::stod(text.toStdString()));
+    }
+
+    void rounding_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("rounded");
+        QTest::newRow("half down to even") << 2.5 << 2.0;
+        QTest::newRow("half up to even") << 3.5 << 4.0;
+        QTest::newRow("negative half") << -2.5 << -2.0;
+        QTest::newRow("negative half odd") << -3.5 << -4.0;
+        QTest::newRow("below half") << 2.4999 << 2.0;
+        QTest::newRow("above half") << 2.5001 << 3.0;
+        QTest::newRow("whole") << 7.0 << 7.0;
+        QTest::newRow("milliseconds of 15.5 s") << 15500.0 << 15500.0;
+        QTest::newRow("half of 0.0005 s") << 0.5 << 0.0;
+    }
+
+    void rounding() {
+        QFETCH(double, value);
+        QFETCH(double, rounded);
+        QCOMPARE(toolkit::roundHalfEven(value), rounded);
+    }
+
+    void checkedIntegers_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("16: top") << 32767.0 << 16 << true;
+        QTest::newRow("16: rounds past the top") << 32767.5 << 16 << false;
+        QTest::newRow("16: bottom") << -32768.0 << 16 << true;
+        QTest::newRow("16: below") << -32769.0 << 16 << false;
+        QTest::newRow("16: half rounds down to even") << 32766.5 << 16 << true;
+        QTest::newRow("32: top") << 2147483647.0 << 32 << true;
+        QTest::newRow("32: above") << 2147483648.0 << 32 << false;
+        QTest::newRow("32: bottom") << -2147483648.0 << 32 << true;
+        QTest::newRow("32: not a number")
+            << std::numeric_limits<double>::quiet_NaN() << 32 << false;
+        QTest::newRow("32: infinite") << std::numeric_limits<double>::infinity() << 32 << false;
+    }
+
+    void checkedIntegers() {
+        QFETCH(double, value);
+        QFETCH(int, bits);
+        QFETCH(bool, fits);
+        const int error = bits == 16 ? errorOf([&] { toolkit::toInt16(value); })
+                                     : errorOf([&] { toolkit::toInt32(value); });
+        QCOMPARE(error, fits ? 0 : overflow);
+        if (fits && bits == 16)
+            QCOMPARE(double(toolkit::toInt16(value)), toolkit::roundHalfEven(value));
+    }
+
+    void wholeNumberTo16Bits() {
+        QCOMPARE(toolkit::toInt16(std::int64_t{32767}), std::int16_t{32767});
+        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{32768}); }), overflow);
+        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{-32769}); }), overflow);
+    }
+
+    void productFloatingPointCheck() {
+        QCOMPARE(toolkit::checkedProduct(15.5, 1000.0), 15500.0);
+        QCOMPARE(errorOf([] { toolkit::checkedProduct(1e306, 1000.0); }),
+                 static_cast<int>(ErrorCode::FloatingPoint));
+        QCOMPARE(
+            errorOf([] { toolkit::checkedProduct(std::numeric_limits<double>::quiet_NaN(), 1.0); }),
+            static_cast<int>(ErrorCode::FloatingPoint));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversions)
+#include "test_conversions.moc"

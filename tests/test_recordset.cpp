@@ -1,0 +1,246 @@
+#include "platform/database/engine.h"
+#include "platform/runtime_error.h"
+#include "support/scratch_database.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using platform::ErrorCode;
+
+namespace {
+
+template <typename Action> ErrorCode errorOf(Action action) {
+    try {
+        action();
+    } catch (const platform::RuntimeError& error) {
+        return error.code();
+    }
+    return ErrorCode{};
+}
+
+template <typename Action> QString descriptionOf(Action action) {
+    try {
+        action();
+    } catch (const platform::RuntimeError& error) {
+        return error.description();
+    }
+    return {};
+}
+
+std::shared_ptr<db::Recordset> openSelect(const QString& path, const QString& sql) {
+    return db::DBEngine().OpenDatabase(path)->OpenRecordset(sql);
+}
+
+int numberAtCurrentRow(db::Recordset& rows) {
+    return static_cast<int>(rows.Fields(u"numero").Value().integer());
+}
+
+} // namespace
+
+class TestRecordset : public QObject {
+    Q_OBJECT
+
+    ScratchDirectory m_scratch;
+    QString m_path;
+
+private slots:
+    void initTestCase() {
+        m_path = m_scratch.file(u"mensagens.db"_s);
+        // Numbers stored out of order, with a repeated 4, so the Select's order matters.
+        runSql(m_path,
+               u"CREATE TABLE Frases (Numero SMALLINT, mensagem TEXT, Nota DOUBLE);"
+               "INSERT INTO Frases VALUES (3, 'O amor fica', 1.5), (1, 'Só o tempo', NULL),"
+               "(4, 'Um amor de mãe', 2), (2, 'Coração leve', 0), (4, 'Outro amor aqui', 3),"
+               "(5, 'Fim', 5);"_s);
+    }
+
+    void findFirstAndNext_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<QList<int>>("numbers"); // FindFirst, then FindNext until no match
+        const QString ordered = u"Select * From Frases Order By Numero"_s;
+        const QString unordered = u"Select * From Frases"_s;
+        QTest::newRow("by number, sorted") << ordered << u"Numero = 2"_s << QList<int>{2};
+        QTest::newRow("repeated number, sorted") << ordered << u"Numero = 4"_s << QList<int>{4, 4};
+        QTest::newRow("by number, unsorted") << unordered << u"Numero = 2"_s << QList<int>{2};
+        QTest::newRow("repeated number, unsorted")
+            << unordered << u"numero = 4"_s << QList<int>{4, 4};
+        QTest::newRow("number nobody has") << ordered << u"Numero = 9"_s << QList<int>{};
+        QTest::newRow("negative number") << ordered << u"Numero = -1"_s << QList<int>{};
+        QTest::newRow("fraction") << ordered << u"Numero = 1.5"_s << QList<int>{};
+        QTest::newRow("keyword in order")
+            << ordered << u"Mensagem Like \"* amor *\""_s << QList<int>{3, 4, 4};
+        QTest::newRow("keyword unsorted order")
+            << unordered << u"Mensagem Like \"* amor*\""_s << QList<int>{3, 4, 4};
+        QTest::newRow("accents and case")
+            << ordered << u"MENSAGEM Like \"*coracao*\""_s << QList<int>{2};
+        QTest::newRow("double column") << ordered << u"Nota >= 2"_s << QList<int>{4, 4, 5};
+        QTest::newRow("null never matches")
+            << ordered << u"Nota <> 99"_s << QList<int>{2, 3, 4, 4, 5};
+    }
+
+    void findFirstAndNext() {
+        QFETCH(QString, source);
+        QFETCH(QString, criterion);
+        QFETCH(QList<int>, numbers);
+        const auto rows = openSelect(m_path, source);
+        QList<int> found;
+        rows->FindFirst(criterion);
+        while (!rows->NoMatch() && found.size() < 10) {
+            found.append(numberAtCurrentRow(*rows));
+            rows->FindNext(criterion);
+        }
+        QCOMPARE(found, numbers);
+    }
+
+    void missLeavesTheCurrentRow() {
+        const auto rows = openSelect(m_path, u"Select * From Frases Order By Numero"_s);
+        rows->FindFirst(u"Numero = 3"_s);
+        QVERIFY(!rows->NoMatch());
+        rows->FindFirst(u"Numero = 99"_s);
+        QVERIFY(rows->NoMatch());
+        QCOMPARE(numberAtCurrentRow(*rows), 3);
+        rows->FindNext(u"Mensagem Like \"nada\""_s);
+        QVERIFY(rows->NoMatch());
+        QCOMPARE(numberAtCurrentRow(*rows), 3);
+        rows->FindNext(u"Numero = 4"_s);
+        QCOMPARE(rows->AbsolutePosition(), 3);
+    }
+
+    void countsAndMoves() {
+        const auto rows = openSelect(m_path, u"Select * From Frases Order By Numero"_s);
+        rows->MoveLast();
+        QCOMPARE(rows->RecordCount(), 6);
+        QCOMPARE(numberAtCurrentRow(*rows), 5);
+        rows->MoveFirst();
+        QCOMPARE(rows->Fields(u"MENSAGEM"_s).Value().toText(), u"Só o tempo"_s);
+        QVERIFY(rows->Fields(u"nota"_s).Value().isNull());
+    }
+
+    void unknownColumnIsNamed() {
+        const auto rows = openSelect(m_path, u"Select * From Frases"_s);
+        const QString description = descriptionOf([&] { rows->Fields(u"Texto"_s); });
+        QVERIFY2(description.contains(u"\"Texto\""_s), qPrintable(description));
+        QCOMPARE(errorOf([&] { rows->Fields(u"Texto"_s); }), ErrorCode::ColumnNotFound);
+    }
+
+    void emptyRecordsetHasNoCurrentRecord() {
+        const auto rows = openSelect(m_path, u"Select * From Frases Where Numero > 100"_s);
+        QCOMPARE(rows->RecordCount(), 0);
+        QCOMPARE(errorOf([&] { rows->MoveLast(); }), ErrorCode::NoCurrentRecord);
+        QCOMPARE(errorOf([&] { rows->MoveFirst(); }), ErrorCode::NoCurrentRecord);
+        QCOMPARE(errorOf([&] { rows->Fields(u"mensagem"_s).Value(); }), ErrorCode::NoCurrentRecord);
+        rows->FindFirst(u"Numero = 1"_s);
+        QVERIFY(rows->NoMatch());
+    }
+
+    void badFilesAndSources_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content"); // written as the file unless "-"
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<ErrorCode>("error");
+        QTest::newRow("missing file")
+            << u"falta.db"_s << QByteArray("-") << u"Frases"_s << ErrorCode::FileNotFound;
+        QTest::newRow("empty file")
+            << u"vazio.db"_s << QByteArray() << u"Frases"_s << ErrorCode::NotADatabase;
+        QTest::newRow("random bytes")
+            << u"lixo.db"_s << QByteArray(4096, '\x5a') << u"Frases"_s << ErrorCode::NotADatabase;
+        QTest::newRow("missing table")
+            << u"mensagens.db"_s << QByteArray("-") << u"Outra"_s << ErrorCode::TableNotFound;
+        QTest::newRow("missing table in select")
+            << u"mensagens.db"_s << QByteArray("-") << u"Select * From Outra Order By Numero"_s
+            << ErrorCode::TableNotFound;
+        QTest::newRow("missing order column")
+            << u"mensagens.db"_s << QByteArray("-") << u"Select * From Frases Order By Num"_s
+            << ErrorCode::ColumnNotFound;
+    }
+
+    void badFilesAndSources() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, source);
+        QFETCH(ErrorCode, error);
+        const QString path = m_scratch.file(fileName);
+        if (content != "-") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const QString description = descriptionOf([&] { openSelect(path, source); });
+        QCOMPARE(errorOf([&] { openSelect(path, source); }), error);
+        QVERIFY2(description.contains(path) || description.contains(u"Outra"_s) ||
+                     description.contains(u"Num"_s),
+                 qPrintable(description));
+        if (content == "-" && fileName == u"falta.db"_s)
+            QVERIFY(!QFileInfo::exists(path)); // never created by trying to open it
+        if (content.isEmpty())
+            QCOMPARE(QFileInfo(path).size(), 0); // and an empty file stays empty
+    }
+
+    void booleanColumnReadsAsBoolean() {
+        const QString path = m_scratch.file(u"opcoes-bool"_s);
+        makeOptions(path, u"1"_s, u"15"_s, u"0"_s);
+        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        QCOMPARE(rows->Fields(u"ComTem"_s).Value(), db::Variant(false));
+        QCOMPARE(rows->Fields(u"IniCom"_s).Value(), db::Variant(1));
+        QCOMPARE(rows->Fields(u"SegTem"_s).Value(), db::Variant(15.0));
+    }
+
+    void editAndUpdateWriteThrough() {
+        const QString path = m_scratch.file(u"opcoes-escrita"_s);
+        makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
+        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        rows->Edit();
+        rows->Fields(u"segtem"_s).setValue(20.5);
+        rows->Fields(u"ComTem"_s).setValue(false);
+        rows->Update();
+        QCOMPARE(queryText(path, u"SELECT SegTem || '/' || ComTem FROM opcoes"_s), u"20.5/0"_s);
+        QCOMPARE(rows->Fields(u"SegTem"_s).Value(), db::Variant(20.5));
+        QCOMPARE(rows->Fields(u"ComTem"_s).Value(), db::Variant(false));
+    }
+
+    void failedUpdateChangesNothing() {
+        const QString path = m_scratch.file(u"opcoes-bloqueado"_s);
+        makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
+        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        rows->Edit();
+        rows->Fields(u"IniCom"_s).setValue(2);
+        rows->Fields(u"SegTem"_s).setValue(30.0);
+        QString description;
+        {
+            LockHolder lock(path); // another program is writing to the options file
+            description = descriptionOf([&] { rows->Update(); });
+        }
+        QVERIFY2(description.contains(path) && description.contains(u"bloqueado"_s),
+                 qPrintable(description));
+        QCOMPARE(queryText(path, u"SELECT IniCom || '/' || SegTem FROM opcoes"_s), u"1/15.0"_s);
+        QCOMPARE(rows->Fields(u"IniCom"_s).Value(), db::Variant(1));
+        QCOMPARE(rows->Fields(u"SegTem"_s).Value(), db::Variant(15.0));
+        // The edit ended with the failure; a new one works once the lock is gone.
+        QCOMPARE(errorOf([&] { rows->Fields(u"IniCom"_s).setValue(2); }), ErrorCode::NotInEditMode);
+        rows->Edit();
+        rows->Fields(u"IniCom"_s).setValue(2);
+        rows->Update();
+        QCOMPARE(queryText(path, u"SELECT IniCom FROM opcoes"_s), u"2"_s);
+    }
+
+    void selectCannotBeEdited() {
+        const auto rows = openSelect(m_path, u"Select * From Frases"_s);
+        QCOMPARE(errorOf([&] { rows->Edit(); }), ErrorCode::NotUpdatable);
+        QCOMPARE(errorOf([&] { rows->Update(); }), ErrorCode::NotInEditMode);
+    }
+
+    void lockedFileCannotBeOpened() {
+        const QString path = m_scratch.file(u"bloqueado.db"_s);
+        makeCollection(path, u"Frases"_s, {u"um"_s});
+        LockHolder lock(path);
+        const QString description = descriptionOf([&] { openSelect(path, u"Frases"_s); });
+        QVERIFY2(description.contains(path), qPrintable(description));
+        QCOMPARE(errorOf([&] { openSelect(path, u"Frases"_s); }), ErrorCode::FileLocked);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordset)
+#include "test_recordset.moc"
