@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/database/engine.h"
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <memory>
+
+namespace data {
+
+inline constexpr char16_t optionsFileName[] = u"/opcoes";
+inline constexpr char16_t optionsTable[] = u"opcoes";
+
+struct OptionsHandles {
+    std::shared_ptr<db::Database> database;
+    std::shared_ptr<db::Recordset> record;
+};
+
+QString optionsPath(const QString& programDirectory);
+
+// Opens the options file beside the program and its table; the program never creates them.
+OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory);
+
+// The three settings, read from the current row of the options table.
+// IniCom equal to 1 picks the first collection; anything else, a null included, the second.
+bool startsWithFirstCollection(db::Recordset& options);
+// SegTem as text, "." as the decimal point whatever the locale. A null is an error.
+QString secondsText(db::Recordset& options);
+// SegTem's text through the leading-number parse, times 1000, rounded to whole milliseconds.
+std::int32_t timerPeriodMilliseconds(db::Recordset& options);
+// SegTem rounded to whole seconds.
+std::int32_t wholeSeconds(db::Recordset& options);
+// ComTem's truth value; a null is false.
+bool timerOn(db::Recordset& options);
+
+// The period for a seconds text: the leading-number parse, times 1000 with a floating-point
+// check, rounded (halves to even) to a 32-bit number of milliseconds with an overflow check.
+std::int32_t periodFromSecondsText(QStringView seconds);
+
+struct OptionsChoice {
+    bool firstCollection = true;
+    QString secondsText;
+    bool timerOn = true;
+};
+
+// One edit: IniCom 1 or 2, SegTem the parse of the seconds text (unrounded), ComTem; then the
+// commit. A failed write leaves the stored row and the recordset as they were.
+void writeOptions(db::Recordset& options, const OptionsChoice& choice);
+
+} // namespace data

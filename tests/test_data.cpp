@@ -1,0 +1,247 @@
+#include "data/collections.h"
+#include "data/options.h"
+#include "platform/runtime_error.h"
+#include "support/scratch_database.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QTest>
+#include <clocale>
+
+using namespace Qt::StringLiterals;
+using platform::ErrorCode;
+
+namespace {
+
+template <typename Action> ErrorCode errorOf(Action action) {
+    try {
+        action();
+    } catch (const platform::RuntimeError& error) {
+        return error.code();
+    }
+    return ErrorCode{};
+}
+
+// A collection of `count` rows numbered 1..count, texts "mensagem N".
+void makeNumberedCollection(const QString& path, const QString& table, int count) {
+    runSql(path, u"CREATE TABLE %1 (Numero SMALLINT, mensagem TEXT);"
+                 "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < %2) "
+                 "INSERT INTO %1 SELECT x, 'mensagem ' || x FROM n;"_s.arg(table)
+                     .arg(count));
+}
+
+std::shared_ptr<db::Recordset> openCollection(const QString& directory,
+                                              const data::CollectionSource& source) {
+    const auto database =
+        db::DBEngine().Workspaces(0).OpenDatabase(data::collectionPath(directory, source));
+    return data::openRows(*database, source);
+}
+
+} // namespace
+
+class TestData : public QObject {
+    Q_OBJECT
+
+private slots:
+    void collectionSizes_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("one row") << 1 << true;
+        QTest::newRow("largest") << 32767 << true;
+        QTest::newRow("one too many") << 32768 << false;
+    }
+
+    void collectionSizes() {
+        QFETCH(int, rows);
+        QFETCH(bool, accepted);
+        ScratchDirectory directory;
+        makeNumberedCollection(directory.file(u"quelmar.mdb"_s), u"QuelmarOrivela"_s, rows);
+        const auto collection = openCollection(directory.path(), data::quelmarCollection);
+        if (!accepted) {
+            QCOMPARE(errorOf([&] { data::countCollection(*collection); }), ErrorCode::Overflow);
+            return;
+        }
+        QCOMPARE(data::countCollection(*collection), std::int16_t(rows));
+        QCOMPARE(collection->AbsolutePosition(), 0); // counting leaves the first row current
+        data::lookUpMessage(*collection, std::int16_t(rows));
+        QCOMPARE(data::currentMessageText(*collection), u"mensagem %1"_s.arg(rows));
+        QCOMPARE(data::currentNumberText(*collection), QString::number(rows));
+        QCOMPARE(data::currentNumber(*collection), std::int16_t(rows));
+    }
+
+    void numberCriterion_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("criterion");
+        QTest::newRow("positive") << 12 << u"Numero = 12"_s;
+        QTest::newRow("negative") << -5 << u"Numero = -5"_s;
+        QTest::newRow("largest") << 32767 << u"Numero = 32767"_s;
+    }
+
+    void numberCriterion() {
+        QFETCH(int, number);
+        QFETCH(QString, criterion);
+        QCOMPARE(data::numberCriterion(std::int16_t(number)), criterion);
+    }
+
+    void collectionsAreIndependent() {
+        ScratchDirectory directory;
+        makeNumberedCollection(directory.file(u"quelmar.mdb"_s), u"QuelmarOrivela"_s, 3);
+        makeCollection(directory.file(u"tarvenas.mdb"_s), u"Tarvenas_tab"_s,
+                       {u"primeira"_s, u"segunda"_s, u"terceira"_s, u"quarta"_s, u"quinta"_s});
+        const auto quelmar = openCollection(directory.path(), data::quelmarCollection);
+        const auto tarvenas = openCollection(directory.path(), data::tarvenasCollection);
+        QCOMPARE(data::countCollection(*quelmar), std::int16_t(3));
+        data::lookUpMessage(*quelmar, 2);
+        QCOMPARE(data::countCollection(*tarvenas), std::int16_t(5));
+        data::lookUpMessage(*tarvenas, 5);
+        QCOMPARE(data::currentMessageText(*tarvenas), u"quinta"_s);
+        QCOMPARE(data::currentMessageText(*quelmar), u"mensagem 2"_s); // kept its position
+    }
+
+    void nullFieldsAreErrors() {
+        ScratchDirectory directory;
+        runSql(directory.file(u"quelmar.mdb"_s),
+               u"CREATE TABLE QuelmarOrivela (Numero SMALLINT, mensagem TEXT);"
+               "INSERT INTO QuelmarOrivela VALUES (1, NULL), (NULL, 'sem número');"_s);
+        const auto collection = openCollection(directory.path(), data::quelmarCollection);
+        collection->MoveLast(); // nulls sort first: the row without a number is the first
+        QCOMPARE(errorOf([&] { data::currentMessageText(*collection); }),
+                 ErrorCode::InvalidUseOfNull);
+        collection->MoveFirst();
+        QCOMPARE(errorOf([&] { data::currentNumber(*collection); }), ErrorCode::InvalidUseOfNull);
+    }
+
+    void startCollection_data() {
+        QTest::addColumn<QString>("iniCom");
+        QTest::addColumn<bool>("first");
+        QTest::newRow("1") << u"1"_s << true;
+        QTest::newRow("2") << u"2"_s << false;
+        QTest::newRow("0") << u"0"_s << false;
+        QTest::newRow("7") << u"7"_s << false;
+        QTest::newRow("null") << u"NULL"_s << false;
+        QTest::newRow("1.0") << u"1.0"_s << true;
+    }
+
+    void startCollection() {
+        QFETCH(QString, iniCom);
+        QFETCH(bool, first);
+        ScratchDirectory directory;
+        makeOptions(data::optionsPath(directory.path()), iniCom, u"15"_s, u"1"_s);
+        const auto options = data::openOptions(db::DBEngine(), directory.path());
+        options.record->MoveFirst();
+        QCOMPARE(data::startsWithFirstCollection(*options.record), first);
+    }
+
+    void timerSettings_data() {
+        QTest::addColumn<QString>("segTem");
+        QTest::addColumn<QString>("comTem");
+        QTest::addColumn<int>("period");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("15, on") << u"15"_s << u"1"_s << 15000 << true << 15;
+        QTest::newRow("0, on") << u"0"_s << u"1"_s << 0 << true << 0;
+        QTest::newRow("30, off") << u"30"_s << u"0"_s << 30000 << false << 30;
+        QTest::newRow("15.5 in any locale") << u"15.5"_s << u"1"_s << 15500 << true << 16;
+        QTest::newRow("14.5 rounds to even") << u"14.5"_s << u"1"_s << 14500 << true << 14;
+        QTest::newRow("half millisecond to even") << u"0.0025"_s << u"1"_s << 2 << true << 0;
+        QTest::newRow("on is null") << u"15"_s << u"NULL"_s << 15000 << false << 15;
+        QTest::newRow("negative") << u"-2"_s << u"1"_s << -2000 << true << -2;
+    }
+
+    void timerSettings() {
+        QFETCH(QString, segTem);
+        QFETCH(QString, comTem);
+        QFETCH(int, period);
+        QFETCH(bool, on);
+        QFETCH(int, seconds);
+        ScratchDirectory directory;
+        makeOptions(data::optionsPath(directory.path()), u"1"_s, segTem, comTem);
+        const auto options = data::openOptions(db::DBEngine(), directory.path());
+        QCOMPARE(data::timerPeriodMilliseconds(*options.record), period);
+        QCOMPARE(data::timerOn(*options.record), on);
+        QCOMPARE(data::wholeSeconds(*options.record), seconds);
+    }
+
+    void badSeconds_data() {
+        QTest::addColumn<QString>("segTem");
+        QTest::addColumn<ErrorCode>("error");
+        QTest::newRow("null") << u"NULL"_s << ErrorCode::InvalidUseOfNull;
+        QTest::newRow("beyond 32 bits of ms") << u"2147484"_s << ErrorCode::Overflow;
+        QTest::newRow("beyond a double times 1000") << u"1e306"_s << ErrorCode::FloatingPoint;
+    }
+
+    void badSeconds() {
+        QFETCH(QString, segTem);
+        QFETCH(ErrorCode, error);
+        ScratchDirectory directory;
+        makeOptions(data::optionsPath(directory.path()), u"1"_s, segTem, u"1"_s);
+        const auto options = data::openOptions(db::DBEngine(), directory.path());
+        QCOMPARE(errorOf([&] { data::timerPeriodMilliseconds(*options.record); }), error);
+    }
+
+    void secondsTextIgnoresTheLocale() {
+        const QLocale saved;
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        std::setlocale(LC_NUMERIC, "pt_BR.UTF-8"); // where available; harmless where not
+        ScratchDirectory directory;
+        makeOptions(data::optionsPath(directory.path()), u"1"_s, u"15.5"_s, u"1"_s);
+        const auto options = data::openOptions(db::DBEngine(), directory.path());
+        const QString text = data::secondsText(*options.record);
+        const int period = data::timerPeriodMilliseconds(*options.record);
+        QLocale::setDefault(saved);
+        std::setlocale(LC_NUMERIC, "C");
+        QCOMPARE(text, u"15.5"_s);
+        QCOMPARE(period, 15500);
+    }
+
+    void writeIsStoredAndReadBack_data() {
+        QTest::addColumn<bool>("first");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("first, 20, on") << true << u"20"_s << true << u"1|20.0|1"_s;
+        QTest::newRow("second, 99, off") << false << u"99"_s << false << u"2|99.0|0"_s;
+        QTest::newRow("text not a number") << true << u"abc"_s << true << u"1|0.0|1"_s;
+    }
+
+    void writeIsStoredAndReadBack() {
+        QFETCH(bool, first);
+        QFETCH(QString, seconds);
+        QFETCH(bool, on);
+        QFETCH(QString, stored);
+        ScratchDirectory directory;
+        const QString path = data::optionsPath(directory.path());
+        makeOptions(path, u"NULL"_s, u"15"_s, u"NULL"_s);
+        const auto options = data::openOptions(db::DBEngine(), directory.path());
+        data::writeOptions(*options.record, {first, seconds, on});
+        QCOMPARE(queryText(path, u"SELECT IniCom || '|' || SegTem || '|' || ComTem FROM opcoes"_s),
+                 stored);
+        const auto reopened = data::openOptions(db::DBEngine(), directory.path());
+        QCOMPARE(data::startsWithFirstCollection(*reopened.record), first);
+        QCOMPARE(data::timerOn(*reopened.record), on);
+    }
+
+    void missingOptionsFileIsReportedNotCreated() {
+        ScratchDirectory directory;
+        const QString path = data::optionsPath(directory.path());
+        try {
+            data::openOptions(db::DBEngine(), directory.path());
+            QFAIL("no error raised");
+        } catch (const platform::RuntimeError& error) {
+            QCOMPARE(error.code(), ErrorCode::FileNotFound);
+            QVERIFY(error.description().contains(path));
+        }
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void emptyOptionsTableHasNoCurrentRecord() {
+        ScratchDirectory directory;
+        runSql(data::optionsPath(directory.path()),
+               u"CREATE TABLE opcoes (IniCom SMALLINT, SegTem DOUBLE, ComTem BOOLEAN);"_s);
+        const auto options = data::openOptions(db::DBEngine(), directory.path());
+        QCOMPARE(errorOf([&] { options.record->MoveFirst(); }), ErrorCode::NoCurrentRecord);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestData)
+#include "test_data.moc"
