@@ -32,6 +32,7 @@ format: deps
 
 run: build
 	@echo "O programa ainda não tem a janela principal: 'make run' passa a abri-la quando ela existir."
+	@echo "Por enquanto são criados os arquivos de dados em $(BUILD)/bin."
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
