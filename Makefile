@@ -5,7 +5,7 @@ SANITIZE_BUILD ?= build-sanitize
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test sanitize format run clean
+.PHONY: all deps configure build test sanitize bench format run clean
 
 all: build
 
@@ -23,9 +23,13 @@ test: build
 
 # The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUELMAR_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUELMAR_SANITIZE=ON \
+	      -DQUELMAR_BUILD_BENCHMARKS=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+bench: build
+	$(BUILD)/bench/quelmar-bench
 
 format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
