@@ -1,5 +1,6 @@
 #include "platform/runtime_error.h"
 #include "platform/toolkit/conversions.h"
+#include "support/raised_error.h"
 
 #include <QTest>
 #include <cmath>
@@ -7,22 +8,6 @@
 
 using namespace Qt::StringLiterals;
 using platform::ErrorCode;
-
-namespace {
-
-// Runs `action` and gives back the error number it raised, or 0 when it raised none.
-template <typename Action> int errorOf(Action action) {
-    try {
-        action();
-    } catch (const platform::RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
-constexpr int overflow = static_cast<int>(ErrorCode::Overflow);
-
-} // namespace
 
 class TestConversions : public QObject {
     Q_OBJECT
@@ -76,7 +61,7 @@ private slots:
     void valOverflowIsAnError() {
         QFETCH(QString, text);
         QVERIFY(std::isinf(toolkit::scanLeadingNumber(text).value));
-        QCOMPARE(errorOf([&] { toolkit::Val(text); }), overflow);
+        QCOMPARE(errorOf([&] { toolkit::Val(text); }), ErrorCode::Overflow);
     }
 
     void isNumeric_data() {
@@ -180,26 +165,25 @@ private slots:
         QFETCH(double, value);
         QFETCH(int, bits);
         QFETCH(bool, fits);
-        const int error = bits == 16 ? errorOf([&] { toolkit::toInt16(value); })
-                                     : errorOf([&] { toolkit::toInt32(value); });
-        QCOMPARE(error, fits ? 0 : overflow);
+        const ErrorCode error = bits == 16 ? errorOf([&] { toolkit::toInt16(value); })
+                                           : errorOf([&] { toolkit::toInt32(value); });
+        QCOMPARE(error, fits ? ErrorCode{} : ErrorCode::Overflow);
         if (fits && bits == 16)
             QCOMPARE(double(toolkit::toInt16(value)), toolkit::roundHalfEven(value));
     }
 
     void wholeNumberTo16Bits() {
         QCOMPARE(toolkit::toInt16(std::int64_t{32767}), std::int16_t{32767});
-        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{32768}); }), overflow);
-        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{-32769}); }), overflow);
+        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{32768}); }), ErrorCode::Overflow);
+        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{-32769}); }), ErrorCode::Overflow);
     }
 
     void productFloatingPointCheck() {
         QCOMPARE(toolkit::checkedProduct(15.5, 1000.0), 15500.0);
-        QCOMPARE(errorOf([] { toolkit::checkedProduct(1e306, 1000.0); }),
-                 static_cast<int>(ErrorCode::FloatingPoint));
+        QCOMPARE(errorOf([] { toolkit::checkedProduct(1e306, 1000.0); }), ErrorCode::FloatingPoint);
         QCOMPARE(
             errorOf([] { toolkit::checkedProduct(std::numeric_limits<double>::quiet_NaN(), 1.0); }),
-            static_cast<int>(ErrorCode::FloatingPoint));
+            ErrorCode::FloatingPoint);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "data/collections.h"
 #include "data/options.h"
 #include "platform/runtime_error.h"
+#include "support/raised_error.h"
 #include "support/scratch_database.h"
 
 #include <QFileInfo>
@@ -12,15 +13,6 @@ using namespace Qt::StringLiterals;
 using platform::ErrorCode;
 
 namespace {
-
-template <typename Action> ErrorCode errorOf(Action action) {
-    try {
-        action();
-    } catch (const platform::RuntimeError& error) {
-        return error.code();
-    }
-    return ErrorCode{};
-}
 
 // A collection of `count` rows numbered 1..count, texts "mensagem N".
 void makeNumberedCollection(const QString& path, const QString& table, int count) {

@@ -1,5 +1,6 @@
 #include "platform/database/engine.h"
 #include "platform/runtime_error.h"
+#include "support/raised_error.h"
 #include "support/scratch_database.h"
 
 #include <QFile>
@@ -10,24 +11,6 @@ using namespace Qt::StringLiterals;
 using platform::ErrorCode;
 
 namespace {
-
-template <typename Action> ErrorCode errorOf(Action action) {
-    try {
-        action();
-    } catch (const platform::RuntimeError& error) {
-        return error.code();
-    }
-    return ErrorCode{};
-}
-
-template <typename Action> QString descriptionOf(Action action) {
-    try {
-        action();
-    } catch (const platform::RuntimeError& error) {
-        return error.description();
-    }
-    return {};
-}
 
 std::shared_ptr<db::Recordset> openSelect(const QString& path, const QString& sql) {
     return db::DBEngine().OpenDatabase(path)->OpenRecordset(sql);
