@@ -1,6 +1,7 @@
 #include "platform/database/criteria.h"
 #include "platform/database/text_fold.h"
 #include "platform/runtime_error.h"
+#include "support/raised_error.h"
 
 #include <QTest>
 #include <vector>
@@ -140,6 +141,29 @@ private slots:
                      qPrintable(error.description()));
             QVERIFY(error.description().contains(criterion));
         }
+    }
+
+    void complexityIsBounded_data() {
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<bool>("accepted");
+        const auto repeated = [](const QString& piece, int times) { return piece.repeated(times); };
+        QTest::newRow("100 parentheses")
+            << repeated(u"("_s, 100) + u"Numero = 12"_s + repeated(u")"_s, 100) << true;
+        QTest::newRow("100000 parentheses") << repeated(u"("_s, 100000) + u"Numero = 12"_s << false;
+        QTest::newRow("100000 Nots") << repeated(u"Not "_s, 100000) + u"Numero = 12"_s << false;
+        QTest::newRow("100 Ands") << u"Numero = 12"_s + repeated(u" And Numero = 12"_s, 100)
+                                  << true;
+        QTest::newRow("100000 Ands")
+            << u"Numero = 12"_s + repeated(u" And Numero = 12"_s, 100000) << false;
+    }
+
+    void complexityIsBounded() {
+        QFETCH(QString, criterion);
+        QFETCH(bool, accepted);
+        const auto error = raisedBy([&] { QVERIFY(compile(criterion).matches(OneRow(), 0)); });
+        QCOMPARE(!error.has_value(), accepted);
+        if (error)
+            QCOMPARE(error->code(), ErrorCode::CriterionSyntax);
     }
 
     void unknownFieldIsNamed() {

@@ -6,6 +6,7 @@
 #include "platform/toolkit/conversions.h"
 
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -32,6 +33,7 @@ struct Node {
         Or
     };
     Kind kind = Kind::Constant;
+    int depth = 1; // of the tree below and including this node
     Scalar constant;
     std::string constantText; // owns the folded text a text constant points into
     int column = -1;
@@ -41,6 +43,9 @@ struct Node {
 };
 
 namespace {
+
+// Evaluation and destruction recurse along the tree, so its depth is bounded.
+constexpr int deepestTree = 200;
 
 // ---- parsing ----------------------------------------------------------------------------
 
@@ -189,9 +194,19 @@ private:
                                  std::unique_ptr<Node> right) {
         auto node = std::make_unique<Node>();
         node->kind = kind;
+        node->depth = 1 + std::max(left->depth, right ? right->depth : 0);
+        if (node->depth > deepestTree)
+            fail(m_token.position, QStringLiteral("o critério é complexo demais"));
         node->left = std::move(left);
         node->right = std::move(right);
         return node;
+    }
+
+    // Parentheses and Not nest the parser's own calls; a limit keeps a hostile criterion from
+    // exhausting the stack.
+    void enterNesting() {
+        if (++m_nesting > deepestTree)
+            fail(m_token.position, QStringLiteral("o critério é complexo demais"));
     }
 
     std::unique_ptr<Node> parseOr() {
@@ -215,8 +230,11 @@ private:
     std::unique_ptr<Node> parseNot() {
         if (!isKeyword("not"))
             return parseComparison();
+        enterNesting();
         advance();
-        return binary(Node::Kind::Not, parseNot(), nullptr);
+        auto node = binary(Node::Kind::Not, parseNot(), nullptr);
+        --m_nesting;
+        return node;
     }
 
     std::unique_ptr<Node> parseComparison() {
@@ -269,12 +287,14 @@ private:
             return node;
         case Token::Kind::LeftParen: {
             const qsizetype open = m_token.position;
+            enterNesting();
             advance();
             auto inner = parseOr();
             if (m_token.kind != Token::Kind::RightParen)
                 fail(m_token.kind == Token::Kind::End ? open : m_token.position,
                      QStringLiteral("esperava-se \")\""));
             advance();
+            --m_nesting;
             return inner;
         }
         case Token::Kind::Operator:
@@ -307,6 +327,7 @@ private:
     qsizetype m_pos = 0;
     Token m_token;
     bool m_tokenWasBracketed = false;
+    int m_nesting = 0;
 };
 
 // ---- evaluation -------------------------------------------------------------------------
