@@ -99,8 +99,7 @@ void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     m_sortChecked.assign(m_columnNames.size(), false);
 }
 
-void Recordset::storeRow(void* statement, int hiddenLeadingColumns, std::vector<Cell>& out) {
-    auto* handle = static_cast<sqlite3_stmt*>(statement);
+void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::vector<Cell>& out) {
     for (int column = 0; column < FieldCount(); ++column) {
         const int i = column + hiddenLeadingColumns;
         Cell cell;

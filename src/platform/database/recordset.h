@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace db {
 
 namespace sqlite {
@@ -89,7 +91,7 @@ private:
     int requireColumn(QStringView name) const;
 
     void load(const QString& sql, int hiddenLeadingColumns);
-    void storeRow(void* statement, int hiddenLeadingColumns, std::vector<Cell>& out);
+    void storeRow(sqlite3_stmt* statement, int hiddenLeadingColumns, std::vector<Cell>& out);
     void reloadCurrentRow();
     Variant valueAt(int row, int column) const;
 
