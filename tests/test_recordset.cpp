@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("number nobody has") << ordered << u"Numero = 9"_s << QList<int>{};
         QTest::newRow("negative number") << ordered << u"Numero = -1"_s << QList<int>{};
         QTest::newRow("fraction") << ordered << u"Numero = 1.5"_s << QList<int>{};
+        QTest::newRow("beyond any whole number") << ordered << u"Numero = 1e300"_s << QList<int>{};
         QTest::newRow("keyword in order")
             << ordered << u"Mensagem Like \"* amor *\""_s << QList<int>{3, 4, 4};
         QTest::newRow("keyword unsorted order")

@@ -231,7 +231,9 @@ void Recordset::find(QStringView criterion, int fromRow) {
 
 std::optional<int> Recordset::findInSortedColumn(int column, double value, int fromRow) const {
     const std::vector<std::int64_t>& keys = *sortedKeys(column);
-    if (value != std::trunc(value) || fromRow >= rowCount())
+    // A fraction, or a number beyond any whole number a cell can hold, matches no row.
+    constexpr double wholeLimit = 9.2e18;
+    if (value != std::trunc(value) || std::fabs(value) > wholeLimit || fromRow >= rowCount())
         return std::nullopt;
     const auto wanted = static_cast<std::int64_t>(value);
     const auto hit = std::lower_bound(keys.begin() + fromRow, keys.end(), wanted);
