@@ -118,6 +118,7 @@ void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::ve
             cell.type = Variant::Type::Text;
             cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(handle, i));
             cell.text = m_texts.store(std::string_view(text, cell.length)).data();
+            m_textBytes += cell.length;
             break;
         }
         default:
@@ -271,12 +272,17 @@ const std::vector<std::int64_t>* Recordset::sortedKeys(int column) const {
 
 std::string_view Recordset::foldedText(int row, int column) const {
     const std::size_t index = static_cast<std::size_t>(row) * m_columnNames.size() + column;
-    if (m_folded.empty())
-        m_folded.assign(m_cells.size(), std::nullopt); // only once a find needs folded texts
+    if (m_folded.empty()) {
+        // Only once a find needs folded texts; they take about as much room as the texts.
+        m_folded.assign(m_cells.size(), std::nullopt);
+        m_foldedTexts.expect(m_textBytes + m_textBytes / 8);
+    }
     std::optional<std::string_view>& folded = m_folded[index];
     if (!folded) {
         const Cell& c = m_cells[index];
-        folded = m_foldedTexts.store(text::fold(std::string_view(c.text, c.length)));
+        m_foldBuffer.clear();
+        text::foldInto(std::string_view(c.text, c.length), m_foldBuffer);
+        folded = m_foldedTexts.store(m_foldBuffer);
     }
     return *folded;
 }

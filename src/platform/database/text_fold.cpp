@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QList>
 #include <QString>
+#include <array>
 #include <unordered_map>
 
 namespace db::text {
@@ -16,7 +17,7 @@ bool isContinuation(unsigned char byte) {
 // The folded form of one non-ASCII code point. Decomposition, mark removal and case folding
 // all work code point by code point here, so a per-code-point cache gives the same result as
 // folding the whole text, at a fraction of the cost.
-const std::string& foldedCodePoint(char32_t codePoint) {
+const std::string& computeFoldedCodePoint(char32_t codePoint) {
     thread_local std::unordered_map<char32_t, std::string> cache;
     const auto found = cache.find(codePoint);
     if (found != cache.end())
@@ -29,6 +30,18 @@ const std::string& foldedCodePoint(char32_t codePoint) {
             kept += QString::fromUcs4(reinterpret_cast<const char32_t*>(&part), 1);
     const QByteArray utf8 = kept.toCaseFolded().toUtf8();
     return cache.emplace(codePoint, std::string(utf8.constData(), utf8.size())).first->second;
+}
+
+// Code points of two UTF-8 bytes (accented Latin letters among them) are looked up directly;
+// the entries point into the cache, whose elements never move.
+const std::string& foldedCodePoint(char32_t codePoint) {
+    constexpr char32_t directRange = 0x800;
+    thread_local std::array<const std::string*, directRange> direct{};
+    if (codePoint >= directRange)
+        return computeFoldedCodePoint(codePoint);
+    if (direct[codePoint] == nullptr)
+        direct[codePoint] = &computeFoldedCodePoint(codePoint);
+    return *direct[codePoint];
 }
 
 } // namespace
@@ -104,7 +117,12 @@ bool isValidUtf8(std::string_view utf8) {
 
 std::string fold(std::string_view utf8) {
     std::string out;
-    out.reserve(utf8.size());
+    foldInto(utf8, out);
+    return out;
+}
+
+void foldInto(std::string_view utf8, std::string& out) {
+    out.reserve(out.size() + utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const auto byte = static_cast<unsigned char>(utf8[pos]);
@@ -115,7 +133,6 @@ std::string fold(std::string_view utf8) {
         }
         out += foldedCodePoint(decodeUtf8(utf8, pos));
     }
-    return out;
 }
 
 std::string fold(QStringView text) {

@@ -18,6 +18,8 @@ void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view utf8);
 
 std::string fold(std::string_view utf8);
+// The same, appended to `out`, so a caller folding many texts can reuse one buffer.
+void foldInto(std::string_view utf8, std::string& out);
 std::string fold(QStringView text);
 
 } // namespace db::text
