@@ -146,14 +146,18 @@ QString createOptions(const QString& path) {
 
 namespace {
 
+// The collection's rows the way the program reads them.
+std::shared_ptr<db::Recordset> openInNumberOrder(const QString& path, const QString& table) {
+    return db::DBEngine().OpenDatabase(path)->OpenRecordset(
+        QStringLiteral("Select * From %1 Order By Numero").arg(db::sqlite::quoteIdentifier(table)));
+}
+
 class Verifier {
 public:
     std::vector<Violation> run(const QString& path, const QString& table) {
         std::shared_ptr<db::Recordset> rows;
         try {
-            rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(
-                QStringLiteral("Select * From %1 Order By Numero")
-                    .arg(db::sqlite::quoteIdentifier(table)));
+            rows = openInNumberOrder(path, table);
         } catch (const platform::RuntimeError& error) {
             add(0, {}, error.description());
             return std::move(m_violations);
@@ -233,8 +237,7 @@ std::vector<Violation> verifyCollection(const QString& path, const QString& tabl
 }
 
 std::vector<QString> readCollection(const QString& path, const QString& table) {
-    const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(
-        QStringLiteral("Select * From %1 Order By Numero").arg(db::sqlite::quoteIdentifier(table)));
+    const auto rows = openInNumberOrder(path, table);
     std::vector<QString> messages;
     for (int row = 0; row < rows->RecordCount(); ++row, rows->MoveNext())
         messages.push_back(data::currentMessageText(*rows));

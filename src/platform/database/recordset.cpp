@@ -136,7 +136,7 @@ void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::ve
 }
 
 Variant Recordset::valueAt(int row, int column) const {
-    const Cell& cell = m_cells[static_cast<std::size_t>(row) * m_columnNames.size() + column];
+    const Cell& cell = m_cells[cellIndex(row, column)];
     switch (cell.type) {
     case Variant::Type::Integer:
         return Variant(cell.integer);
@@ -260,7 +260,7 @@ const std::vector<std::int64_t>* Recordset::sortedKeys(int column) const {
         std::vector<std::int64_t> keys;
         keys.reserve(rowCount());
         for (int row = 0; row < rowCount(); ++row) {
-            const Cell& c = m_cells[static_cast<std::size_t>(row) * m_columnNames.size() + column];
+            const Cell& c = m_cells[cellIndex(row, column)];
             if (c.type != Variant::Type::Integer || (!keys.empty() && c.integer < keys.back()))
                 return nullptr;
             keys.push_back(c.integer);
@@ -271,7 +271,7 @@ const std::vector<std::int64_t>* Recordset::sortedKeys(int column) const {
 }
 
 std::string_view Recordset::foldedText(int row, int column) const {
-    const std::size_t index = static_cast<std::size_t>(row) * m_columnNames.size() + column;
+    const std::size_t index = cellIndex(row, column);
     if (m_folded.empty()) {
         // Only once a find needs folded texts; they take about as much room as the texts.
         m_folded.assign(m_cells.size(), std::nullopt);
@@ -288,7 +288,7 @@ std::string_view Recordset::foldedText(int row, int column) const {
 }
 
 criteria::Scalar Recordset::cell(int row, int column) const {
-    const Cell& c = m_cells[static_cast<std::size_t>(row) * m_columnNames.size() + column];
+    const Cell& c = m_cells[cellIndex(row, column)];
     criteria::Scalar scalar;
     switch (c.type) {
     case Variant::Type::Integer:
@@ -373,7 +373,7 @@ void Recordset::reloadCurrentRow() {
         return;
     std::vector<Cell> row;
     storeRow(select.handle(), 0, row);
-    const std::size_t first = static_cast<std::size_t>(m_current) * m_columnNames.size();
+    const std::size_t first = cellIndex(m_current, 0);
     std::copy(row.begin(), row.end(), m_cells.begin() + first);
     if (!m_folded.empty())
         std::fill(m_folded.begin() + first, m_folded.begin() + first + row.size(), std::nullopt);

@@ -85,6 +85,9 @@ private:
     int rowCount() const {
         return static_cast<int>(m_cells.size() / std::max<std::size_t>(1, m_columnNames.size()));
     }
+    std::size_t cellIndex(int row, int column) const {
+        return static_cast<std::size_t>(row) * m_columnNames.size() + column;
+    }
     bool hasCurrentRow() const { return m_current >= 0 && m_current < rowCount(); }
     void requireCurrentRow() const;
     int columnIndex(QStringView name) const;
