@@ -5,7 +5,7 @@ SANITIZE_BUILD ?= build-sanitize
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test sanitize bench format run clean
+.PHONY: all deps configure build test sanitize bench format artwork run clean
 
 all: build
 
@@ -33,6 +33,12 @@ bench: build
 
 format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Redraws the program's pictures into resources/imagens. They are kept in the repository, so
+# this is only needed after changing tools/artwork.
+artwork: configure
+	cmake --build $(BUILD) --target quelmar-artwork -j $(JOBS)
+	$(BUILD)/tools/artwork/quelmar-artwork resources/imagens
 
 run: build
 	@echo "O programa ainda não tem a janela principal: 'make run' passa a abri-la quando ela existir."
