@@ -41,8 +41,7 @@ artwork: configure
 	$(BUILD)/tools/artwork/quelmar-artwork resources/imagens
 
 run: build
-	@echo "O programa ainda não tem a janela principal: 'make run' passa a abri-la quando ela existir."
-	@echo "Por enquanto são criados os arquivos de dados em $(BUILD)/bin."
+	$(BUILD)/bin/quelmar
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -6,6 +6,8 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev libsqlite3-dev
   libbenchmark-dev clang-format
+  fonts-liberation qt6-translations-l10n
+  xvfb xauth xdotool x11-apps
 )
 
 missing=()

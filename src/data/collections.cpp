@@ -2,6 +2,8 @@
 
 #include "platform/toolkit/conversions.h"
 
+#include <cmath>
+
 namespace data {
 
 QString collectionPath(const QString& programDirectory, const CollectionSource& source) {
@@ -10,6 +12,11 @@ QString collectionPath(const QString& programDirectory, const CollectionSource& 
 
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source) {
     return database.OpenRecordset(QString::fromUtf16(source.rowSource));
+}
+
+std::int16_t randomMessageNumber(std::int16_t total, float r) {
+    const double scaled = toolkit::checkedProduct(double(float(total)), double(r)) + 1.0;
+    return toolkit::toInt16(std::floor(scaled));
 }
 
 std::int16_t countCollection(db::Recordset& collection) {

@@ -27,6 +27,10 @@ QString collectionPath(const QString& programDirectory, const CollectionSource& 
 
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source);
 
+// floor(total * r + 1) for 0 <= r < 1: the count taken to single precision, the product and
+// the sum in double precision, where both are exact. The result lies in 1..total.
+std::int16_t randomMessageNumber(std::int16_t total, float r);
+
 // MoveLast, the row count as a 16-bit number (more rows is an overflow), MoveFirst.
 std::int16_t countCollection(db::Recordset& collection);
 

@@ -41,6 +41,10 @@ QString standardDescription(ErrorCode code) {
         return QStringLiteral("Tipo incompatível.");
     case ErrorCode::InvalidPropertyValue:
         return QStringLiteral("Valor de propriedade inválido.");
+    case ErrorCode::OutOfMemory:
+        return QStringLiteral("Memória insuficiente.");
+    case ErrorCode::InternalError:
+        return QStringLiteral("Erro interno do programa.");
     }
     return QStringLiteral("Erro desconhecido.");
 }

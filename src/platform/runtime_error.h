@@ -25,6 +25,8 @@ enum class ErrorCode : int {
     FloatingPoint = 203,
     TypeMismatch = 204,
     InvalidPropertyValue = 301,
+    OutOfMemory = 302,
+    InternalError = 303,
 };
 
 class RuntimeError : public std::runtime_error {

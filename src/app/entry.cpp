@@ -1,0 +1,51 @@
+#include "app/entry.h"
+
+#include "platform/toolkit/program.h"
+#include "platform/toolkit/qt_services.h"
+#include "windows/principal.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace app {
+
+namespace {
+
+// Qt's own texts (the OK of a message box, a text box's context menu) in Portuguese, when
+// Qt's translations are installed; the program's own texts are Portuguese already.
+void loadQtTranslations(QApplication& application, QTranslator& translator) {
+    const QLocale brazilian(QLocale::Portuguese, QLocale::Brazil);
+    if (translator.load(brazilian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        application.installTranslator(&translator);
+}
+
+} // namespace
+
+int run(int argc, char** argv, const EntryOptions& options) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
+    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/imagens/icone_principal.png")));
+    // Closing the main window ends the program through its own handler, with its own status.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTranslator translator;
+    loadQtTranslations(application, translator);
+
+    toolkit::QtServices services;
+    const QString directory = options.programDirectory.isEmpty()
+                                  ? QCoreApplication::applicationDirPath()
+                                  : options.programDirectory;
+    toolkit::Program program(services, directory);
+    if (!program.start<windows::frmPrincipal>())
+        return program.exitStatus();
+    if (options.whenShown)
+        options.whenShown(*program.loadedForm<windows::frmPrincipal>());
+    const int status = QApplication::exec();
+    return program.ended() ? program.exitStatus() : status;
+}
+
+} // namespace app

@@ -1,0 +1,421 @@
+#include "platform/toolkit/form.h"
+
+#include "platform/toolkit/program.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QIcon>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
+
+namespace toolkit {
+
+namespace {
+
+QString text(std::u16string_view view) {
+    return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
+}
+
+QString resourcePath(std::u16string_view name) {
+    return QStringLiteral(":/imagens/") + text(name);
+}
+
+QColor colourOf(const Colour& colour) {
+    if (const auto* rgb = std::get_if<QRgb>(&colour))
+        return QColor::fromRgb(*rgb);
+    const auto* named = std::get_if<SystemColour>(&colour);
+    if (named == nullptr)
+        return {};
+    const QPalette palette = QApplication::palette();
+    switch (*named) {
+    case SystemColour::ButtonFace:
+        return palette.color(QPalette::Button);
+    case SystemColour::ScrollBars:
+        return palette.color(QPalette::Midlight);
+    case SystemColour::WindowBackground:
+        return palette.color(QPalette::Base);
+    case SystemColour::WindowText:
+        return palette.color(QPalette::Text);
+    case SystemColour::TooltipBackground:
+        return palette.color(QPalette::ToolTipBase);
+    case SystemColour::TooltipText:
+        return palette.color(QPalette::ToolTipText);
+    }
+    return {};
+}
+
+// The layouts were drawn at 96 dots per inch; sizing fonts in pixels keeps each text inside the
+// box drawn for it whatever the desktop's font resolution, and Qt scales both on HiDPI screens.
+QFont fontOf(const Font& font) {
+    static const bool substituted = [] {
+        // The desktop rarely has the old bitmap sans; the metric twin of Arial keeps the widths.
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
+                                  QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont result(text(font.family));
+    result.setPixelSize(qRound(font.points * 96.0 / 72.0));
+    result.setBold(font.bold);
+    result.setUnderline(font.underline);
+    return result;
+}
+
+QIcon iconOf(std::u16string_view name) {
+    const QString file = resourcePath(name);
+    QIcon icon(file);
+    const QString base = file.left(file.lastIndexOf(QLatin1Char('.')));
+    for (const char16_t* larger : {u"@2x.png", u"_64.png", u"_128.png", u"_256.png"}) {
+        const QString candidate = base + QString::fromUtf16(larger);
+        if (QFile::exists(candidate))
+            icon.addFile(candidate);
+    }
+    return icon;
+}
+
+Qt::Alignment alignmentOf(Align align) {
+    switch (align) {
+    case Align::Left:
+        return Qt::AlignLeft;
+    case Align::Centre:
+        return Qt::AlignHCenter;
+    case Align::Right:
+        return Qt::AlignRight;
+    }
+    return Qt::AlignLeft;
+}
+
+void paintBackground(QWidget& widget, const QColor& back, const QColor& fore) {
+    QPalette colours = widget.palette();
+    if (back.isValid()) {
+        colours.setColor(QPalette::Window, back);
+        colours.setColor(QPalette::Button, back);
+        widget.setAutoFillBackground(true);
+    }
+    if (fore.isValid()) {
+        colours.setColor(QPalette::WindowText, fore);
+        colours.setColor(QPalette::ButtonText, fore);
+    }
+    widget.setPalette(colours);
+}
+
+// A button draws its picture beside the caption only where both fit; the caption comes first.
+void showPictureIfRoom(CommandButton& button, const QString& resource) {
+    constexpr int pictureSize = 16;
+    constexpr int spacingAndMargins = 4 + 12;
+    const QString caption = withoutMnemonics(button.text().toStdU16String());
+    const int needed =
+        button.fontMetrics().horizontalAdvance(caption) + pictureSize + spacingAndMargins;
+    if (needed > button.width())
+        return;
+    button.setIcon(QIcon(resource));
+    button.setIconSize(QSize(pictureSize, pictureSize));
+}
+
+// Captions were measured in the old bitmap sans, which is narrower than any outline face. A
+// caption that would be cut off is drawn condensed; if that is not enough, the control takes
+// the free room up to its container's edge, and only then a smaller size.
+void fitCaption(QAbstractButton& button, int indicator) {
+    const QString caption = withoutMnemonics(button.text().toStdU16String());
+    auto room = [&] { return button.width() - indicator; };
+    auto needed = [&] { return button.fontMetrics().horizontalAdvance(caption); };
+    if (needed() <= room())
+        return;
+    constexpr int narrowest = 75;
+    constexpr int smallestPixels = 9;
+    QFont font = button.font();
+    font.setStretch(std::max(narrowest, 100 * room() / needed()));
+    button.setFont(font);
+    if (needed() <= room())
+        return;
+    if (const QWidget* container = button.parentWidget()) {
+        const int edge = container->contentsRect().right() - 1;
+        button.resize(std::max(button.width(), edge - button.x()), button.height());
+    }
+    while (needed() > room() && font.pixelSize() > smallestPixels) {
+        font.setPixelSize(font.pixelSize() - 1);
+        button.setFont(font);
+    }
+}
+
+int indicatorWidth(const QAbstractButton& button) {
+    const QStyle* style = button.style();
+    if (dynamic_cast<const QRadioButton*>(&button))
+        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, &button) +
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, &button);
+    if (dynamic_cast<const QCheckBox*>(&button))
+        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &button) +
+               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &button);
+    return 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) + 4;
+}
+
+bool takesFocus(Kind kind) {
+    switch (kind) {
+    case Kind::CommandButton:
+    case Kind::OptionButton:
+    case Kind::CheckBox:
+    case Kind::TextBox:
+    case Kind::LinkLabel:
+    case Kind::HScrollBar:
+    case Kind::UpDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool liesBeneath(Kind kind) {
+    return kind == Kind::Frame || kind == Kind::PictureBox || kind == Kind::Image;
+}
+
+// Where a container's children are measured from: inside a picture box's border, from a
+// frame's outer corner.
+QPoint clientOrigin(QWidget* container) {
+    if (auto* panel = dynamic_cast<PictureBox*>(container))
+        return panel->contentsRect().topLeft();
+    return {};
+}
+
+} // namespace
+
+QString withoutMnemonics(std::u16string_view caption) {
+    QString plain;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        plain.append(QChar(caption[i]));
+    }
+    return plain;
+}
+
+Form::Form(const FormLayout& layout) : QWidget(nullptr), m_layout(layout) {
+    applyWindowProperties();
+    buildControls();
+    arrangeStacking();
+    chainTabOrder();
+}
+
+void Form::applyWindowProperties() {
+    setObjectName(text(m_layout.name));
+    setWindowTitle(text(m_layout.caption));
+    setAccessibleName(text(m_layout.caption));
+    Qt::WindowFlags flags = Qt::Window;
+    if (m_layout.border == Border::None) {
+        flags |= Qt::FramelessWindowHint;
+    } else {
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint;
+        if (m_layout.minButton)
+            flags |= Qt::WindowMinimizeButtonHint;
+        if (m_layout.maxButton)
+            flags |= Qt::WindowMaximizeButtonHint;
+    }
+    setWindowFlags(flags);
+    const QSize client(pixels(m_layout.client.width), pixels(m_layout.client.height));
+    if (m_layout.border == Border::Sizable)
+        resize(client);
+    else
+        setFixedSize(client);
+    if (!m_layout.icon.empty())
+        setWindowIcon(iconOf(m_layout.icon));
+    setFont(fontOf(m_layout.font.value_or(Font{u"MS Sans Serif", 8.25})));
+    paintBackground(*this, colourOf(m_layout.back), {});
+    if (const auto* stored = std::get_if<StoredAt>(&m_layout.placement)) {
+        setGeometry(pixels(stored->left), pixels(stored->top), client.width(), client.height());
+        m_placed = true;
+    }
+}
+
+void Form::place() {
+    if (m_placed)
+        return;
+    m_placed = true;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void Form::buildControls() {
+    for (const ControlLayout& row : m_layout.controls) {
+        QWidget* container = this;
+        if (!row.container.empty())
+            container = qobject_cast<QWidget*>(object(row.container));
+        Q_ASSERT_X(container, "Form::buildControls", "a container must come before its controls");
+        QObject* created = create(row, container);
+        created->setObjectName(text(row.name));
+        m_controls.emplace(row.name, created);
+    }
+}
+
+QObject* Form::create(const ControlLayout& row, QWidget* container) {
+    const Properties& p = row.properties;
+    const QString caption = text(row.caption);
+    if (row.kind == Kind::Timer) {
+        auto* timer = new Timer(this);
+        timer->setInterval(p.interval);
+        return timer;
+    }
+    QWidget* widget = nullptr;
+    switch (row.kind) {
+    case Kind::CommandButton: {
+        auto* button = new CommandButton(container);
+        button->setText(caption);
+        widget = button;
+        break;
+    }
+    case Kind::OptionButton: {
+        auto* option = new OptionButton(container);
+        option->setText(caption);
+        option->setChecked(p.value);
+        widget = option;
+        break;
+    }
+    case Kind::CheckBox: {
+        auto* check = new CheckBox(container);
+        check->setText(caption);
+        check->setValue(p.value ? 1 : 0);
+        widget = check;
+        break;
+    }
+    case Kind::TextBox: {
+        auto* box = new TextBox(container, p.multiLine);
+        box->setText(caption);
+        box->setLocked(p.locked);
+        box->setAlignment(alignmentOf(p.alignment));
+        box->setFlat(p.flat);
+        box->setColours(colourOf(p.back), colourOf(p.fore));
+        if (!p.tabStop)
+            box->editor()->setFocusPolicy(Qt::ClickFocus);
+        widget = box;
+        break;
+    }
+    case Kind::Label:
+    case Kind::LinkLabel: {
+        auto* label = row.kind == Kind::Label ? new Label(container) : new LinkLabel(container);
+        label->setCaption(caption);
+        label->setAlignment(alignmentOf(p.alignment) | Qt::AlignTop);
+        widget = label;
+        break;
+    }
+    case Kind::Frame: {
+        auto* frame = new Frame(container);
+        frame->setTitle(caption);
+        widget = frame;
+        break;
+    }
+    case Kind::PictureBox:
+        widget = new PictureBox(container);
+        break;
+    case Kind::Image: {
+        auto* image = new Image(container);
+        if (!p.picture.empty())
+            image->setPicture(resourcePath(p.picture), p.stretch, p.border);
+        widget = image;
+        break;
+    }
+    case Kind::HScrollBar: {
+        auto* bar = new HScrollBar(container);
+        bar->setMin(p.min);
+        bar->setMax(p.max);
+        bar->setValue(p.initial);
+        widget = bar;
+        break;
+    }
+    case Kind::UpDown: {
+        auto* spin = new UpDown(container);
+        spin->setRange(p.min, p.max, 1);
+        spin->setValue(p.initial);
+        widget = spin;
+        break;
+    }
+    case Kind::Timer:
+        break;
+    }
+    const QPoint origin = clientOrigin(container);
+    widget->setGeometry(origin.x() + pixels(row.left), origin.y() + pixels(row.top),
+                        pixels(row.width), pixels(row.height));
+    if (!p.tooltip.empty())
+        widget->setToolTip(text(p.tooltip));
+    if (p.font)
+        widget->setFont(fontOf(*p.font));
+    if (auto* button = dynamic_cast<QAbstractButton*>(widget))
+        fitCaption(*button, indicatorWidth(*button));
+    if (auto* button = dynamic_cast<CommandButton*>(widget); button && !p.picture.empty())
+        showPictureIfRoom(*button, resourcePath(p.picture));
+    if (row.kind != Kind::TextBox)
+        paintBackground(*widget, p.transparent ? QColor() : colourOf(p.back), colourOf(p.fore));
+    const QString spoken =
+        p.description.empty() ? withoutMnemonics(row.caption) : text(p.description);
+    if (auto* box = dynamic_cast<TextBox*>(widget))
+        box->setAccessibleText(spoken);
+    else
+        widget->setAccessibleName(spoken);
+    if (!takesFocus(row.kind))
+        widget->setFocusPolicy(Qt::NoFocus);
+    return widget;
+}
+
+void Form::arrangeStacking() {
+    // Panels, frames and pictures are the background the other controls are drawn on.
+    for (auto row = m_layout.controls.rbegin(); row != m_layout.controls.rend(); ++row)
+        if (liesBeneath(row->kind))
+            static_cast<QWidget*>(object(row->name))->lower();
+}
+
+void Form::chainTabOrder() {
+    std::vector<const ControlLayout*> order;
+    for (const ControlLayout& row : m_layout.controls)
+        if (takesFocus(row.kind) && row.tabIndex >= 0 && row.properties.tabStop)
+            order.push_back(&row);
+    std::ranges::sort(order, {}, &ControlLayout::tabIndex);
+    QWidget* previous = nullptr;
+    for (const ControlLayout* row : order) {
+        auto* widget = static_cast<QWidget*>(object(row->name));
+        if (auto* box = dynamic_cast<TextBox*>(widget))
+            widget = box->editor();
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+QObject* Form::object(std::u16string_view name) const {
+    const auto found = m_controls.find(name);
+    return found == m_controls.end() ? nullptr : found->second;
+}
+
+void Form::Show() {
+    if (isVisible()) {
+        raise();
+    } else {
+        place();
+        show();
+    }
+    activateWindow();
+}
+
+void Form::Unload() {
+    Form_Unload();
+    Program::instance().forget(*this);
+    m_unloading = true;
+    hide();
+    deleteLater();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    if (m_unloading) {
+        event->accept();
+        return;
+    }
+    // The title bar's close box unloads the window like its own close button would.
+    event->ignore();
+    Program::instance().dispatch([this] { Unload(); });
+}
+
+} // namespace toolkit

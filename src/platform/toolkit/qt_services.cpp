@@ -1,0 +1,45 @@
+#include "platform/toolkit/qt_services.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace toolkit {
+
+namespace {
+
+QMessageBox::Icon iconFor(int style) {
+    switch (style & 0x70) {
+    case 16:
+        return QMessageBox::Critical;
+    case 32:
+        return QMessageBox::Question;
+    case 48:
+        return QMessageBox::Warning;
+    case 64:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+void QtServices::MsgBox(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(iconFor(style), title, prompt, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("MsgBox"));
+    box.exec();
+}
+
+void QtServices::Randomize() {
+    m_random.reseedFromClock();
+}
+
+float QtServices::Rnd() {
+    return m_random.next();
+}
+
+void QtServices::endProgram(int status) {
+    QCoreApplication::exit(status);
+}
+
+} // namespace toolkit

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/toolkit/random_source.h"
+#include "platform/toolkit/services.h"
+
+namespace toolkit {
+
+// The services on a real desktop: Qt's message boxes, the clock, the event loop.
+class QtServices : public Services {
+public:
+    void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void Randomize() override;
+    float Rnd() override;
+    void endProgram(int status) override;
+
+private:
+    ClockRandom m_random;
+};
+
+} // namespace toolkit

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+namespace toolkit {
+
+// Message box styles: the icon, with a single OK button.
+inline constexpr int vbCritical = 16;
+inline constexpr int vbExclamation = 48;
+
+// What the program asks of the world outside its windows. The program talks to these through
+// one object so that tests can put a recording double in place of real dialogs and a real clock.
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // A modal message box with one OK button; the answer is not read.
+    virtual void MsgBox(const QString& prompt, int style, const QString& title) = 0;
+
+    // Reseeds the random generator from the clock.
+    virtual void Randomize() = 0;
+    // The next pseudo-random number r, 0 <= r < 1, in single precision.
+    virtual float Rnd() = 0;
+
+    // The program has ended with `status`: leave the event loop, if one runs.
+    virtual void endProgram(int status) = 0;
+};
+
+} // namespace toolkit

@@ -1,0 +1,180 @@
+#include "windows/principal.h"
+
+#include "data/collections.h"
+#include "data/options.h"
+#include "platform/toolkit/conversions.h"
+#include "platform/toolkit/program.h"
+#include "windows/module1.h"
+
+namespace windows {
+
+using namespace toolkit;
+
+namespace {
+
+constexpr Font arial8{u"Arial", 8.25};
+constexpr Font sansBold8{u"MS Sans Serif", 8.25, true};
+constexpr Font sansBold10{u"MS Sans Serif", 9.75, true};
+
+} // namespace
+
+// clang-format off
+const FormLayout frmPrincipal::layout{
+    .name = u"frmPrincipal",
+    .caption = u"Quelmar de Orivela v3.0 * Versão Digital *",
+    .client = {7155, 4380},
+    .placement = Centred{},
+    .border = Border::FixedSingle,
+    .minButton = true,
+    .maxButton = false,
+    .icon = u"icone_principal.png",
+    .controls = {
+        //   name              kind                container          left  top   width height tab caption
+        {u"Command1",       Kind::CommandButton, {},                 1740, 3390, 1590, 330,  15, u"Lo&calizar próxima",
+            {.tooltip = u"Localiza a próxima mensagem baseada no critério especificado na janela Localizar.",
+             .font = arial8, .back = SystemColour::ScrollBars, .picture = u"botao.png"}},
+        {u"hscrollBrowser", Kind::HScrollBar,    {},                 315,  3885, 6480, 210,  9,  {},
+            {.min = 1, .max = 288, .initial = 1, .description = u"Número da mensagem a mostrar"}},
+        {u"cmdOpcoes",      Kind::CommandButton, {},                 345,  2085, 1140, 320,  7,  u"&Opções",
+            {.tooltip = u"Configurações"}},
+        {u"cmdImprimir",    Kind::CommandButton, {},                 345,  1575, 1140, 320,  6,  u"&Imprimir",
+            {.tooltip = u"Imprime uma mensagem"}},
+        {u"cmdLocalizar",   Kind::CommandButton, {},                 345,  1080, 1140, 320,  5,  u"&Localizar",
+            {.tooltip = u"Localize mensagens"}},
+        {u"cmdSobre",       Kind::CommandButton, {},                 345,  2595, 1140, 320,  4,  u"&Sobre",
+            {.tooltip = u"Sobre os autores"}},
+        {u"cmdFechar",      Kind::CommandButton, {},                 345,  3120, 1140, 320,  2,  u"&Fechar",
+            {.tooltip = u"Fecha o programa"}},
+        {u"cmdProxima",     Kind::CommandButton, {},                 5175, 3390, 1725, 330,  0,  u"&Próxima mensagem",
+            {.tooltip = u"Nova mensagem aleatória", .font = arial8, .back = SystemColour::ScrollBars,
+             .picture = u"botao.png"}},
+        {u"TxtTexto",       Kind::TextBox,       {},                 1890, 615,  4890, 2625, 1,  {},
+            {.font = sansBold8, .multiLine = true, .locked = true, .tabStop = false, .flat = true,
+             .description = u"Mensagem"}},
+        {u"PicBoxWin",      Kind::PictureBox,    {},                 120,  45,   6915, 4215, 3,  {},
+            {.description = u"Painel"}},
+        {u"TxtNuMensagem",  Kind::TextBox,       u"PicBoxWin",       4245, 3330, 705,  300,  16, u"1",
+            {.tooltip = u"Número das mensagens", .font = sansBold10, .back = qRgb(0, 0, 255),
+             .fore = SystemColour::TooltipBackground, .locked = true, .alignment = Align::Right,
+             .description = u"Número da mensagem"}},
+        {u"tmpTimer",       Kind::Timer,         u"PicBoxWin",       6315, 15,   0,    0,    -1, {},
+            {.interval = 15000}},
+        {u"frmQuelTarv(0)", Kind::Frame,         u"PicBoxWin",       45,   105,  1395, 675,  12, {},
+            {.description = u"Coleção de mensagens"}},
+        {u"OptTarvenas",    Kind::OptionButton,  u"frmQuelTarv(0)",  75,   375,  1260, 270,  14, u"Tarvenas de Cendra"},
+        {u"OptQuelmar",     Kind::OptionButton,  u"frmQuelTarv(0)",  75,   135,  1200, 240,  13, u"Quelmar",
+            {.value = true}},
+        {u"PicBoxText",     Kind::PictureBox,    u"PicBoxWin",       1575, 450,  5160, 2805, 11, {},
+            {.back = SystemColour::WindowBackground, .description = u"Fundo da mensagem"}},
+        {u"FrmScrollNo",    Kind::Frame,         u"PicBoxWin",       45,   3615, 6720, 480,  10, u"Browser"},
+        {u"frmBotoes(1)",   Kind::Frame,         u"PicBoxWin",       45,   795,  1395, 2685, 8,  {},
+            {.description = u"Comandos"}},
+        {u"Label1",         Kind::Label,         u"PicBoxWin",       3315, 3360, 870,  240,  17, u"Mensagem:"},
+        {u"imgQuelmarGif",  Kind::Image,         u"PicBoxWin",       2385, 45,   3570, 330,  -1, {},
+            {.picture = u"titulo.gif", .stretch = true, .description = u"Quelmar de Orivela"}},
+    }};
+// clang-format on
+
+frmPrincipal::frmPrincipal()
+    : Form(layout), Command1(button(u"Command1")), hscrollBrowser(scrollBar(u"hscrollBrowser")),
+      cmdOpcoes(button(u"cmdOpcoes")), cmdImprimir(button(u"cmdImprimir")),
+      cmdLocalizar(button(u"cmdLocalizar")), cmdSobre(button(u"cmdSobre")),
+      cmdFechar(button(u"cmdFechar")), cmdProxima(button(u"cmdProxima")),
+      TxtTexto(textBox(u"TxtTexto")), TxtNuMensagem(textBox(u"TxtNuMensagem")),
+      tmpTimer(timer(u"tmpTimer")), OptTarvenas(option(u"OptTarvenas")),
+      OptQuelmar(option(u"OptQuelmar")) {
+    cmdFechar.onClick([this] { cmdFechar_Click(); });
+    cmdProxima.onClick([this] { cmdProxima_Click(); });
+    tmpTimer.onTimer([this] { tmpTimer_Timer(); });
+    hscrollBrowser.onChange([this] { hscrollBrowser_Change(); });
+    hscrollBrowser.onScroll([this] { hscrollBrowser_Scroll(); });
+    OptQuelmar.onClick([this] { OptQuelmar_Click(); });
+    OptTarvenas.onClick([this] { OptTarvenas_Click(); });
+}
+
+// Start-up. The options file is opened before the collections, so that a missing one is what
+// gets reported; its fields are read only once both collections are open.
+void frmPrincipal::Form_Load() {
+    data::OptionsHandles options = data::openOptions(db::DBEngine(), AppPath());
+    dbOpcoes = options.database;
+    rsOpcoes = options.record;
+
+    wsPadrao = &db::DBEngine().Workspaces(0);
+    CaminhoBanco = data::collectionPath(AppPath(), data::quelmarCollection);
+    dbQuelmar = wsPadrao->OpenDatabase(CaminhoBanco);
+    CaminhoBanco = data::collectionPath(AppPath(), data::tarvenasCollection);
+    dbTarvenas = wsPadrao->OpenDatabase(CaminhoBanco);
+    rsQuelmar = data::openRows(*dbQuelmar, data::quelmarCollection);
+    rsTarvenas = data::openRows(*dbTarvenas, data::tarvenasCollection);
+
+    rsOpcoes->MoveFirst();
+    if (data::startsWithFirstCollection(*rsOpcoes))
+        OptQuelmar.setValue(true);
+    else
+        OptTarvenas.setValue(true);
+    tmpTimer.setInterval(data::timerPeriodMilliseconds(*rsOpcoes));
+    tmpTimer.setEnabled(data::timerOn(*rsOpcoes));
+
+    // The option buttons, not the stored choice, decide which collection is shown.
+    rsAtual = OptTarvenas.Value() ? rsTarvenas : rsQuelmar;
+    TotMensagens = data::countCollection(*rsAtual);
+    hscrollBrowser.setMax(TotMensagens);
+    showRandomMessage();
+}
+
+void frmPrincipal::Form_Unload() {
+    End();
+}
+
+void frmPrincipal::cmdFechar_Click() {
+    End();
+}
+
+void frmPrincipal::cmdProxima_Click() {
+    showRandomMessage();
+}
+
+void frmPrincipal::tmpTimer_Timer() {
+    showRandomMessage();
+}
+
+// The number box keeps the row's plain number only when the scroll bar already stood there;
+// otherwise moving the scroll bar rewrites it in the blank-prefixed form.
+void frmPrincipal::showRandomMessage() {
+    Randomize();
+    NuAtual = data::randomMessageNumber(TotMensagens, Rnd());
+    data::lookUpMessage(*rsAtual, NuAtual);
+    TxtTexto.setText(data::currentMessageText(*rsAtual));
+    TxtNuMensagem.setText(data::currentNumberText(*rsAtual));
+    hscrollBrowser.setValue(data::currentNumber(*rsAtual));
+}
+
+void frmPrincipal::hscrollBrowser_Change() {
+    const std::int16_t asked = hscrollBrowser.Value();
+    NuAtual = asked;
+    data::lookUpMessage(*rsAtual, NuAtual);
+    TxtTexto.setText(data::currentMessageText(*rsAtual));
+    TxtNuMensagem.setText(Str(asked));
+}
+
+void frmPrincipal::hscrollBrowser_Scroll() {
+    hscrollBrowser_Change();
+}
+
+void frmPrincipal::OptQuelmar_Click() {
+    makeCurrent(rsQuelmar);
+}
+
+void frmPrincipal::OptTarvenas_Click() {
+    makeCurrent(rsTarvenas);
+}
+
+void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection) {
+    rsAtual.reset();
+    rsAtual = collection;
+    TotMensagens = data::countCollection(*rsAtual);
+    hscrollBrowser.setMax(TotMensagens);
+    cmdProxima.setValue(true);
+}
+
+} // namespace windows

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/database/engine.h"
+#include "platform/toolkit/form.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace windows {
+
+// The main window: it opens the collections and the options at start-up, owns the message on
+// display and every way of changing it, and ends the program when it closes.
+class frmPrincipal : public toolkit::Form {
+public:
+    static const toolkit::FormLayout layout;
+
+    frmPrincipal();
+
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    // The window's state, for reading only.
+    std::int16_t nuAtual() const { return NuAtual; }
+    std::int16_t totMensagens() const { return TotMensagens; }
+    const db::Recordset* currentCollection() const { return rsAtual.get(); }
+    const db::Recordset* firstCollection() const { return rsQuelmar.get(); }
+    const db::Recordset* secondCollection() const { return rsTarvenas.get(); }
+
+private:
+    void cmdFechar_Click();
+    void cmdProxima_Click();
+    void tmpTimer_Timer();
+    void hscrollBrowser_Change();
+    void hscrollBrowser_Scroll();
+    void OptQuelmar_Click();
+    void OptTarvenas_Click();
+
+    void showRandomMessage();
+    void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
+
+    toolkit::CommandButton& Command1;
+    toolkit::HScrollBar& hscrollBrowser;
+    toolkit::CommandButton& cmdOpcoes;
+    toolkit::CommandButton& cmdImprimir;
+    toolkit::CommandButton& cmdLocalizar;
+    toolkit::CommandButton& cmdSobre;
+    toolkit::CommandButton& cmdFechar;
+    toolkit::CommandButton& cmdProxima;
+    toolkit::TextBox& TxtTexto;
+    toolkit::TextBox& TxtNuMensagem;
+    toolkit::Timer& tmpTimer;
+    toolkit::OptionButton& OptTarvenas;
+    toolkit::OptionButton& OptQuelmar;
+
+    std::int16_t NuAtual = 0;
+    std::int16_t TotMensagens = 0;
+    db::Workspace* wsPadrao = nullptr;
+    std::shared_ptr<db::Database> dbQuelmar;
+    std::shared_ptr<db::Database> dbTarvenas;
+    std::shared_ptr<db::Recordset> rsQuelmar;
+    std::shared_ptr<db::Recordset> rsTarvenas;
+    std::shared_ptr<db::Recordset> rsAtual;
+    QString CaminhoBanco;
+};
+
+} // namespace windows

@@ -1,0 +1,39 @@
+#include "support/program_run.h"
+
+#include "windows/module1.h"
+#include "windows/principal.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+void ProgramFiles::writeTo(const ScratchDirectory& directory) const {
+    makeCollection(directory.file(QStringLiteral("quelmar.mdb")), QStringLiteral("QuelmarOrivela"),
+                   quelmar);
+    makeCollection(directory.file(QStringLiteral("tarvenas.mdb")), QStringLiteral("Tarvenas_tab"),
+                   tarvenas);
+    makeOptions(directory.file(QStringLiteral("opcoes")), iniCom, segTem, comTem);
+}
+
+ProgramRun::ProgramRun(const QString& directory) : program(services, directory) {}
+
+ProgramRun::~ProgramRun() {
+    // The globals outlive a run; the next run of the same test program starts clean.
+    windows::rsOpcoes.reset();
+    windows::dbOpcoes.reset();
+    windows::UltimoCriterio.clear();
+}
+
+bool ProgramRun::start() {
+    return program.start<windows::frmPrincipal>();
+}
+
+windows::frmPrincipal& ProgramRun::main() {
+    auto* window = program.loadedForm<windows::frmPrincipal>();
+    if (window == nullptr)
+        qFatal("the main window is not loaded");
+    return *window;
+}
+
+QString ProgramRun::lastBox() const {
+    return services.boxes.empty() ? QString() : services.boxes.back().prompt;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/toolkit/services.h"
+
+#include <QString>
+#include <vector>
+
+// Services that show nothing and draw numbers the test chooses, remembering what was asked.
+class RecordingServices : public toolkit::Services {
+public:
+    struct Box {
+        QString prompt;
+        int style = 0;
+        QString title;
+    };
+
+    void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void Randomize() override { ++reseeds; }
+    // The chosen numbers in turn, starting over after the last; 0 when none were chosen.
+    float Rnd() override;
+    void endProgram(int status) override { endings.push_back(status); }
+
+    void drawNext(std::vector<float> values);
+
+    std::vector<Box> boxes;
+    std::vector<int> endings;
+    int reseeds = 0;
+    int draws = 0;
+
+private:
+    std::vector<float> m_values;
+    std::size_t m_next = 0;
+};

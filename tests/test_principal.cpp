@@ -1,0 +1,420 @@
+// The main window started in-process on scratch data: start-up, the message on display and every
+// way of changing it, closing, and the layout against its table.
+
+#include "data/collections.h"
+#include "support/program_run.h"
+#include "windows/principal.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using windows::frmPrincipal;
+
+namespace {
+
+QString shownNumber(frmPrincipal& window) {
+    return window.textBox(u"TxtNuMensagem").Text();
+}
+
+QString shownText(frmPrincipal& window) {
+    return window.textBox(u"TxtTexto").Text();
+}
+
+toolkit::HScrollBar& browser(frmPrincipal& window) {
+    return window.scrollBar(u"hscrollBrowser");
+}
+
+// Messages are named after their collection and number ("Q3", "T2"), so what is shown can be
+// checked against the number shown.
+void expectConsistent(frmPrincipal& window, QChar collection) {
+    const int number = browser(window).Value();
+    QCOMPARE(window.nuAtual(), number);
+    QCOMPARE(shownNumber(window).trimmed(), QString::number(number));
+    QCOMPARE(shownText(window), collection + QString::number(number));
+}
+
+} // namespace
+
+class TestPrincipal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUp_data();
+    void startUp();
+    void startUpFailure_data();
+    void startUpFailure();
+    void numberForms();
+    void oneMessageCollection();
+    void switchToSmallerCollection();
+    void dragShowsEveryPosition();
+    void timerTicksLikeTheButton();
+    void mnemonicPressesTheButton();
+    void closing_data();
+    void closing();
+    void layoutFollowsTable();
+    void tabOrderFollowsTable();
+};
+
+void TestPrincipal::startUp_data() {
+    QTest::addColumn<QString>("iniCom");
+    QTest::addColumn<QString>("segTem");
+    QTest::addColumn<QString>("comTem");
+    QTest::addColumn<bool>("first");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("ticking");
+
+    QTest::newRow("IniCom 1, 15 s on")
+        << u"1"_s << u"15"_s << u"1"_s << true << 15000 << true << true;
+    QTest::newRow("IniCom 2") << u"2"_s << u"15"_s << u"1"_s << false << 15000 << true << true;
+    QTest::newRow("IniCom 0") << u"0"_s << u"15"_s << u"1"_s << false << 15000 << true << true;
+    QTest::newRow("IniCom null") << u"NULL"_s << u"15"_s << u"1"_s << false << 15000 << true
+                                 << true;
+    QTest::newRow("SegTem 0 never ticks")
+        << u"1"_s << u"0"_s << u"1"_s << true << 0 << true << false;
+    QTest::newRow("SegTem 30 off")
+        << u"1"_s << u"30"_s << u"0"_s << true << 30000 << false << false;
+    QTest::newRow("ComTem null is off")
+        << u"1"_s << u"15"_s << u"NULL"_s << true << 15000 << false << false;
+    QTest::newRow("SegTem 2.5 halves")
+        << u"2"_s << u"2.5"_s << u"1"_s << false << 2500 << true << true;
+}
+
+void TestPrincipal::startUp() {
+    QFETCH(QString, iniCom);
+    QFETCH(QString, segTem);
+    QFETCH(QString, comTem);
+    QFETCH(bool, first);
+    QFETCH(int, interval);
+    QFETCH(bool, enabled);
+    QFETCH(bool, ticking);
+
+    ScratchDirectory directory;
+    ProgramFiles files;
+    files.iniCom = iniCom;
+    files.segTem = segTem;
+    files.comTem = comTem;
+    files.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.5f});
+    QVERIFY(run.start());
+
+    frmPrincipal& window = run.main();
+    QVERIFY(window.isVisible());
+    QVERIFY(run.services.boxes.empty());
+    QCOMPARE(window.option(u"OptQuelmar").Value(), first);
+    QCOMPARE(window.option(u"OptTarvenas").Value(), !first);
+    QCOMPARE(window.currentCollection(),
+             first ? window.firstCollection() : window.secondCollection());
+    const int rows = first ? 7 : 4;
+    QCOMPARE(window.totMensagens(), rows);
+    QCOMPARE(browser(window).Max(), rows);
+    expectConsistent(window, first ? u'Q' : u'T');
+    QCOMPARE(window.timer(u"tmpTimer").Interval(), interval);
+    QCOMPARE(window.timer(u"tmpTimer").Enabled(), enabled);
+    QCOMPARE(window.timer(u"tmpTimer").isRunning(), ticking);
+}
+
+void TestPrincipal::startUpFailure_data() {
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("named");
+
+    const QString none;
+    // Both collections go too: the options file is reported before they are tried.
+    QTest::newRow("no opcoes") << u"opcoes quelmar.mdb tarvenas.mdb"_s << none << 101
+                               << u"opcoes"_s;
+    QTest::newRow("empty options table") << none << u"opcoes|DELETE FROM opcoes"_s << 107 << none;
+    QTest::newRow("no quelmar.mdb") << u"quelmar.mdb"_s << none << 101 << u"quelmar.mdb"_s;
+    QTest::newRow("no tarvenas.mdb") << u"tarvenas.mdb"_s << none << 101 << u"tarvenas.mdb"_s;
+    QTest::newRow("no mensagem column")
+        << none << u"quelmar.mdb|ALTER TABLE QuelmarOrivela RENAME COLUMN mensagem TO texto"_s
+        << 106 << u"mensagem"_s;
+    QTest::newRow("32768 messages")
+        << none
+        << u"quelmar.mdb|WITH RECURSIVE n(i) AS (SELECT 8 UNION ALL SELECT i + 1 FROM n "
+           "WHERE i < 32768) INSERT INTO QuelmarOrivela SELECT i, 'Q' || i FROM n"_s
+        << 201 << none;
+    QTest::newRow("negative period")
+        << none << u"opcoes|UPDATE opcoes SET SegTem = -1"_s << 301 << none;
+    QTest::newRow("period beyond 32 bits")
+        << none << u"opcoes|UPDATE opcoes SET SegTem = 3000000"_s << 201 << none;
+}
+
+void TestPrincipal::startUpFailure() {
+    QFETCH(QString, removed);
+    QFETCH(QString, sql);
+    QFETCH(int, number);
+    QFETCH(QString, named);
+
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    for (const QString& file : removed.split(u' ', Qt::SkipEmptyParts))
+        QVERIFY(QFile::remove(directory.file(file)));
+    if (!sql.isEmpty()) {
+        runSql(directory.file(sql.section(u'|', 0, 0)), sql.section(u'|', 1));
+    }
+    ProgramRun run(directory.path());
+    QVERIFY(!run.start());
+
+    QVERIFY(run.program.ended());
+    QCOMPARE(run.program.exitStatus(), 1);
+    QCOMPARE(run.services.endings, std::vector<int>{1});
+    QCOMPARE(run.services.boxes.size(), std::size_t{1});
+    const RecordingServices::Box& box = run.services.boxes.front();
+    QCOMPARE(box.title, u"Quelmar de Orivela"_s);
+    QCOMPARE(box.style, toolkit::vbCritical);
+    QVERIFY2(box.prompt.startsWith(u"Erro em tempo de execução '%1':\n\n"_s.arg(number)),
+             qPrintable(box.prompt));
+    QVERIFY2(box.prompt.contains(named), qPrintable(box.prompt));
+    auto* window = run.program.loadedForm<frmPrincipal>();
+    QVERIFY(window == nullptr || !window->isVisible());
+}
+
+// The plain form stays only after a pick that leaves the scroll bar where it stood.
+void TestPrincipal::numberForms() {
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.3f}); // floor(7 * 0.3 + 1) = 3
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    QCOMPARE(shownNumber(window), u" 3"_s);
+
+    const int reseeds = run.services.reseeds;
+    window.button(u"cmdProxima").click();
+    QCOMPARE(run.services.reseeds, reseeds + 1);
+    QCOMPARE(shownNumber(window), u"3"_s);
+    expectConsistent(window, u'Q');
+
+    run.services.drawNext({0.99f}); // 7
+    window.button(u"cmdProxima").click();
+    QCOMPARE(shownNumber(window), u" 7"_s);
+    expectConsistent(window, u'Q');
+
+    browser(window).triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(shownNumber(window), u" 6"_s);
+    expectConsistent(window, u'Q');
+}
+
+void TestPrincipal::oneMessageCollection() {
+    ProgramFiles files;
+    files.quelmar = {u"Q1"_s};
+    ScratchDirectory directory;
+    files.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.999f, 0.0f, 0.5f});
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    QCOMPARE(browser(window).Max(), 1);
+    for (int pick = 0; pick < 3; ++pick) {
+        window.button(u"cmdProxima").click();
+        QCOMPARE(shownNumber(window), u"1"_s);
+        expectConsistent(window, u'Q');
+    }
+}
+
+void TestPrincipal::switchToSmallerCollection() {
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.99f}); // 7 of the first collection
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    QCOMPARE(browser(window).Value(), 7);
+
+    run.services.drawNext({0.5f}); // floor(4 * 0.5 + 1) = 3 of the second
+    window.option(u"OptTarvenas").click();
+    QCOMPARE(window.currentCollection(), window.secondCollection());
+    QCOMPARE(window.totMensagens(), 4);
+    QCOMPARE(browser(window).Max(), 4);
+    QCOMPARE(browser(window).Value(), 3);
+    expectConsistent(window, u'T');
+
+    run.services.drawNext({0.0f});
+    window.option(u"OptQuelmar").click();
+    QCOMPARE(browser(window).Max(), 7);
+    expectConsistent(window, u'Q');
+}
+
+// Each position the thumb passes shows its message; letting go shows the last one once more.
+void TestPrincipal::dragShowsEveryPosition() {
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.0f});
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    toolkit::HScrollBar& bar = browser(window);
+    toolkit::TextBox& text = window.textBox(u"TxtTexto");
+
+    bar.setSliderDown(true);
+    for (int position : {2, 3, 5}) {
+        text.setText(u"-"_s);
+        bar.setSliderPosition(position);
+        QCOMPARE(bar.Value(), position);
+        QCOMPARE(text.Text(), u"Q%1"_s.arg(position));
+        QCOMPARE(shownNumber(window), u" %1"_s.arg(position));
+    }
+    text.setText(u"-"_s);
+    bar.setSliderDown(false);
+    QCOMPARE(text.Text(), u"Q5"_s);
+    expectConsistent(window, u'Q');
+
+    // A press and release without a move is no change.
+    text.setText(u"-"_s);
+    bar.setSliderDown(true);
+    bar.setSliderDown(false);
+    QCOMPARE(text.Text(), u"-"_s);
+}
+
+void TestPrincipal::timerTicksLikeTheButton() {
+    ProgramFiles files;
+    files.segTem = u"0.05"_s;
+    ScratchDirectory directory;
+    files.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.0f, 0.5f, 0.99f});
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    QCOMPARE(window.timer(u"tmpTimer").Interval(), 50);
+    const int reseeds = run.services.reseeds;
+    QTRY_VERIFY_WITH_TIMEOUT(run.services.reseeds >= reseeds + 2, 5000);
+    QCOMPARE(run.services.draws, run.services.reseeds);
+    expectConsistent(window, u'Q');
+}
+
+void TestPrincipal::mnemonicPressesTheButton() {
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    run.services.drawNext({0.0f, 0.99f});
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
+    QTRY_COMPARE(browser(window).Value(), 7);
+    expectConsistent(window, u'Q');
+}
+
+void TestPrincipal::closing_data() {
+    QTest::addColumn<bool>("byButton");
+    QTest::newRow("Fechar") << true;
+    QTest::newRow("close box") << false;
+}
+
+void TestPrincipal::closing() {
+    QFETCH(bool, byButton);
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    if (byButton)
+        window.button(u"cmdFechar").click();
+    else
+        window.close();
+    QVERIFY(run.program.ended());
+    QCOMPARE(run.program.exitStatus(), 0);
+    QCOMPARE(run.services.endings, std::vector<int>{0});
+    QVERIFY(run.services.boxes.empty());
+    QVERIFY(!window.isVisible());
+
+    // Nothing runs after the end, not even a timer tick or a click.
+    const int draws = run.services.draws;
+    window.button(u"cmdProxima").click();
+    QCOMPARE(run.services.draws, draws);
+}
+
+void TestPrincipal::layoutFollowsTable() {
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+
+    QCOMPARE(window.windowTitle(), u"Quelmar de Orivela v3.0 * Versão Digital *"_s);
+    QCOMPARE(window.size(), QSize(477, 292)); // 7155 x 4380 twips
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!window.windowIcon().isNull());
+
+    for (const toolkit::ControlLayout& row : frmPrincipal::layout.controls) {
+        const QString name = QString::fromUtf16(row.name.data(), row.name.size());
+        QObject* object = window.object(row.name);
+        QVERIFY2(object, qPrintable(name));
+        QCOMPARE(object->objectName(), name);
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (row.kind == toolkit::Kind::Timer) {
+            QVERIFY(widget == nullptr);
+            continue;
+        }
+        QVERIFY2(widget, qPrintable(name));
+        QWidget* container =
+            row.container.empty() ? &window : qobject_cast<QWidget*>(window.object(row.container));
+        QCOMPARE(widget->parentWidget(), container);
+        // Inside a panel, positions start within its border; in a frame, at its outer corner.
+        const QPoint origin = dynamic_cast<toolkit::PictureBox*>(container)
+                                  ? container->contentsRect().topLeft()
+                                  : QPoint();
+        QCOMPARE(widget->pos(),
+                 origin + QPoint(toolkit::pixels(row.left), toolkit::pixels(row.top)));
+        QCOMPARE(widget->height(), toolkit::pixels(row.height));
+        // A caption too long for its box may take the free room beside it, never less.
+        QVERIFY2(widget->width() >= toolkit::pixels(row.width), qPrintable(name));
+        QVERIFY2(widget->geometry().right() <= container->width(), qPrintable(name));
+        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+        if (!row.properties.tooltip.empty())
+            QCOMPARE(widget->toolTip(), QString::fromUtf16(row.properties.tooltip.data(),
+                                                           row.properties.tooltip.size()));
+    }
+    QCOMPARE(window.button(u"cmdProxima").text(), u"&Próxima mensagem"_s);
+    QCOMPARE(window.button(u"Command1").text(), u"Lo&calizar próxima"_s);
+    QCOMPARE(window.button(u"cmdFechar").accessibleName(), u"Fechar"_s);
+    QCOMPARE(window.option(u"OptTarvenas").text(), u"Tarvenas de Cendra"_s);
+    QCOMPARE(window.control<QGroupBox>(u"FrmScrollNo").title(), u"Browser"_s);
+    QCOMPARE(window.label(u"Label1").Caption(), u"Mensagem:"_s);
+    QCOMPARE(browser(window).Min(), 1);
+    // The buttons and the message lie over the background panel.
+    QWidget* panel = qobject_cast<QWidget*>(window.object(u"PicBoxWin"));
+    QCOMPARE(window.childAt(toolkit::pixels(5175) + 5, toolkit::pixels(3390) + 5)->objectName(),
+             u"cmdProxima"_s);
+    QVERIFY(window.children().indexOf(panel) <
+            window.children().indexOf(&window.button(u"cmdProxima")));
+}
+
+void TestPrincipal::tabOrderFollowsTable() {
+    ScratchDirectory directory;
+    ProgramFiles{}.writeTo(directory);
+    ProgramRun run(directory.path());
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+
+    // By tab index; the message box is no tab stop, and the unselected option button is
+    // reached with the arrow keys from the selected one.
+    const QStringList expected{u"cmdProxima"_s,     u"cmdFechar"_s,   u"cmdSobre"_s,
+                               u"cmdLocalizar"_s,   u"cmdImprimir"_s, u"cmdOpcoes"_s,
+                               u"hscrollBrowser"_s, u"OptQuelmar"_s,  u"Command1"_s,
+                               u"TxtNuMensagem"_s};
+    QWidget* current = &window.button(u"cmdProxima");
+    QStringList visited;
+    for (int step = 0; step < expected.size(); ++step) {
+        QWidget* named = current;
+        while (named->objectName().isEmpty() && named->parentWidget())
+            named = named->parentWidget();
+        visited << named->objectName();
+        do {
+            current = current->nextInFocusChain();
+        } while (!(current->focusPolicy() & Qt::TabFocus) || !current->isVisibleTo(&window) ||
+                 (qobject_cast<QRadioButton*>(current) &&
+                  !static_cast<QRadioButton*>(current)->isChecked()));
+    }
+    QCOMPARE(visited, expected);
+}
+
+QTEST_MAIN(TestPrincipal)
+#include "test_principal.moc"

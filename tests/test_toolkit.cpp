@@ -1,0 +1,372 @@
+// The controls' event rules, the handler wrapper and the one-instance-per-form registry, on a
+// small form of the test's own.
+
+#include "data/collections.h"
+#include "platform/runtime_error.h"
+#include "platform/toolkit/form.h"
+#include "platform/toolkit/program.h"
+#include "platform/toolkit/random_source.h"
+#include "support/raised_error.h"
+#include "support/recording_services.h"
+
+#include <QCloseEvent>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+using namespace toolkit;
+using platform::ErrorCode;
+
+namespace {
+
+// clang-format off
+const FormLayout sampleLayout{
+    .name = u"frmAmostra",
+    .caption = u"Amostra",
+    .client = {3000, 1500},
+    .placement = StoredAt{1500, 750},
+    .border = Border::Sizable,
+    .controls = {
+        {u"cmdA",     Kind::CommandButton, {},        0,   0,   900, 300, 0, u"&A"},
+        {u"fraGrupo", Kind::Frame,         {},        0,   300, 1500, 900, 1, u"Grupo"},
+        {u"optUm",    Kind::OptionButton,  u"fraGrupo", 60, 200, 900, 240, 2, u"Um", {.value = true}},
+        {u"optDois",  Kind::OptionButton,  u"fraGrupo", 60, 500, 900, 240, 3, u"Dois"},
+        {u"optFora",  Kind::OptionButton,  {},        1600, 300, 900, 240, 4, u"Fora"},
+        {u"chkMarca", Kind::CheckBox,      {},        1600, 600, 900, 240, 5, u"Marca"},
+        {u"txtNome",  Kind::TextBox,       {},        1600, 900, 900, 300, 6, u"inicial"},
+        {u"hsbBarra", Kind::HScrollBar,    {},        0,   1200, 3000, 210, 7, {},
+            {.min = 1, .max = 10, .initial = 1}},
+        {u"udSeg",    Kind::UpDown,        {},        2600, 0,  210, 375, 8, {},
+            {.min = 1, .max = 99, .initial = 15}},
+        {u"tmpRelogio", Kind::Timer,       {},        0,   0,   0,   0,  -1, {}, {.interval = 0}},
+    }};
+// clang-format on
+
+class SampleForm : public Form {
+public:
+    SampleForm() : Form(sampleLayout) {
+        button(u"cmdA").onClick([this] { events << u"cmdA_Click"_s; });
+        option(u"optUm").onClick([this] { events << u"optUm_Click"_s; });
+        option(u"optDois").onClick([this] { events << u"optDois_Click"_s; });
+        scrollBar(u"hsbBarra").onChange([this] {
+            events << u"hsbBarra_Change %1"_s.arg(scrollBar(u"hsbBarra").Value());
+        });
+        upDown(u"udSeg").onChange(
+            [this] { events << u"udSeg_Change %1"_s.arg(upDown(u"udSeg").Value()); });
+        timer(u"tmpRelogio").onTimer([this] { events << u"tmpRelogio_Timer"_s; });
+    }
+    void Form_Load() override { ++loads; }
+    void Form_Unload() override { ++*unloads; }
+
+    QStringList events;
+    int loads = 0;
+    int* unloads = &m_unloads;
+
+private:
+    int m_unloads = 0;
+};
+
+} // namespace
+
+class TestToolkit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void buttonValueRunsClickAtOnce();
+    void optionButtonsClearEachOtherInTheirContainer();
+    void checkBoxHasThreeValues_data();
+    void checkBoxHasThreeValues();
+    void scrollBarValueFromCodeRunsChange();
+    void scrollBarRejectsValuesOutsideItsRange_data();
+    void scrollBarRejectsValuesOutsideItsRange();
+    void loweringMaxBringsValueDown();
+    void timerPeriods_data();
+    void timerPeriods();
+    void timerZeroNeverFires();
+    void upDownStaysInRange();
+    void runtimeErrorShowsTheBoxAndEnds();
+    void endStopsEveryLaterHandler();
+    void oneInstancePerForm();
+    void closeBoxUnloads();
+    void windowPlacementAndStyle();
+    void randomNumbersStayBelowOne();
+    void randomPickCoversTheCollection_data();
+    void randomPickCoversTheCollection();
+
+private:
+    std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<Program> m_program;
+    SampleForm* m_form = nullptr;
+};
+
+void TestToolkit::init() {
+    m_services = std::make_unique<RecordingServices>();
+    m_program = std::make_unique<Program>(*m_services, u"/programa"_s);
+    m_form = &m_program->form<SampleForm>();
+}
+
+void TestToolkit::cleanup() {
+    m_program.reset();
+    m_services.reset();
+}
+
+void TestToolkit::buttonValueRunsClickAtOnce() {
+    m_form->button(u"cmdA").setValue(true);
+    QCOMPARE(m_form->events, QStringList{u"cmdA_Click"_s});
+    m_form->button(u"cmdA").setValue(false);
+    QCOMPARE(m_form->events.size(), 1);
+    QVERIFY(!m_form->button(u"cmdA").autoDefault());
+}
+
+void TestToolkit::optionButtonsClearEachOtherInTheirContainer() {
+    OptionButton& one = m_form->option(u"optUm");
+    OptionButton& two = m_form->option(u"optDois");
+    OptionButton& outside = m_form->option(u"optFora");
+
+    one.setValue(true); // already selected: no change, no Click
+    QVERIFY(m_form->events.isEmpty());
+    two.setValue(true);
+    QCOMPARE(m_form->events, QStringList{u"optDois_Click"_s});
+    QVERIFY(!one.Value());
+    outside.setValue(true); // another container keeps its own selection
+    QVERIFY(two.Value());
+    QTest::mouseClick(&one, Qt::LeftButton);
+    QCOMPARE(m_form->events.last(), u"optUm_Click"_s);
+    QVERIFY(!two.Value());
+    one.setValue(false);
+    QVERIFY(!one.Value() && !two.Value());
+}
+
+void TestToolkit::checkBoxHasThreeValues_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("afterClick");
+    QTest::newRow("0") << 0 << true << 1;
+    QTest::newRow("1") << 1 << true << 0;
+    QTest::newRow("2 grey") << 2 << true << 0;
+    QTest::newRow("3") << 3 << false << 0;
+    QTest::newRow("-1") << -1 << false << 0;
+}
+
+void TestToolkit::checkBoxHasThreeValues() {
+    QFETCH(int, value);
+    QFETCH(bool, valid);
+    QFETCH(int, afterClick);
+    CheckBox& box = m_form->checkBox(u"chkMarca");
+    box.setValue(0);
+    const auto error = errorOf([&] { box.setValue(value); });
+    if (!valid) {
+        QCOMPARE(error, ErrorCode::InvalidPropertyValue);
+        return;
+    }
+    QCOMPARE(box.Value(), value);
+    box.click();
+    QCOMPARE(box.Value(), afterClick);
+}
+
+void TestToolkit::scrollBarValueFromCodeRunsChange() {
+    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+    bar.setValue(4);
+    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change 4"_s});
+    bar.setValue(4);
+    QCOMPARE(m_form->events.size(), 1);
+    QCOMPARE(bar.value(), 4); // the widget shows it too
+    bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(m_form->events.last(), u"hsbBarra_Change 5"_s);
+}
+
+void TestToolkit::scrollBarRejectsValuesOutsideItsRange_data() {
+    QTest::addColumn<int>("value");
+    QTest::newRow("below Min") << 0;
+    QTest::newRow("above Max") << 11;
+    QTest::newRow("beyond 16 bits") << 70000;
+}
+
+void TestToolkit::scrollBarRejectsValuesOutsideItsRange() {
+    QFETCH(int, value);
+    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+    const auto error = raisedBy([&] { bar.setValue(value); });
+    QVERIFY(error);
+    QCOMPARE(error->code(), ErrorCode::InvalidPropertyValue);
+    QVERIFY2(error->description().contains(QString::number(value)),
+             qPrintable(error->description()));
+    QCOMPARE(bar.Value(), 1);
+    QVERIFY(m_form->events.isEmpty());
+    QCOMPARE(errorOf([&] { bar.setMax(40000); }), ErrorCode::InvalidPropertyValue);
+}
+
+void TestToolkit::loweringMaxBringsValueDown() {
+    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+    bar.setValue(9);
+    m_form->events.clear();
+    bar.setMax(5);
+    QCOMPARE(bar.Value(), 5);
+    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change 5"_s});
+    bar.setMax(20); // raising it moves nothing
+    QCOMPARE(m_form->events.size(), 1);
+    QCOMPARE(bar.maximum(), 20);
+}
+
+void TestToolkit::timerPeriods_data() {
+    QTest::addColumn<qint64>("milliseconds");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("0") << qint64(0) << true;
+    QTest::newRow("99000") << qint64(99000) << true;
+    QTest::newRow("largest") << qint64(2147483647) << true;
+    QTest::newRow("beyond 32 bits") << qint64(2147483648) << false;
+    QTest::newRow("negative") << qint64(-1) << false;
+}
+
+void TestToolkit::timerPeriods() {
+    QFETCH(qint64, milliseconds);
+    QFETCH(bool, valid);
+    Timer& timer = m_form->timer(u"tmpRelogio");
+    timer.setInterval(1000);
+    const auto error = errorOf([&] { timer.setInterval(milliseconds); });
+    QCOMPARE(error == ErrorCode::InvalidPropertyValue, !valid);
+    QCOMPARE(qint64(timer.Interval()), valid ? milliseconds : 1000);
+    QCOMPARE(timer.isRunning(), timer.Interval() != 0);
+    timer.setEnabled(false);
+    QVERIFY(!timer.isRunning());
+}
+
+void TestToolkit::timerZeroNeverFires() {
+    Timer& timer = m_form->timer(u"tmpRelogio");
+    QVERIFY(timer.Enabled());
+    QTest::qWait(60);
+    QVERIFY(m_form->events.isEmpty());
+    timer.setInterval(10);
+    QTRY_VERIFY(m_form->events.contains(u"tmpRelogio_Timer"_s));
+}
+
+void TestToolkit::upDownStaysInRange() {
+    UpDown& spin = m_form->upDown(u"udSeg");
+    QCOMPARE(spin.Value(), 15);
+    spin.setValue(30);
+    QCOMPARE(m_form->events, QStringList{u"udSeg_Change 30"_s});
+    spin.setValue(120); // outside: the nearest end, quietly
+    QCOMPARE(spin.Value(), 99);
+    spin.setValue(0);
+    QCOMPARE(spin.Value(), 1);
+    QCOMPARE(m_form->events.size(), 1);
+    spin.stepDown(); // at the bottom already
+    QCOMPARE(m_form->events.size(), 1);
+    auto arrows = spin.findChildren<QToolButton*>();
+    QCOMPARE(arrows.size(), 2);
+    arrows[0]->click();
+    QCOMPARE(m_form->events.last(), u"udSeg_Change 2"_s);
+    QTest::keyClick(&spin, Qt::Key_Down);
+    QCOMPARE(m_form->events.last(), u"udSeg_Change 1"_s);
+}
+
+void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {
+    bool after = false;
+    m_program->dispatch([&] {
+        platform::raise(ErrorCode::Overflow, u"Estouro de capacidade: 40000."_s);
+        after = true;
+    });
+    QVERIFY(!after);
+    QVERIFY(m_program->ended());
+    QCOMPARE(m_program->exitStatus(), 1);
+    QCOMPARE(m_services->boxes.size(), std::size_t{1});
+    QCOMPARE(m_services->boxes[0].prompt,
+             u"Erro em tempo de execução '201':\n\nEstouro de capacidade: 40000."_s);
+    QCOMPARE(m_services->boxes[0].title, u"Quelmar de Orivela"_s);
+    QCOMPARE(m_services->endings, std::vector<int>{1});
+    QVERIFY(!m_form->isVisible());
+}
+
+void TestToolkit::endStopsEveryLaterHandler() {
+    m_form->Show();
+    m_program->dispatch([] { End(); });
+    QCOMPARE(m_program->exitStatus(), 0);
+    QVERIFY(m_services->boxes.empty());
+    QVERIFY(!m_form->isVisible());
+    m_form->button(u"cmdA").click();
+    QTest::mouseClick(&m_form->option(u"optDois"), Qt::LeftButton);
+    QVERIFY(!m_form->events.contains(u"cmdA_Click"_s));
+    QVERIFY(!m_form->events.contains(u"optDois_Click"_s));
+}
+
+void TestToolkit::oneInstancePerForm() {
+    QCOMPARE(&m_program->form<SampleForm>(), m_form);
+    QCOMPARE(m_form->loads, 1);
+    m_form->textBox(u"txtNome").setText(u"digitado"_s);
+    int unloads = 0;
+    m_form->unloads = &unloads;
+    m_form->Unload();
+    QCOMPARE(unloads, 1);
+    QVERIFY(m_program->loadedForm<SampleForm>() == nullptr);
+    SampleForm& again = m_program->form<SampleForm>();
+    QVERIFY(&again != m_form);
+    QCOMPARE(again.loads, 1);
+    QCOMPARE(again.textBox(u"txtNome").Text(), u"inicial"_s);
+}
+
+void TestToolkit::closeBoxUnloads() {
+    m_form->Show();
+    int unloads = 0;
+    m_form->unloads = &unloads;
+    QVERIFY(!m_form->close()); // the close request becomes an unload
+    QCOMPARE(unloads, 1);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(m_program->loadedForm<SampleForm>() == nullptr);
+}
+
+void TestToolkit::windowPlacementAndStyle() {
+    QCOMPARE(m_form->geometry(), QRect(100, 50, 200, 100));
+    QVERIFY(m_form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    QVERIFY(m_form->maximumSize() != m_form->minimumSize());
+    QCOMPARE(m_form->objectName(), u"frmAmostra"_s);
+    QCOMPARE(m_form->button(u"cmdA").accessibleName(), u"A"_s);
+    QCOMPARE(withoutMnemonics(u"Sal && Pimenta &Já"), u"Sal & Pimenta Já"_s);
+    // Controls inside a frame are placed from its outer corner.
+    QCOMPARE(m_form->option(u"optDois").pos(), QPoint(4, 33));
+}
+
+void TestToolkit::randomNumbersStayBelowOne() {
+    ClockRandom random;
+    double sum = 0;
+    constexpr int draws = 20000;
+    for (std::uint64_t seed : {0ULL, 1ULL, ~0ULL}) {
+        random.seed(seed);
+        for (int i = 0; i < draws; ++i) {
+            const float r = random.next();
+            QVERIFY(r >= 0.0f && r < 1.0f);
+            sum += r;
+        }
+    }
+    QVERIFY(qAbs(sum / (3 * draws) - 0.5) < 0.01);
+    // Two clock seeds taken one after the other still give different numbers.
+    random.reseedFromClock();
+    const float first = random.next();
+    QTest::qWait(1);
+    random.reseedFromClock();
+    QVERIFY(random.next() != first);
+}
+
+void TestToolkit::randomPickCoversTheCollection_data() {
+    QTest::addColumn<int>("total");
+    QTest::addColumn<float>("r");
+    QTest::addColumn<int>("expected");
+    const float belowOne = 1.0f - 1.0f / 16777216.0f;
+    QTest::newRow("r 0") << 7 << 0.0f << 1;
+    QTest::newRow("r just below 1") << 7 << belowOne << 7;
+    QTest::newRow("largest collection, r just below 1") << 32767 << belowOne << 32767;
+    QTest::newRow("exact boundary") << 4 << 0.75f << 4;
+    QTest::newRow("just under the boundary") << 4 << 0.7499999f << 3;
+    QTest::newRow("one message") << 1 << 0.9f << 1;
+}
+
+void TestToolkit::randomPickCoversTheCollection() {
+    QFETCH(int, total);
+    QFETCH(float, r);
+    QFETCH(int, expected);
+    QCOMPARE(data::randomMessageNumber(static_cast<std::int16_t>(total), r), expected);
+}
+
+QTEST_MAIN(TestToolkit)
+#include "test_toolkit.moc"
