@@ -9,6 +9,7 @@
 #include "support/raised_error.h"
 #include "support/recording_services.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QTest>
 #include <QToolButton>
@@ -38,6 +39,8 @@ const FormLayout sampleLayout{
             {.min = 1, .max = 10, .initial = 1}},
         {u"udSeg",    Kind::UpDown,        {},        2600, 0,  210, 375, 8, {},
             {.min = 1, .max = 99, .initial = 15}},
+        {u"lnkSite",  Kind::LinkLabel,     {},        1000, 0,  1500, 255, 9, u"www.example.org"},
+        {u"lblNome",  Kind::Label,         {},        1000, 255, 1500, 255, 10, u"Nome"},
         {u"tmpRelogio", Kind::Timer,       {},        0,   0,   0,   0,  -1, {}, {.interval = 0}},
     }};
 // clang-format on
@@ -54,6 +57,8 @@ public:
         upDown(u"udSeg").onChange(
             [this] { events << u"udSeg_Change %1"_s.arg(upDown(u"udSeg").Value()); });
         timer(u"tmpRelogio").onTimer([this] { events << u"tmpRelogio_Timer"_s; });
+        label(u"lnkSite").onClick([this] { events << u"lnkSite_Click"_s; });
+        label(u"lblNome").onClick([this] { events << u"lblNome_Click"_s; });
     }
     void Form_Load() override { ++loads; }
     void Form_Unload() override { ++*unloads; }
@@ -87,6 +92,8 @@ private slots:
     void timerPeriods();
     void timerZeroNeverFires();
     void upDownStaysInRange();
+    void linkLabelsAreReachedAndPressed();
+    void screenReaderReadsAndStepsTheSpin();
     void runtimeErrorShowsTheBoxAndEnds();
     void endStopsEveryLaterHandler();
     void oneInstancePerForm();
@@ -260,6 +267,41 @@ void TestToolkit::upDownStaysInRange() {
     QCOMPARE(m_form->events.last(), u"udSeg_Change 2"_s);
     QTest::keyClick(&spin, Qt::Key_Down);
     QCOMPARE(m_form->events.last(), u"udSeg_Change 1"_s);
+}
+
+void TestToolkit::linkLabelsAreReachedAndPressed() {
+    Label& link = m_form->label(u"lnkSite");
+    Label& plain = m_form->label(u"lblNome");
+    QVERIFY(link.focusPolicy() & Qt::TabFocus);
+    QCOMPARE(plain.focusPolicy(), Qt::NoFocus);
+
+    QTest::mouseClick(&link, Qt::LeftButton);
+    QTest::keyClick(&link, Qt::Key_Return);
+    QTest::keyClick(&plain, Qt::Key_Return); // a plain label takes no keys
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&link);
+    QVERIFY(spoken);
+    QCOMPARE(spoken->role(), QAccessible::Link);
+    QCOMPARE(spoken->text(QAccessible::Name), u"www.example.org"_s);
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(m_form->events, QStringList(3, u"lnkSite_Click"_s));
+    QTest::mouseClick(&plain, Qt::LeftButton);
+    QCOMPARE(m_form->events.last(), u"lblNome_Click"_s);
+}
+
+void TestToolkit::screenReaderReadsAndStepsTheSpin() {
+    UpDown& spin = m_form->upDown(u"udSeg");
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&spin);
+    QVERIFY(spoken);
+    QCOMPARE(spoken->role(), QAccessible::SpinBox);
+    QAccessibleValueInterface* value = spoken->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 15);
+    QCOMPARE(value->maximumValue().toInt(), 99);
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+    QCOMPARE(m_form->events, QStringList{u"udSeg_Change 16"_s});
+    value->setCurrentValue(500);
+    QCOMPARE(spin.Value(), 99);
+    QCOMPARE(m_form->events.last(), u"udSeg_Change 99"_s);
 }
 
 void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {

@@ -208,20 +208,20 @@ Label::Label(QWidget* parent) : QLabel(parent) {
 void Label::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        click();
+        press();
 }
 
 void Label::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (focusPolicy() != Qt::NoFocus &&
         (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
-        click();
+        press();
         return;
     }
     QLabel::keyPressEvent(event);
 }
 
-void Label::click() {
+void Label::press() {
     runFromUser(m_click);
 }
 
@@ -420,7 +420,14 @@ void UpDown::stepDown() {
 }
 
 void UpDown::stepBy(int steps) {
-    const std::int32_t next = std::clamp(m_value + steps * m_step, m_min, m_max);
+    moveTo(std::clamp(m_value + steps * m_step, m_min, m_max));
+}
+
+void UpDown::stepTo(std::int64_t value) {
+    moveTo(static_cast<std::int32_t>(std::clamp<std::int64_t>(value, m_min, m_max)));
+}
+
+void UpDown::moveTo(std::int32_t next) {
     if (next == m_value)
         return;
     m_value = next;

@@ -88,11 +88,12 @@ public:
     void onClick(Handler handler) { m_click = std::move(handler); }
     QString Caption() const { return text(); }
     void setCaption(const QString& caption) { setText(caption); }
+    // What a click does, for the keyboard and for screen readers.
+    void press();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void click();
 
 private:
     Handler m_click;
@@ -190,8 +191,10 @@ public:
     void setRange(int min, int max, int step);
     int Min() const { return m_min; }
     int Max() const { return m_max; }
+    // What the arrows do: a step, as the user's own change.
     void stepUp();
     void stepDown();
+    void stepTo(std::int64_t value);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -199,6 +202,7 @@ protected:
 
 private:
     void stepBy(int steps);
+    void moveTo(std::int32_t next);
 
     QToolButton* m_up;
     QToolButton* m_down;

@@ -1,6 +1,7 @@
 #include "platform/toolkit/program.h"
 
 #include "platform/runtime_error.h"
+#include "platform/toolkit/accessibility.h"
 #include "platform/toolkit/form.h"
 
 #include <new>
@@ -22,6 +23,7 @@ Program::Program(Services& services, QString directory)
     : m_services(services), m_directory(std::move(directory)) {
     Q_ASSERT(current == nullptr);
     current = this;
+    installAccessibility();
 }
 
 Program::~Program() {
