@@ -179,6 +179,124 @@ QPoint clientOrigin(QWidget* container) {
     return {};
 }
 
+template <typename Button> QWidget* captioned(QWidget* container, const ControlLayout& row) {
+    auto* button = new Button(container);
+    button->setText(text(row.caption));
+    return button;
+}
+
+QWidget* makeTextBox(QWidget* container, const ControlLayout& row) {
+    const Properties& p = row.properties;
+    auto* box = new TextBox(container, p.multiLine);
+    box->setText(text(row.caption));
+    box->setLocked(p.locked);
+    box->setAlignment(alignmentOf(p.alignment));
+    box->setFlat(p.flat);
+    box->setColours(colourOf(p.back), colourOf(p.fore));
+    if (!p.tabStop)
+        box->editor()->setFocusPolicy(Qt::ClickFocus);
+    return box;
+}
+
+QWidget* makeLabel(QWidget* container, const ControlLayout& row) {
+    Label* label = row.kind == Kind::Label ? new Label(container) : new LinkLabel(container);
+    label->setCaption(text(row.caption));
+    label->setAlignment(alignmentOf(row.properties.alignment) | Qt::AlignTop);
+    return label;
+}
+
+QWidget* makeScrollBar(QWidget* container, const Properties& p) {
+    auto* bar = new HScrollBar(container);
+    bar->setMin(p.min);
+    bar->setMax(p.max);
+    bar->setValue(p.initial);
+    return bar;
+}
+
+QWidget* makeUpDown(QWidget* container, const Properties& p) {
+    auto* spin = new UpDown(container);
+    spin->setRange(p.min, p.max, 1);
+    spin->setValue(p.initial);
+    return spin;
+}
+
+QWidget* makeImage(QWidget* container, const Properties& p) {
+    auto* image = new Image(container);
+    if (!p.picture.empty())
+        image->setPicture(resourcePath(p.picture), p.stretch, p.border);
+    return image;
+}
+
+// The widget of a control with what its kind takes from the table; handlers come later, so
+// nothing set here runs one.
+QWidget* makeWidget(const ControlLayout& row, QWidget* container) {
+    const Properties& p = row.properties;
+    switch (row.kind) {
+    case Kind::CommandButton:
+        return captioned<CommandButton>(container, row);
+    case Kind::OptionButton: {
+        auto* option = static_cast<OptionButton*>(captioned<OptionButton>(container, row));
+        option->setChecked(p.value);
+        return option;
+    }
+    case Kind::CheckBox: {
+        auto* check = static_cast<CheckBox*>(captioned<CheckBox>(container, row));
+        check->setValue(p.value ? 1 : 0);
+        return check;
+    }
+    case Kind::TextBox:
+        return makeTextBox(container, row);
+    case Kind::Label:
+    case Kind::LinkLabel:
+        return makeLabel(container, row);
+    case Kind::Frame: {
+        auto* frame = new Frame(container);
+        frame->setTitle(text(row.caption));
+        return frame;
+    }
+    case Kind::PictureBox:
+        return new PictureBox(container);
+    case Kind::Image:
+        return makeImage(container, p);
+    case Kind::HScrollBar:
+        return makeScrollBar(container, p);
+    case Kind::UpDown:
+        return makeUpDown(container, p);
+    case Kind::Timer:
+        break;
+    }
+    Q_UNREACHABLE();
+}
+
+void position(QWidget& widget, const ControlLayout& row, QWidget* container) {
+    const QPoint origin = clientOrigin(container);
+    widget.setGeometry(origin.x() + pixels(row.left), origin.y() + pixels(row.top),
+                       pixels(row.width), pixels(row.height));
+}
+
+// Tooltip, font, colours, the name a screen reader says, and whether Tab stops there.
+void dress(QWidget& widget, const ControlLayout& row) {
+    const Properties& p = row.properties;
+    if (!p.tooltip.empty())
+        widget.setToolTip(text(p.tooltip));
+    if (p.font)
+        widget.setFont(fontOf(*p.font));
+    if (auto* button = dynamic_cast<QAbstractButton*>(&widget))
+        fitCaption(*button, indicatorWidth(*button));
+    if (auto* button = dynamic_cast<CommandButton*>(&widget); button && !p.picture.empty())
+        showPictureIfRoom(*button, resourcePath(p.picture));
+    if (row.kind != Kind::TextBox)
+        paintBackground(widget, p.transparent ? QColor() : colourOf(p.back), colourOf(p.fore));
+    const QString spoken =
+        p.description.empty() ? withoutMnemonics(row.caption) : text(p.description);
+    if (auto* box = dynamic_cast<TextBox*>(&widget))
+        box->setAccessibleText(spoken);
+    else
+        widget.setAccessibleName(spoken);
+    if (!takesFocus(row.kind))
+        widget.setFocusPolicy(Qt::NoFocus);
+}
+
 } // namespace
 
 QString withoutMnemonics(std::u16string_view caption) {
@@ -254,110 +372,14 @@ void Form::buildControls() {
 }
 
 QObject* Form::create(const ControlLayout& row, QWidget* container) {
-    const Properties& p = row.properties;
-    const QString caption = text(row.caption);
     if (row.kind == Kind::Timer) {
         auto* timer = new Timer(this);
-        timer->setInterval(p.interval);
+        timer->setInterval(row.properties.interval);
         return timer;
     }
-    QWidget* widget = nullptr;
-    switch (row.kind) {
-    case Kind::CommandButton: {
-        auto* button = new CommandButton(container);
-        button->setText(caption);
-        widget = button;
-        break;
-    }
-    case Kind::OptionButton: {
-        auto* option = new OptionButton(container);
-        option->setText(caption);
-        option->setChecked(p.value);
-        widget = option;
-        break;
-    }
-    case Kind::CheckBox: {
-        auto* check = new CheckBox(container);
-        check->setText(caption);
-        check->setValue(p.value ? 1 : 0);
-        widget = check;
-        break;
-    }
-    case Kind::TextBox: {
-        auto* box = new TextBox(container, p.multiLine);
-        box->setText(caption);
-        box->setLocked(p.locked);
-        box->setAlignment(alignmentOf(p.alignment));
-        box->setFlat(p.flat);
-        box->setColours(colourOf(p.back), colourOf(p.fore));
-        if (!p.tabStop)
-            box->editor()->setFocusPolicy(Qt::ClickFocus);
-        widget = box;
-        break;
-    }
-    case Kind::Label:
-    case Kind::LinkLabel: {
-        auto* label = row.kind == Kind::Label ? new Label(container) : new LinkLabel(container);
-        label->setCaption(caption);
-        label->setAlignment(alignmentOf(p.alignment) | Qt::AlignTop);
-        widget = label;
-        break;
-    }
-    case Kind::Frame: {
-        auto* frame = new Frame(container);
-        frame->setTitle(caption);
-        widget = frame;
-        break;
-    }
-    case Kind::PictureBox:
-        widget = new PictureBox(container);
-        break;
-    case Kind::Image: {
-        auto* image = new Image(container);
-        if (!p.picture.empty())
-            image->setPicture(resourcePath(p.picture), p.stretch, p.border);
-        widget = image;
-        break;
-    }
-    case Kind::HScrollBar: {
-        auto* bar = new HScrollBar(container);
-        bar->setMin(p.min);
-        bar->setMax(p.max);
-        bar->setValue(p.initial);
-        widget = bar;
-        break;
-    }
-    case Kind::UpDown: {
-        auto* spin = new UpDown(container);
-        spin->setRange(p.min, p.max, 1);
-        spin->setValue(p.initial);
-        widget = spin;
-        break;
-    }
-    case Kind::Timer:
-        break;
-    }
-    const QPoint origin = clientOrigin(container);
-    widget->setGeometry(origin.x() + pixels(row.left), origin.y() + pixels(row.top),
-                        pixels(row.width), pixels(row.height));
-    if (!p.tooltip.empty())
-        widget->setToolTip(text(p.tooltip));
-    if (p.font)
-        widget->setFont(fontOf(*p.font));
-    if (auto* button = dynamic_cast<QAbstractButton*>(widget))
-        fitCaption(*button, indicatorWidth(*button));
-    if (auto* button = dynamic_cast<CommandButton*>(widget); button && !p.picture.empty())
-        showPictureIfRoom(*button, resourcePath(p.picture));
-    if (row.kind != Kind::TextBox)
-        paintBackground(*widget, p.transparent ? QColor() : colourOf(p.back), colourOf(p.fore));
-    const QString spoken =
-        p.description.empty() ? withoutMnemonics(row.caption) : text(p.description);
-    if (auto* box = dynamic_cast<TextBox*>(widget))
-        box->setAccessibleText(spoken);
-    else
-        widget->setAccessibleName(spoken);
-    if (!takesFocus(row.kind))
-        widget->setFocusPolicy(Qt::NoFocus);
+    QWidget* widget = makeWidget(row, container);
+    position(*widget, row, container);
+    dress(*widget, row);
     return widget;
 }
 
