@@ -90,13 +90,12 @@ void TestPrincipal::startUp() {
     QFETCH(bool, enabled);
     QFETCH(bool, ticking);
 
-    ScratchDirectory directory;
     ProgramFiles files;
     files.iniCom = iniCom;
     files.segTem = segTem;
     files.comTem = comTem;
-    files.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program(files);
+    ProgramRun& run = program.run;
     run.services.drawNext({0.5f});
     QVERIFY(run.start());
 
@@ -149,14 +148,13 @@ void TestPrincipal::startUpFailure() {
     QFETCH(int, number);
     QFETCH(QString, named);
 
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
+    const ScratchDirectory& directory = program.directory;
     for (const QString& file : removed.split(u' ', Qt::SkipEmptyParts))
         QVERIFY(QFile::remove(directory.file(file)));
-    if (!sql.isEmpty()) {
+    if (!sql.isEmpty())
         runSql(directory.file(sql.section(u'|', 0, 0)), sql.section(u'|', 1));
-    }
-    ProgramRun run(directory.path());
     QVERIFY(!run.start());
 
     QVERIFY(run.program.ended());
@@ -175,9 +173,8 @@ void TestPrincipal::startUpFailure() {
 
 // The plain form stays only after a pick that leaves the scroll bar where it stood.
 void TestPrincipal::numberForms() {
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     run.services.drawNext({0.3f}); // floor(7 * 0.3 + 1) = 3
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
@@ -202,9 +199,8 @@ void TestPrincipal::numberForms() {
 void TestPrincipal::oneMessageCollection() {
     ProgramFiles files;
     files.quelmar = {u"Q1"_s};
-    ScratchDirectory directory;
-    files.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program(files);
+    ProgramRun& run = program.run;
     run.services.drawNext({0.999f, 0.0f, 0.5f});
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
@@ -217,9 +213,8 @@ void TestPrincipal::oneMessageCollection() {
 }
 
 void TestPrincipal::switchToSmallerCollection() {
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     run.services.drawNext({0.99f}); // 7 of the first collection
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
@@ -241,9 +236,8 @@ void TestPrincipal::switchToSmallerCollection() {
 
 // Each position the thumb passes shows its message; letting go shows the last one once more.
 void TestPrincipal::dragShowsEveryPosition() {
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     run.services.drawNext({0.0f});
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
@@ -273,9 +267,8 @@ void TestPrincipal::dragShowsEveryPosition() {
 void TestPrincipal::timerTicksLikeTheButton() {
     ProgramFiles files;
     files.segTem = u"0.05"_s;
-    ScratchDirectory directory;
-    files.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program(files);
+    ProgramRun& run = program.run;
     run.services.drawNext({0.0f, 0.5f, 0.99f});
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
@@ -287,9 +280,8 @@ void TestPrincipal::timerTicksLikeTheButton() {
 }
 
 void TestPrincipal::mnemonicPressesTheButton() {
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     run.services.drawNext({0.0f, 0.99f});
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
@@ -308,9 +300,8 @@ void TestPrincipal::closing_data() {
 
 void TestPrincipal::closing() {
     QFETCH(bool, byButton);
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
     if (byButton)
@@ -330,9 +321,8 @@ void TestPrincipal::closing() {
 }
 
 void TestPrincipal::layoutFollowsTable() {
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
 
@@ -388,9 +378,8 @@ void TestPrincipal::layoutFollowsTable() {
 }
 
 void TestPrincipal::tabOrderFollowsTable() {
-    ScratchDirectory directory;
-    ProgramFiles{}.writeTo(directory);
-    ProgramRun run(directory.path());
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
 

@@ -37,3 +37,14 @@ windows::frmPrincipal& ProgramRun::main() {
 QString ProgramRun::lastBox() const {
     return services.boxes.empty() ? QString() : services.boxes.back().prompt;
 }
+
+namespace {
+
+QString written(const ScratchDirectory& directory, const ProgramFiles& files) {
+    files.writeTo(directory);
+    return directory.path();
+}
+
+} // namespace
+
+ProgramOnDisk::ProgramOnDisk(const ProgramFiles& files) : run(written(directory, files)) {}

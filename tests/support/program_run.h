@@ -42,3 +42,12 @@ public:
     RecordingServices services;
     toolkit::Program program;
 };
+
+// A run on a scratch program directory of its own, written from `files`.
+class ProgramOnDisk {
+public:
+    explicit ProgramOnDisk(const ProgramFiles& files = {});
+
+    ScratchDirectory directory;
+    ProgramRun run;
+};
