@@ -1,11 +1,11 @@
 #include "app/entry.h"
 
+#include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/qt_services.h"
 #include "windows/principal.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -29,7 +29,7 @@ int run(int argc, char** argv, const EntryOptions& options) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/imagens/icone_principal.png")));
+    QApplication::setWindowIcon(toolkit::iconOf(u"icone_principal.png"));
     // Closing the main window ends the program through its own handler, with its own status.
     QApplication::setQuitOnLastWindowClosed(false);
     QTranslator translator;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QHash>
 #include <QIcon>
 #include <QScreen>
 #include <QStyle>
@@ -46,35 +47,47 @@ QColor colourOf(const Colour& colour) {
     return {};
 }
 
+// The layouts name the old Windows faces. Their metric twin, from fonts-liberation, keeps each
+// text inside the box drawn for it; naming it directly spares Qt a fallback search per font.
+QString installedFamily(std::u16string_view family) {
+    if (family == u"Arial" || family == u"MS Sans Serif")
+        return QStringLiteral("Liberation Sans");
+    return text(family);
+}
+
 // The layouts were drawn at 96 dots per inch; sizing fonts in pixels keeps each text inside the
 // box drawn for it whatever the desktop's font resolution, and Qt scales both on HiDPI screens.
 QFont fontOf(const Font& font) {
-    static const bool substituted = [] {
-        // The desktop rarely has the old bitmap sans; the metric twin of Arial keeps the widths.
-        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"),
-                                  QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-        return true;
-    }();
-    Q_UNUSED(substituted);
-    QFont result(text(font.family));
+    QFont result(installedFamily(font.family));
+    result.setStyleHint(QFont::SansSerif);
     result.setPixelSize(qRound(font.points * 96.0 / 72.0));
     result.setBold(font.bold);
     result.setUnderline(font.underline);
     return result;
 }
 
+} // namespace
+
+// The 32 x 32 drawing and its double for HiDPI title bars; the larger ones are for the desktop's
+// menus, which read them from the installed icon theme. Qt decodes every file added to an icon,
+// so each icon is built once.
 QIcon iconOf(std::u16string_view name) {
+    static QHash<QString, QIcon> built;
     const QString file = resourcePath(name);
+    if (const auto found = built.constFind(file); found != built.constEnd())
+        return *found;
     QIcon icon(file);
     const QString base = file.left(file.lastIndexOf(QLatin1Char('.')));
-    for (const char16_t* larger : {u"@2x.png", u"_64.png", u"_128.png", u"_256.png"}) {
-        const QString candidate = base + QString::fromUtf16(larger);
+    for (const char16_t* doubled : {u"@2x.png", u"_64.png"}) {
+        const QString candidate = base + QString::fromUtf16(doubled);
         if (QFile::exists(candidate))
             icon.addFile(candidate);
     }
+    built.insert(file, icon);
     return icon;
 }
+
+namespace {
 
 Qt::Alignment alignmentOf(Align align) {
     switch (align) {

@@ -3,6 +3,7 @@
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/layout.h"
 
+#include <QIcon>
 #include <QWidget>
 #include <map>
 
@@ -59,6 +60,9 @@ private:
     bool m_placed = false;
     bool m_unloading = false;
 };
+
+// A window icon from the program's pictures (32 x 32), with its larger drawings where they exist.
+QIcon iconOf(std::u16string_view name);
 
 // The caption as a screen reader says it: no "&" marks, "&&" read as one "&".
 QString withoutMnemonics(std::u16string_view caption);
