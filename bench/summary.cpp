@@ -1,21 +1,10 @@
 #include "summary.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdio>
+#include "table.h"
 
 namespace bench {
 
 namespace {
-
-constexpr std::size_t columnCount = 6;
-using Row = std::array<std::string, columnCount>;
-
-std::string formatted(const char* format, double value) {
-    std::array<char, 64> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), format, value);
-    return buffer.data();
-}
 
 // Large figures in groups of three digits, so milliseconds and microseconds read at a glance.
 std::string grouped(std::string digits) {
@@ -32,14 +21,7 @@ std::string nanoseconds(std::optional<double> value) {
     return grouped(formatted("%.0f", *value));
 }
 
-// Columns are padded by characters, not bytes: "≤", "×" and "—" take several bytes.
-std::size_t displayWidth(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-Row rowFor(const SummaryReporter& results, const Comparison& comparison) {
+TableRow rowFor(const SummaryReporter& results, const Comparison& comparison) {
     const auto figure = results.nanosecondsPerOperation(comparison.figure);
     const auto baseline = results.nanosecondsPerOperation(comparison.baseline);
     std::string ratioText = "—";
@@ -55,16 +37,6 @@ Row rowFor(const SummaryReporter& results, const Comparison& comparison) {
     }
     return {comparison.label, nanoseconds(figure), nanoseconds(baseline), ratioText, target,
             verdict};
-}
-
-void printRow(std::ostream& out, const Row& row,
-              const std::array<std::size_t, columnCount>& widths) {
-    for (std::size_t i = 0; i < columnCount; ++i) {
-        const std::string padding(widths[i] - displayWidth(row[i]), ' ');
-        // The name reads best flush left, the numbers flush right.
-        out << (i == 0 ? row[i] + padding : padding + row[i])
-            << (i + 1 < columnCount ? "  " : "\n");
-    }
 }
 
 } // namespace
@@ -91,17 +63,11 @@ std::optional<double> SummaryReporter::nanosecondsPerOperation(const std::string
 
 void printSummary(std::ostream& out, const SummaryReporter& results,
                   const std::vector<Comparison>& comparisons) {
-    std::vector<Row> rows{
+    std::vector<TableRow> rows{
         {"benchmark", "figure (ns/op)", "baseline (ns/op)", "ratio", "target", "result"}};
     for (const Comparison& comparison : comparisons)
         rows.push_back(rowFor(results, comparison));
-    std::array<std::size_t, columnCount> widths{};
-    for (const Row& row : rows)
-        for (std::size_t i = 0; i < columnCount; ++i)
-            widths[i] = std::max(widths[i], displayWidth(row[i]));
-    out << "\nSummary (real time per operation; ratio = figure / baseline)\n\n";
-    for (const Row& row : rows)
-        printRow(out, row, widths);
+    printTable(out, "Summary (real time per operation; ratio = figure / baseline)", rows);
 }
 
 } // namespace bench

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libsqlite3-dev
   libbenchmark-dev clang-format
   fonts-liberation qt6-translations-l10n
-  xvfb xauth xdotool x11-apps
+  xvfb xauth xdotool x11-apps libx11-dev
 )
 
 missing=()

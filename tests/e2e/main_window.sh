@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The program as a user meets it: the main window appears, Alt+P brings another message, and
+# the window ends the program with status 0, either through the title bar's close request
+# (WM_DELETE_WINDOW, as a window manager sends it) or through Alt+F (the "Fechar" button).
+#
+#   main_window.sh PROGRAM HELPER close|alt-f
+#
+# PROGRAM is the built program, with its data files beside it; HELPER is quelmar-e2e-x11.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+
+[[ $# -eq 3 && ($3 == close || $3 == alt-f) ]] ||
+    fail "uso: main_window.sh PROGRAMA AJUDANTE close|alt-f"
+e2e_enter_display "${BASH_SOURCE[0]}" "$@"
+e2e_setup "$1" "$2"
+way_out=$3
+
+start_program
+wait_for_window "$main_title_pattern" 10
+window=$found_window
+title=$(x xdotool getwindowname "$window")
+[[ $title == "$main_title" ]] || fail "título da janela principal: '$title', esperado '$main_title'"
+note "janela principal $window em $(($(now_ms) - started_ms)) ms"
+
+images=$work/imagens
+wait_for_stable_image "$window" "$images/inicial.xwd" 5
+
+# A control first: a modifier alone must leave the picture as it is, or a change after Alt+P
+# would prove nothing.
+press "$window" alt
+wait_for_stable_image "$window" "$images/controle.xwd" 5
+cmp -s "$images/inicial.xwd" "$images/controle.xwd" ||
+    fail "a imagem da janela mudou só com a tecla Alt"
+
+# A pick can draw the message already shown, so a few tries are allowed.
+changed=''
+for attempt in 1 2 3 4 5; do
+    press "$window" alt+p
+    wait_for_stable_image "$window" "$images/depois-$attempt.xwd" 5
+    if ! cmp -s "$images/inicial.xwd" "$images/depois-$attempt.xwd"; then
+        changed=$attempt
+        break
+    fi
+    note "Alt+P (tentativa $attempt) mostrou a mesma imagem"
+done
+[[ -n $changed ]] || fail "a janela não mudou depois de 5 vezes Alt+P"
+elapsed=$(($(now_ms) - started_ms))
+((elapsed < timer_margin_ms)) ||
+    fail "a mudança veio $elapsed ms após o início: pode ter sido o temporizador, não Alt+P"
+note "Alt+P trocou a mensagem (tentativa $changed)"
+
+case $way_out in
+close)
+    "$helper" close "$window" || fail "não foi possível pedir o fechamento da janela $window"
+    how='pedido de fechamento (WM_DELETE_WINDOW)'
+    ;;
+alt-f)
+    press "$window" alt+f
+    how='Alt+F'
+    ;;
+esac
+wait_for_exit 5
+[[ $exit_status -eq 0 ]] || fail "status de saída depois de $how: $exit_status, esperado 0"
+note "o programa terminou com status 0 depois de $how"
