@@ -76,13 +76,10 @@ const FormLayout frmPrincipal::layout{
 // clang-format on
 
 frmPrincipal::frmPrincipal()
-    : Form(layout), Command1(button(u"Command1")), hscrollBrowser(scrollBar(u"hscrollBrowser")),
-      cmdOpcoes(button(u"cmdOpcoes")), cmdImprimir(button(u"cmdImprimir")),
-      cmdLocalizar(button(u"cmdLocalizar")), cmdSobre(button(u"cmdSobre")),
-      cmdFechar(button(u"cmdFechar")), cmdProxima(button(u"cmdProxima")),
-      TxtTexto(textBox(u"TxtTexto")), TxtNuMensagem(textBox(u"TxtNuMensagem")),
-      tmpTimer(timer(u"tmpTimer")), OptTarvenas(option(u"OptTarvenas")),
-      OptQuelmar(option(u"OptQuelmar")) {
+    : Form(layout), hscrollBrowser(scrollBar(u"hscrollBrowser")), cmdFechar(button(u"cmdFechar")),
+      cmdProxima(button(u"cmdProxima")), TxtTexto(textBox(u"TxtTexto")),
+      TxtNuMensagem(textBox(u"TxtNuMensagem")), tmpTimer(timer(u"tmpTimer")),
+      OptTarvenas(option(u"OptTarvenas")), OptQuelmar(option(u"OptQuelmar")) {
     cmdFechar.onClick([this] { cmdFechar_Click(); });
     cmdProxima.onClick([this] { cmdProxima_Click(); });
     tmpTimer.onTimer([this] { tmpTimer_Timer(); });

@@ -38,12 +38,7 @@ private:
     void showRandomMessage();
     void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
 
-    toolkit::CommandButton& Command1;
     toolkit::HScrollBar& hscrollBrowser;
-    toolkit::CommandButton& cmdOpcoes;
-    toolkit::CommandButton& cmdImprimir;
-    toolkit::CommandButton& cmdLocalizar;
-    toolkit::CommandButton& cmdSobre;
     toolkit::CommandButton& cmdFechar;
     toolkit::CommandButton& cmdProxima;
     toolkit::TextBox& TxtTexto;

@@ -156,7 +156,6 @@ private:
     std::int16_t m_max = 32767;
     std::int16_t m_value = 0;
     bool m_scrolledInDrag = false;
-    bool m_showing = false;
 };
 
 class Timer : public QObject {
