@@ -5,6 +5,7 @@
 #include "support/program_run.h"
 #include "windows/principal.h"
 
+#include <QApplication>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -403,6 +404,10 @@ void TestPrincipal::tabOrderFollowsTable() {
                   !static_cast<QRadioButton*>(current)->isChecked()));
     }
     QCOMPARE(visited, expected);
+
+    // The window opens with the focus on the lowest tab index.
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), &window.button(u"cmdProxima"));
 }
 
 QTEST_MAIN(TestPrincipal)

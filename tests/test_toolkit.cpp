@@ -10,6 +10,7 @@
 #include "support/recording_services.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QTest>
 #include <QToolButton>
@@ -28,13 +29,13 @@ const FormLayout sampleLayout{
     .placement = StoredAt{1500, 750},
     .border = Border::Sizable,
     .controls = {
-        {u"cmdA",     Kind::CommandButton, {},        0,   0,   900, 300, 0, u"&A"},
+        {u"cmdA",     Kind::CommandButton, {},        0,   0,   900, 300, 6, u"&A"},
         {u"fraGrupo", Kind::Frame,         {},        0,   300, 1500, 900, 1, u"Grupo"},
         {u"optUm",    Kind::OptionButton,  u"fraGrupo", 60, 200, 900, 240, 2, u"Um", {.value = true}},
         {u"optDois",  Kind::OptionButton,  u"fraGrupo", 60, 500, 900, 240, 3, u"Dois"},
         {u"optFora",  Kind::OptionButton,  {},        1600, 300, 900, 240, 4, u"Fora"},
         {u"chkMarca", Kind::CheckBox,      {},        1600, 600, 900, 240, 5, u"Marca"},
-        {u"txtNome",  Kind::TextBox,       {},        1600, 900, 900, 300, 6, u"inicial"},
+        {u"txtNome",  Kind::TextBox,       {},        1600, 900, 900, 300, 0, u"inicial"},
         {u"hsbBarra", Kind::HScrollBar,    {},        0,   1200, 3000, 210, 7, {},
             {.min = 1, .max = 10, .initial = 1}},
         {u"udSeg",    Kind::UpDown,        {},        2600, 0,  210, 375, 8, {},
@@ -97,6 +98,7 @@ private slots:
     void runtimeErrorShowsTheBoxAndEnds();
     void endStopsEveryLaterHandler();
     void oneInstancePerForm();
+    void focusStartsAtTheLowestTabIndex();
     void closeBoxUnloads();
     void windowPlacementAndStyle();
     void randomNumbersStayBelowOne();
@@ -346,6 +348,14 @@ void TestToolkit::oneInstancePerForm() {
     QVERIFY(&again != m_form);
     QCOMPARE(again.loads, 1);
     QCOMPARE(again.textBox(u"txtNome").Text(), u"inicial"_s);
+}
+
+void TestToolkit::focusStartsAtTheLowestTabIndex() {
+    m_form->Show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QCOMPARE(QApplication::focusWidget(), m_form->textBox(u"txtNome").editor());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &m_form->option(u"optUm"));
 }
 
 void TestToolkit::closeBoxUnloads() {
