@@ -294,7 +294,7 @@ HScrollBar::HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
 
 void HScrollBar::showRange() {
     const QSignalBlocker quiet(this);
-    setRange(std::min(m_min, m_max), std::max(m_min, m_max));
+    setRange(lowest(), highest());
     QScrollBar::setValue(m_value);
 }
 
@@ -318,25 +318,26 @@ void HScrollBar::userReleased() {
 
 void HScrollBar::setMin(int min) {
     m_min = checkedInt16(min, u"Min");
-    setValue(std::clamp<int>(m_value, std::min(m_min, m_max), std::max(m_min, m_max)));
-    showRange();
+    keepValueWithinRange();
 }
 
 void HScrollBar::setMax(int max) {
     m_max = checkedInt16(max, u"Max");
-    setValue(std::clamp<int>(m_value, std::min(m_min, m_max), std::max(m_min, m_max)));
+    keepValueWithinRange();
+}
+
+void HScrollBar::keepValueWithinRange() {
+    setValue(std::clamp<int>(m_value, lowest(), highest()));
     showRange();
 }
 
 void HScrollBar::setValue(int value) {
-    const int lowest = std::min(m_min, m_max);
-    const int highest = std::max(m_min, m_max);
-    if (value < lowest || value > highest)
+    if (value < lowest() || value > highest())
         platform::raise(platform::ErrorCode::InvalidPropertyValue,
                         QStringLiteral("Valor de propriedade inválido: a barra de rolagem "
                                        "vai de %1 a %2 e não aceita %3.")
-                            .arg(lowest)
-                            .arg(highest)
+                            .arg(lowest())
+                            .arg(highest())
                             .arg(value));
     if (value == m_value)
         return;

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 
@@ -146,6 +147,10 @@ public:
     void setValue(int value);
 
 private:
+    // Min may lie above Max; the values allowed lie between the two either way.
+    int lowest() const { return std::min(m_min, m_max); }
+    int highest() const { return std::max(m_min, m_max); }
+    void keepValueWithinRange();
     void showRange();
     void userMoved(int position);
     void userReleased();

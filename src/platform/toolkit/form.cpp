@@ -119,7 +119,7 @@ void paintBackground(QWidget& widget, const QColor& back, const QColor& fore) {
 void showPictureIfRoom(CommandButton& button, const QString& resource) {
     constexpr int pictureSize = 16;
     constexpr int spacingAndMargins = 4 + 12;
-    const QString caption = withoutMnemonics(button.text().toStdU16String());
+    const QString caption = withoutMnemonics(button.text());
     const int needed =
         button.fontMetrics().horizontalAdvance(caption) + pictureSize + spacingAndMargins;
     if (needed > button.width())
@@ -132,7 +132,7 @@ void showPictureIfRoom(CommandButton& button, const QString& resource) {
 // caption that would be cut off is drawn condensed; if that is not enough, the control takes
 // the free room up to its container's edge, and only then a smaller size.
 void fitCaption(QAbstractButton& button, int indicator) {
-    const QString caption = withoutMnemonics(button.text().toStdU16String());
+    const QString caption = withoutMnemonics(button.text());
     auto room = [&] { return button.width() - indicator; };
     auto needed = [&] { return button.fontMetrics().horizontalAdvance(caption); };
     if (needed() <= room())
@@ -311,6 +311,11 @@ void dress(QWidget& widget, const ControlLayout& row) {
 }
 
 } // namespace
+
+QString withoutMnemonics(const QString& caption) {
+    return withoutMnemonics(
+        std::u16string_view(reinterpret_cast<const char16_t*>(caption.utf16()), caption.size()));
+}
 
 QString withoutMnemonics(std::u16string_view caption) {
     QString plain;

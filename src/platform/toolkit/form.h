@@ -66,5 +66,6 @@ QIcon iconOf(std::u16string_view name);
 
 // The caption as a screen reader says it: no "&" marks, "&&" read as one "&".
 QString withoutMnemonics(std::u16string_view caption);
+QString withoutMnemonics(const QString& caption);
 
 } // namespace toolkit
