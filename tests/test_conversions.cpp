@@ -87,6 +87,21 @@ private slots:
         QCOMPARE(toolkit::IsNumeric(text), numeric);
     }
 
+    void trim_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("trimmed");
+        QTest::newRow("spaces both sides") << u"  amor  "_s << u"amor"_s;
+        QTest::newRow("inner spaces kept") << u" e  bem "_s << u"e  bem"_s;
+        QTest::newRow("only spaces") << u"   "_s << QString();
+        QTest::newRow("tab is no space") << u"\tamor "_s << u"\tamor"_s;
+    }
+
+    void trim() {
+        QFETCH(QString, text);
+        QFETCH(QString, trimmed);
+        QCOMPARE(toolkit::Trim(text), trimmed);
+    }
+
     void numberForms_data() {
         QTest::addColumn<qint64>("value");
         QTest::addColumn<QString>("plain");

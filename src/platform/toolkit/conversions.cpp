@@ -117,14 +117,26 @@ double Val(QStringView text) {
     return number.value;
 }
 
-bool IsNumeric(QStringView text) {
+namespace {
+
+QStringView withoutSpacesAround(QStringView text) {
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text[first] == u' ')
         ++first;
     while (last > first && text[last - 1] == u' ')
         --last;
-    const QStringView trimmed = text.sliced(first, last - first);
+    return text.sliced(first, last - first);
+}
+
+} // namespace
+
+QString Trim(QStringView text) {
+    return withoutSpacesAround(text).toString();
+}
+
+bool IsNumeric(QStringView text) {
+    const QStringView trimmed = withoutSpacesAround(text);
     const LeadingNumber number = scanLeadingNumber(trimmed);
     return number.hasDigits && number.end == trimmed.size() && std::isfinite(number.value);
 }

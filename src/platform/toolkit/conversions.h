@@ -24,6 +24,9 @@ LeadingNumber scanLeadingNumber(QStringView text);
 // a double is an overflow error rather than an infinity.
 double Val(QStringView text);
 
+// The text without the spaces before and after it; tabs and other blanks stay.
+QString Trim(QStringView text);
+
 // True when `text`, without the blanks around it, is one finite decimal number read to its end.
 bool IsNumeric(QStringView text);
 

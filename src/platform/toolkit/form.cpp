@@ -359,8 +359,9 @@ void Form::applyWindowProperties() {
         setWindowIcon(iconOf(m_layout.icon));
     setFont(fontOf(m_layout.font.value_or(Font{u"MS Sans Serif", 8.25})));
     paintBackground(*this, colourOf(m_layout.back), {});
+    // A stored position is where the window's outer corner goes, title bar included.
     if (const auto* stored = std::get_if<StoredAt>(&m_layout.placement)) {
-        setGeometry(pixels(stored->left), pixels(stored->top), client.width(), client.height());
+        move(pixels(stored->left), pixels(stored->top));
         m_placed = true;
     }
 }
@@ -432,6 +433,9 @@ QObject* Form::object(std::u16string_view name) const {
 
 void Form::Show() {
     if (isVisible()) {
+        // Brought forward means seen: a window left minimized comes back first.
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
         raise();
     } else {
         place();

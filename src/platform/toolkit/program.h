@@ -92,6 +92,11 @@ template <typename F> bool Program::start() {
     return true;
 }
 
+// The program-wide instance of F, loaded first if it is not.
+template <typename F> F& Load() {
+    return Program::instance().form<F>();
+}
+
 // The services as the window code calls them.
 void MsgBox(const QString& prompt, int style, const QString& title);
 void Randomize();
