@@ -4,11 +4,13 @@
 #include "data/options.h"
 #include "platform/toolkit/conversions.h"
 #include "platform/toolkit/program.h"
+#include "windows/localizar.h"
 #include "windows/module1.h"
 
 namespace windows {
 
 using namespace toolkit;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -77,7 +79,8 @@ const FormLayout frmPrincipal::layout{
 
 frmPrincipal::frmPrincipal()
     : Form(layout), hscrollBrowser(scrollBar(u"hscrollBrowser")), cmdFechar(button(u"cmdFechar")),
-      cmdProxima(button(u"cmdProxima")), TxtTexto(textBox(u"TxtTexto")),
+      cmdProxima(button(u"cmdProxima")), cmdLocalizar(button(u"cmdLocalizar")),
+      Command1(button(u"Command1")), TxtTexto(textBox(u"TxtTexto")),
       TxtNuMensagem(textBox(u"TxtNuMensagem")), tmpTimer(timer(u"tmpTimer")),
       OptTarvenas(option(u"OptTarvenas")), OptQuelmar(option(u"OptQuelmar")) {
     cmdFechar.onClick([this] { cmdFechar_Click(); });
@@ -87,6 +90,8 @@ frmPrincipal::frmPrincipal()
     hscrollBrowser.onScroll([this] { hscrollBrowser_Scroll(); });
     OptQuelmar.onClick([this] { OptQuelmar_Click(); });
     OptTarvenas.onClick([this] { OptTarvenas_Click(); });
+    cmdLocalizar.onClick([this] { cmdLocalizar_Click(); });
+    Command1.onClick([this] { Command1_Click(); });
 }
 
 // Start-up. The options file is opened before the collections, so that a missing one is what
@@ -172,6 +177,44 @@ void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection)
     TotMensagens = data::countCollection(*rsAtual);
     hscrollBrowser.setMax(TotMensagens);
     cmdProxima.setValue(true);
+}
+
+// The number box keeps the found row's plain number when the scroll bar already stood there;
+// otherwise the scroll bar's change handler rewrites it.
+bool frmPrincipal::Localizar(const QString& Opc, const std::int32_t& Tip) {
+    if (Tip == 1) {
+        rsAtual->MoveFirst();
+        rsAtual->FindFirst(Opc);
+    } else if (Tip == 2) {
+        rsAtual->FindNext(Opc);
+    }
+    if (rsAtual->NoMatch()) {
+        MsgBox(u"Palavra chave ou número não encontrado"_s, vbExclamation,
+               u"Palavra ou número não encontrado"_s);
+        return false;
+    }
+    UltimoCriterio = Opc;
+    TxtTexto.setText(data::currentMessageText(*rsAtual));
+    TxtNuMensagem.setText(data::currentNumberText(*rsAtual));
+    hscrollBrowser.setValue(data::currentNumber(*rsAtual));
+    return true;
+}
+
+void frmPrincipal::cmdLocalizar_Click() {
+    showFindWindow();
+}
+
+// Find-next: with no search that found something yet, the Find window opens instead.
+void frmPrincipal::Command1_Click() {
+    if (Trim(UltimoCriterio).isEmpty()) {
+        showFindWindow();
+        return;
+    }
+    Localizar(UltimoCriterio, 2);
+}
+
+void frmPrincipal::showFindWindow() {
+    Load<FrmLocalizar>().Show();
 }
 
 } // namespace windows

@@ -19,6 +19,11 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
 
+    // Tip 1: the first message of the current collection that meets the criterion `Opc`;
+    // Tip 2: the next one after the current record. A message found is put on display and its
+    // criterion remembered for find-next; a miss is reported and changes nothing on display.
+    bool Localizar(const QString& Opc, const std::int32_t& Tip);
+
     // The window's state, for reading only.
     std::int16_t nuAtual() const { return NuAtual; }
     std::int16_t totMensagens() const { return TotMensagens; }
@@ -34,13 +39,18 @@ private:
     void hscrollBrowser_Scroll();
     void OptQuelmar_Click();
     void OptTarvenas_Click();
+    void cmdLocalizar_Click();
+    void Command1_Click();
 
     void showRandomMessage();
     void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
+    void showFindWindow();
 
     toolkit::HScrollBar& hscrollBrowser;
     toolkit::CommandButton& cmdFechar;
     toolkit::CommandButton& cmdProxima;
+    toolkit::CommandButton& cmdLocalizar;
+    toolkit::CommandButton& Command1;
     toolkit::TextBox& TxtTexto;
     toolkit::TextBox& TxtNuMensagem;
     toolkit::Timer& tmpTimer;
