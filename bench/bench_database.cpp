@@ -33,6 +33,10 @@ constexpr auto rowSource = u"Select * From Colecao Order By Numero";
 constexpr auto missingWordCriterion = u"Mensagem Like \"* zzqxv *\"";
 constexpr auto missingWordBytes = " zzqxv "sv;
 constexpr auto keywordCriterion = u"Mensagem Like \"* esperança *\"";
+// A word the generated prose never uses, put into one message in ten for the find-next sweep.
+constexpr auto sweepCriterion = u"Mensagem Like \"* lumiar *\"";
+constexpr auto sweepWordBytes = " lumiar "sv;
+constexpr int sweepEvery = 10;
 
 constexpr double quickMinTime = 0.3;
 constexpr double slowMinTime = 0.5;
@@ -51,8 +55,13 @@ public:
     std::vector<std::int16_t> numbers;
     std::vector<std::int16_t> lookupNumbers;
     std::vector<QString> lookupCriteria;
+    // The same collection with the sweep's word in every tenth message.
+    std::vector<std::string> sweepMessages;
+    std::shared_ptr<db::Database> sweepDatabase;
+    std::shared_ptr<db::Recordset> sweepRows;
 
 private:
+    void makeSweepCollection();
     void chooseLookups();
     void warmUpAndCheck();
 
@@ -74,7 +83,21 @@ Workload::Workload() {
     chooseLookups();
     database = db::DBEngine().OpenDatabase(path());
     rows = database->OpenRecordset(QString::fromUtf16(rowSource));
+    makeSweepCollection();
     warmUpAndCheck();
+}
+
+void Workload::makeSweepCollection() {
+    sweepMessages = messages;
+    for (std::size_t i = sweepEvery - 1; i < sweepMessages.size(); i += sweepEvery) {
+        std::string& message = sweepMessages[i];
+        const std::size_t blank = message.find(' ', message.size() / 2);
+        message.replace(blank, 1, sweepWordBytes);
+    }
+    const QString path = m_directory.filePath(QStringLiteral("procura.db"));
+    bench::writeCollection(path, QStringLiteral("Colecao"), sweepMessages);
+    sweepDatabase = db::DBEngine().OpenDatabase(path);
+    sweepRows = sweepDatabase->OpenRecordset(QString::fromUtf16(rowSource));
 }
 
 void Workload::chooseLookups() {
@@ -91,6 +114,17 @@ void Workload::warmUpAndCheck() {
     rows->FindFirst(missingWordCriterion);
     if (!rows->NoMatch())
         abandon("the missing word was found");
+    std::vector<int> engineHits;
+    sweepRows->MoveFirst();
+    for (sweepRows->FindFirst(sweepCriterion); !sweepRows->NoMatch();
+         sweepRows->FindNext(sweepCriterion))
+        engineHits.push_back(sweepRows->AbsolutePosition());
+    std::vector<int> byteHits;
+    for (std::size_t i = 0; i < sweepMessages.size(); ++i)
+        if (sweepMessages[i].find(sweepWordBytes) != std::string::npos)
+            byteHits.push_back(static_cast<int>(i));
+    if (engineHits != byteHits || engineHits.size() != sweepMessages.size() / sweepEvery)
+        abandon("the find-next sweep met other messages than the byte search");
     for (std::size_t i = 0; i < lookupCount; i += 97) {
         rows->FindFirst(lookupCriteria[i]);
         const std::string text = data::currentMessageText(*rows).toStdString();
@@ -155,7 +189,36 @@ void scanWithMemmem(benchmark::State& state, Workload& workload) {
     }
 }
 
-// ---- 3. opening the collection ------------------------------------------------------------
+// ---- 3. find-next from the first message to the last --------------------------------------
+
+// What "Localizar" and then "Localizar próxima" until the last match ask of the collection.
+void sweepWithFindNext(benchmark::State& state, Workload& workload) {
+    db::Recordset& rows = *workload.sweepRows;
+    for (auto _ : state) {
+        int hits = 0;
+        rows.MoveFirst();
+        for (rows.FindFirst(sweepCriterion); !rows.NoMatch(); rows.FindNext(sweepCriterion))
+            ++hits;
+        benchmark::DoNotOptimize(hits);
+    }
+}
+
+// The same walk over the texts in memory: each search goes on from the message after the hit.
+void sweepWithMemmem(benchmark::State& state, Workload& workload) {
+    const std::vector<std::string>& messages = workload.sweepMessages;
+    for (auto _ : state) {
+        int hits = 0;
+        for (std::size_t next = 0; next < messages.size(); ++next) {
+            const std::string& message = messages[next];
+            if (memmem(message.data(), message.size(), sweepWordBytes.data(),
+                       sweepWordBytes.size()) != nullptr)
+                ++hits;
+        }
+        benchmark::DoNotOptimize(hits);
+    }
+}
+
+// ---- 4. opening the collection ------------------------------------------------------------
 
 void openWithEngine(benchmark::State& state, Workload& workload) {
     const QString path = workload.path();
@@ -192,7 +255,7 @@ void openWithSqlite(benchmark::State& state, Workload& workload) {
         benchmark::DoNotOptimize(readWithSqlite(path.constData(), sql.constData()));
 }
 
-// ---- 4. compiling a keyword criterion -----------------------------------------------------
+// ---- 5. compiling a keyword criterion -----------------------------------------------------
 
 int collectionColumn(QStringView name) {
     if (name.compare(u"Numero", Qt::CaseInsensitive) == 0)
@@ -236,6 +299,12 @@ void registerBenchmarks(Workload& workload) {
     benchmark::RegisterBenchmark("scan/memmem", with(scanWithMemmem))
         ->MinTime(slowMinTime)
         ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("sweep/FindNext", with(sweepWithFindNext))
+        ->MinTime(slowMinTime)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("sweep/memmem", with(sweepWithMemmem))
+        ->MinTime(slowMinTime)
+        ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("open/OpenRecordset", with(openWithEngine))
         ->MinTime(slowMinTime)
         ->Unit(benchmark::kMillisecond);
@@ -250,6 +319,7 @@ const std::vector<bench::Comparison> comparisons{
     {"look-up by number", "lookup/FindFirst", "lookup/lower_bound", 3.0},
     {"keyword matching nothing", "scan/FindFirst", "scan/memmem", 4.0},
     {"  same, first scan", "scan/FindFirst_cold", "scan/memmem", std::nullopt},
+    {"find-next sweep, 1 in 10 matches", "sweep/FindNext", "sweep/memmem", 4.0},
     {"open and read collection", "open/OpenRecordset", "open/sqlite3", 1.5},
     {"compile keyword criterion", "compile/Criterion", "compile/QString_copy", std::nullopt},
 };
