@@ -453,7 +453,7 @@ void TestLocalizar::layoutFollowsTable() {
     verifyLayoutFollowsTable(window);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(window.pos(), QPoint(292, 241)); // stored at 4380, 3615 twips
+    QCOMPARE(window.geometry().topLeft(), QPoint(292, 241)); // client at 4380, 3615 twips
     QCOMPARE(window.control<QGroupBox>(u"FrmeLoc").title(), u"Palavra Chave"_s);
     QCOMPARE(window.control<QGroupBox>(u"Frame1").title(), u"Número"_s);
     QCOMPARE(window.label(u"Label1(0)").Caption(), u"Localizar:"_s);

@@ -359,9 +359,9 @@ void Form::applyWindowProperties() {
         setWindowIcon(iconOf(m_layout.icon));
     setFont(fontOf(m_layout.font.value_or(Font{u"MS Sans Serif", 8.25})));
     paintBackground(*this, colourOf(m_layout.back), {});
-    // A stored position is where the window's outer corner goes, title bar included.
+    // A stored position is where the client area goes; the title bar lies above it.
     if (const auto* stored = std::get_if<StoredAt>(&m_layout.placement)) {
-        move(pixels(stored->left), pixels(stored->top));
+        setGeometry(pixels(stored->left), pixels(stored->top), client.width(), client.height());
         m_placed = true;
     }
 }
