@@ -210,6 +210,18 @@ private slots:
         QCOMPARE(queryText(path, u"SELECT IniCom FROM opcoes"_s), u"2"_s);
     }
 
+    void cancelledEditWritesNothing() {
+        const QString path = m_scratch.file(u"opcoes-cancelado"_s);
+        makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
+        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        rows->Edit();
+        rows->Fields(u"IniCom"_s).setValue(2);
+        rows->CancelUpdate();
+        QCOMPARE(rows->Fields(u"IniCom"_s).Value(), db::Variant(1));
+        QCOMPARE(errorOf([&] { rows->Update(); }), ErrorCode::NotInEditMode);
+        QCOMPARE(queryText(path, u"SELECT IniCom FROM opcoes"_s), u"1"_s);
+    }
+
     void selectCannotBeEdited() {
         const auto rows = openSelect(m_path, u"Select * From Frases"_s);
         QCOMPARE(errorOf([&] { rows->Edit(); }), ErrorCode::NotUpdatable);

@@ -66,6 +66,8 @@ public:
     bool Updatable() const { return !m_table.isEmpty(); }
     void Edit();
     void Update();
+    // Ends an edit without writing it; nothing happens when no edit is open.
+    void CancelUpdate() { m_edit.reset(); }
 
     const QString& Source() const { return m_source; }
 

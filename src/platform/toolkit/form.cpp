@@ -129,29 +129,54 @@ void showPictureIfRoom(CommandButton& button, const QString& resource) {
 }
 
 // Captions were measured in the old bitmap sans, which is narrower than any outline face. A
-// caption that would be cut off is drawn condensed; if that is not enough, the control takes
-// the free room up to its container's edge, and only then a smaller size.
+// caption that would be cut off is drawn condensed, down to three quarters of its width.
+bool condenseToFit(QWidget& widget, const QString& caption, int room) {
+    constexpr int narrowest = 75;
+    const int needed = widget.fontMetrics().horizontalAdvance(caption);
+    if (needed <= room)
+        return true;
+    QFont font = widget.font();
+    font.setStretch(std::max(narrowest, 100 * room / needed));
+    widget.setFont(font);
+    return widget.fontMetrics().horizontalAdvance(caption) <= room;
+}
+
+// The last resort: a smaller size, never below what stays readable.
+void shrinkToFit(QWidget& widget, const QString& caption, int room) {
+    constexpr int smallestPixels = 9;
+    QFont font = widget.font();
+    while (widget.fontMetrics().horizontalAdvance(caption) > room &&
+           font.pixelSize() > smallestPixels) {
+        font.setPixelSize(font.pixelSize() - 1);
+        widget.setFont(font);
+    }
+}
+
+// A button whose caption does not fit even condensed takes the free room up to its
+// container's edge before it takes a smaller size.
 void fitCaption(QAbstractButton& button, int indicator) {
     const QString caption = withoutMnemonics(button.text());
-    auto room = [&] { return button.width() - indicator; };
-    auto needed = [&] { return button.fontMetrics().horizontalAdvance(caption); };
-    if (needed() <= room())
-        return;
-    constexpr int narrowest = 75;
-    constexpr int smallestPixels = 9;
-    QFont font = button.font();
-    font.setStretch(std::max(narrowest, 100 * room() / needed()));
-    button.setFont(font);
-    if (needed() <= room())
+    if (condenseToFit(button, caption, button.width() - indicator))
         return;
     if (const QWidget* container = button.parentWidget()) {
         const int edge = container->contentsRect().right() - 1;
         button.resize(std::max(button.width(), edge - button.x()), button.height());
     }
-    while (needed() > room() && font.pixelSize() > smallestPixels) {
-        font.setPixelSize(font.pixelSize() - 1);
-        button.setFont(font);
-    }
+    shrinkToFit(button, caption, button.width() - indicator);
+}
+
+// A label drawn one line high keeps its caption on one line; the control beside it leaves no
+// room to grow into.
+void fitOneLineLabel(QLabel& label) {
+    const QString caption = label.text();
+    if (caption.isEmpty() || caption.contains(u'\n') ||
+        label.height() >= 2 * label.fontMetrics().height())
+        return;
+    // Word wrapping breaks a line that fits to the pixel; one line needs none.
+    label.setWordWrap(false);
+    const int room = label.contentsRect().width();
+    if (!condenseToFit(label, caption, room))
+        shrinkToFit(label, caption, room);
 }
 
 int indicatorWidth(const QAbstractButton& button) {
@@ -296,6 +321,8 @@ void dress(QWidget& widget, const ControlLayout& row) {
         widget.setFont(fontOf(*p.font));
     if (auto* button = dynamic_cast<QAbstractButton*>(&widget))
         fitCaption(*button, indicatorWidth(*button));
+    if (auto* label = dynamic_cast<Label*>(&widget))
+        fitOneLineLabel(*label);
     if (auto* button = dynamic_cast<CommandButton*>(&widget); button && !p.picture.empty())
         showPictureIfRoom(*button, resourcePath(p.picture));
     if (row.kind != Kind::TextBox)
