@@ -6,6 +6,7 @@
 #include "platform/toolkit/program.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
+#include "windows/opcoes.h"
 
 namespace windows {
 
@@ -80,9 +81,10 @@ const FormLayout frmPrincipal::layout{
 frmPrincipal::frmPrincipal()
     : Form(layout), hscrollBrowser(scrollBar(u"hscrollBrowser")), cmdFechar(button(u"cmdFechar")),
       cmdProxima(button(u"cmdProxima")), cmdLocalizar(button(u"cmdLocalizar")),
-      Command1(button(u"Command1")), TxtTexto(textBox(u"TxtTexto")),
-      TxtNuMensagem(textBox(u"TxtNuMensagem")), tmpTimer(timer(u"tmpTimer")),
-      OptTarvenas(option(u"OptTarvenas")), OptQuelmar(option(u"OptQuelmar")) {
+      Command1(button(u"Command1")), cmdOpcoes(button(u"cmdOpcoes")),
+      TxtTexto(textBox(u"TxtTexto")), TxtNuMensagem(textBox(u"TxtNuMensagem")),
+      tmpTimer(timer(u"tmpTimer")), OptTarvenas(option(u"OptTarvenas")),
+      OptQuelmar(option(u"OptQuelmar")) {
     cmdFechar.onClick([this] { cmdFechar_Click(); });
     cmdProxima.onClick([this] { cmdProxima_Click(); });
     tmpTimer.onTimer([this] { tmpTimer_Timer(); });
@@ -92,6 +94,7 @@ frmPrincipal::frmPrincipal()
     OptTarvenas.onClick([this] { OptTarvenas_Click(); });
     cmdLocalizar.onClick([this] { cmdLocalizar_Click(); });
     Command1.onClick([this] { Command1_Click(); });
+    cmdOpcoes.onClick([this] { cmdOpcoes_Click(); });
 }
 
 // Start-up. The options file is opened before the collections, so that a missing one is what
@@ -215,6 +218,11 @@ void frmPrincipal::Command1_Click() {
 
 void frmPrincipal::showFindWindow() {
     Load<FrmLocalizar>().Show();
+}
+
+// An open Options window only comes forward, keeping what the user has not stored yet.
+void frmPrincipal::cmdOpcoes_Click() {
+    Load<FrmOpçoes>().Show();
 }
 
 } // namespace windows

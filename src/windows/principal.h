@@ -41,6 +41,7 @@ private:
     void OptTarvenas_Click();
     void cmdLocalizar_Click();
     void Command1_Click();
+    void cmdOpcoes_Click();
 
     void showRandomMessage();
     void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
@@ -51,6 +52,7 @@ private:
     toolkit::CommandButton& cmdProxima;
     toolkit::CommandButton& cmdLocalizar;
     toolkit::CommandButton& Command1;
+    toolkit::CommandButton& cmdOpcoes;
     toolkit::TextBox& TxtTexto;
     toolkit::TextBox& TxtNuMensagem;
     toolkit::Timer& tmpTimer;

@@ -1,0 +1,354 @@
+// The Options window against the options file on disk: what it shows when it opens, what "Ok"
+// stores and applies to the main window's timer, and what a failed write leaves behind.
+
+#include "support/layout_check.h"
+#include "support/program_run.h"
+#include "windows/opcoes.h"
+#include "windows/principal.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QTest>
+#include <QToolButton>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using windows::FrmOpçoes;
+using windows::frmPrincipal;
+
+namespace {
+
+const QString storedRowQuery = u"SELECT IniCom || '/' || SegTem || '/' || ComTem FROM opcoes"_s;
+
+ProgramFiles optionsFiles(const QString& iniCom, const QString& segTem, const QString& comTem) {
+    ProgramFiles files;
+    files.iniCom = iniCom;
+    files.segTem = segTem;
+    files.comTem = comTem;
+    return files;
+}
+
+// One program on its own directory, started with the given options row.
+struct Session {
+    Session(const QString& iniCom, const QString& segTem, const QString& comTem)
+        : disk(optionsFiles(iniCom, segTem, comTem)), run(disk.run) {
+        started = run.start();
+    }
+
+    frmPrincipal& main() { return run.main(); }
+    FrmOpçoes* options() { return run.program.loadedForm<FrmOpçoes>(); }
+    toolkit::Timer& timer() { return main().timer(u"tmpTimer"); }
+    QString optionsPath() const { return disk.directory.file(u"opcoes"_s); }
+    QString storedRow() const { return queryText(optionsPath(), storedRowQuery); }
+
+    FrmOpçoes& openOptions() {
+        main().button(u"cmdOpcoes").click();
+        FrmOpçoes* window = options();
+        if (window == nullptr)
+            qFatal("the Options window did not open");
+        return *window;
+    }
+
+    ProgramOnDisk disk;
+    ProgramRun& run;
+    bool started = false;
+};
+
+// One of the spin control's arrows, pressed with the mouse.
+void clickArrow(FrmOpçoes& window, const QString& name, int times = 1) {
+    for (auto* arrow : window.upDown(u"UpDown1").findChildren<QToolButton*>()) {
+        if (arrow->accessibleName() != name)
+            continue;
+        for (int i = 0; i < times; ++i)
+            QTest::mouseClick(arrow, Qt::LeftButton);
+        return;
+    }
+    QFAIL(qPrintable(u"no arrow named "_s + name));
+}
+
+void clickUp(FrmOpçoes& window, int times = 1) {
+    clickArrow(window, u"Aumentar"_s, times);
+}
+
+void clickDown(FrmOpçoes& window, int times = 1) {
+    clickArrow(window, u"Diminuir"_s, times);
+}
+
+QString secondsShown(FrmOpçoes& window) {
+    return window.textBox(u"Text1").Text();
+}
+
+} // namespace
+
+class TestOpcoes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filling_data();
+    void filling();
+    void arrowsChangeOnlyTheWindow();
+    void okStoresAndAppliesAtOnce();
+    void choicesSurviveRestart();
+    void okUncheckedStopsTimer();
+    void cancelAndCloseBoxStoreNothing_data();
+    void cancelAndCloseBoxStoreNothing();
+    void secondOpeningKeepsChoices();
+    void untouchedOkKeepsStoredPeriod_data();
+    void untouchedOkKeepsStoredPeriod();
+    void failedWriteChangesNothing();
+    void layoutFollowsTable();
+};
+
+void TestOpcoes::filling_data() {
+    QTest::addColumn<QString>("iniCom");
+    QTest::addColumn<QString>("segTem");
+    QTest::addColumn<QString>("comTem");
+    QTest::addColumn<bool>("first");
+    QTest::addColumn<int>("checked");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("spin");
+
+    QTest::newRow("IniCom 2, off, 30") << u"2"_s << u"30"_s << u"0"_s << false << 0 << u"30"_s
+                                       << 30;
+    QTest::newRow("IniCom 1, on, 15") << u"1"_s << u"15"_s << u"1"_s << true << 1 << u"15"_s << 15;
+    QTest::newRow("IniCom 7") << u"7"_s << u"15"_s << u"1"_s << false << 1 << u"15"_s << 15;
+    QTest::newRow("ComTem null") << u"1"_s << u"15"_s << u"NULL"_s << true << 0 << u"15"_s << 15;
+    // The spin value is rounded, halves to even, and the text follows it.
+    QTest::newRow("SegTem 2.5") << u"1"_s << u"2.5"_s << u"1"_s << true << 1 << u"2"_s << 2;
+    QTest::newRow("SegTem 3.5") << u"1"_s << u"3.5"_s << u"1"_s << true << 1 << u"4"_s << 4;
+    // Outside the spin's range, or where it already stands: the text keeps the stored value.
+    QTest::newRow("SegTem 0") << u"1"_s << u"0"_s << u"1"_s << true << 1 << u"0"_s << 1;
+    QTest::newRow("SegTem 120") << u"1"_s << u"120"_s << u"1"_s << true << 1 << u"120"_s << 99;
+    QTest::newRow("SegTem 1.4") << u"1"_s << u"1.4"_s << u"1"_s << true << 1 << u"1.4"_s << 1;
+}
+
+void TestOpcoes::filling() {
+    QFETCH(QString, iniCom);
+    QFETCH(QString, segTem);
+    QFETCH(QString, comTem);
+    QFETCH(bool, first);
+    QFETCH(int, checked);
+    QFETCH(QString, text);
+    QFETCH(int, spin);
+
+    Session session(iniCom, segTem, comTem);
+    QVERIFY(session.started);
+    FrmOpçoes& window = session.openOptions();
+    QCOMPARE(window.option(u"Option1").Value(), first);
+    QCOMPARE(window.option(u"Option2").Value(), !first);
+    QCOMPARE(window.checkBox(u"Check1").Value(), checked);
+    QCOMPARE(secondsShown(window), text);
+    QCOMPARE(window.upDown(u"UpDown1").Value(), spin);
+}
+
+// The record changes only with "Ok"; the text follows the arrows and the keyboard.
+void TestOpcoes::arrowsChangeOnlyTheWindow() {
+    Session session(u"2"_s, u"30"_s, u"0"_s);
+    QVERIFY(session.started);
+    FrmOpçoes& window = session.openOptions();
+    clickUp(window);
+    QCOMPARE(secondsShown(window), u"31"_s);
+    QCOMPARE(session.storedRow(), u"2/30.0/0"_s);
+    clickDown(window, 2);
+    QCOMPARE(secondsShown(window), u"29"_s);
+    QTest::keyClick(&window.upDown(u"UpDown1"), Qt::Key_Up);
+    QCOMPARE(secondsShown(window), u"30"_s);
+
+    clickDown(window, 40);
+    QCOMPARE(secondsShown(window), u"1"_s);
+    QCOMPARE(session.storedRow(), u"2/30.0/0"_s);
+}
+
+void TestOpcoes::okStoresAndAppliesAtOnce() {
+    Session session(u"2"_s, u"30"_s, u"0"_s);
+    QVERIFY(session.started);
+    QVERIFY(!session.timer().Enabled());
+    FrmOpçoes& window = session.openOptions();
+    window.option(u"Option1").click();
+    window.checkBox(u"Check1").click();
+    clickDown(window, 10);
+    QCOMPARE(secondsShown(window), u"20"_s);
+    window.button(u"cmdOKop").click();
+
+    QCOMPARE(session.options(), nullptr);
+    QCOMPARE(session.storedRow(), u"1/20.0/1"_s);
+    QCOMPARE(session.timer().Interval(), 20000);
+    QVERIFY(session.timer().Enabled());
+    QVERIFY(session.timer().isRunning());
+    // The start-up collection waits for the next start.
+    QCOMPARE(session.main().currentCollection(), session.main().secondCollection());
+    QVERIFY(session.main().option(u"OptTarvenas").Value());
+    QVERIFY(session.run.services.boxes.empty());
+}
+
+void TestOpcoes::choicesSurviveRestart() {
+    ScratchDirectory directory;
+    optionsFiles(u"2"_s, u"30"_s, u"0"_s).writeTo(directory);
+    {
+        ProgramRun first(directory.path());
+        QVERIFY(first.start());
+        first.main().button(u"cmdOpcoes").click();
+        FrmOpçoes& window = *first.program.loadedForm<FrmOpçoes>();
+        window.option(u"Option1").click();
+        window.checkBox(u"Check1").click();
+        clickUp(window, 5);
+        window.button(u"cmdOKop").click();
+        QCOMPARE(first.program.loadedForm<FrmOpçoes>(), nullptr);
+    }
+    ProgramRun second(directory.path());
+    QVERIFY(second.start());
+    frmPrincipal& main = second.main();
+    QCOMPARE(main.currentCollection(), main.firstCollection());
+    QCOMPARE(main.timer(u"tmpTimer").Interval(), 35000);
+    QVERIFY(main.timer(u"tmpTimer").Enabled());
+}
+
+// The period is still set from the seconds shown; only the state changes.
+void TestOpcoes::okUncheckedStopsTimer() {
+    Session session(u"1"_s, u"15"_s, u"1"_s);
+    QVERIFY(session.started);
+    QVERIFY(session.timer().isRunning());
+    FrmOpçoes& window = session.openOptions();
+    window.checkBox(u"Check1").click();
+    QCOMPARE(window.checkBox(u"Check1").Value(), 0);
+    window.button(u"cmdOKop").click();
+
+    QCOMPARE(session.storedRow(), u"1/15.0/0"_s);
+    QVERIFY(!session.timer().Enabled());
+    QVERIFY(!session.timer().isRunning());
+    QCOMPARE(session.timer().Interval(), 15000);
+}
+
+void TestOpcoes::cancelAndCloseBoxStoreNothing_data() {
+    QTest::addColumn<bool>("byCancel");
+    QTest::newRow("Cancela") << true;
+    QTest::newRow("close box") << false;
+}
+
+// Each new opening starts from the record again.
+void TestOpcoes::cancelAndCloseBoxStoreNothing() {
+    QFETCH(bool, byCancel);
+    Session session(u"1"_s, u"15"_s, u"1"_s);
+    QVERIFY(session.started);
+    FrmOpçoes& window = session.openOptions();
+    window.option(u"Option2").click();
+    window.checkBox(u"Check1").click();
+    clickUp(window, 3);
+    if (byCancel)
+        window.button(u"cmdOpCancela").click();
+    else
+        window.close();
+
+    QCOMPARE(session.options(), nullptr);
+    QCOMPARE(session.storedRow(), u"1/15.0/1"_s);
+    QCOMPARE(session.timer().Interval(), 15000);
+    QVERIFY(session.timer().Enabled());
+    FrmOpçoes& reopened = session.openOptions();
+    QVERIFY(reopened.option(u"Option1").Value());
+    QCOMPARE(reopened.checkBox(u"Check1").Value(), 1);
+    QCOMPARE(secondsShown(reopened), u"15"_s);
+}
+
+void TestOpcoes::secondOpeningKeepsChoices() {
+    Session session(u"1"_s, u"15"_s, u"1"_s);
+    QVERIFY(session.started);
+    FrmOpçoes& window = session.openOptions();
+    window.option(u"Option2").click();
+    clickUp(window);
+    FrmOpçoes& again = session.openOptions();
+    QCOMPARE(&again, &window);
+    QVERIFY(again.option(u"Option2").Value());
+    QCOMPARE(secondsShown(again), u"16"_s);
+    QCOMPARE(session.storedRow(), u"1/15.0/1"_s);
+}
+
+void TestOpcoes::untouchedOkKeepsStoredPeriod_data() {
+    QTest::addColumn<QString>("segTem");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("0, below the spin") << u"0"_s << u"1/0.0/1"_s << 0;
+    QTest::newRow("120, above the spin") << u"120"_s << u"1/120.0/1"_s << 120000;
+    QTest::newRow("1.4, where the spin stands") << u"1.4"_s << u"1/1.4/1"_s << 1400;
+}
+
+// Opening and confirming never changes a setting the user did not touch.
+void TestOpcoes::untouchedOkKeepsStoredPeriod() {
+    QFETCH(QString, segTem);
+    QFETCH(QString, stored);
+    QFETCH(int, interval);
+    Session session(u"1"_s, segTem, u"1"_s);
+    QVERIFY(session.started);
+    session.openOptions().button(u"cmdOKop").click();
+    QCOMPARE(session.options(), nullptr);
+    QCOMPARE(session.storedRow(), stored);
+    QCOMPARE(session.timer().Interval(), interval);
+}
+
+// Another program holds the options file's lock: the row stays as it was, the timer goes back,
+// the window stays open with the user's choices, and "Ok" works once the lock is gone.
+void TestOpcoes::failedWriteChangesNothing() {
+    Session session(u"1"_s, u"15"_s, u"1"_s);
+    QVERIFY(session.started);
+    FrmOpçoes& window = session.openOptions();
+    window.option(u"Option2").click();
+    window.checkBox(u"Check1").click();
+    clickUp(window);
+    {
+        LockHolder lock(session.optionsPath());
+        window.button(u"cmdOKop").click();
+    }
+
+    QCOMPARE(session.run.services.boxes.size(), std::size_t{1});
+    const RecordingServices::Box& box = session.run.services.boxes.front();
+    QCOMPARE(box.style, toolkit::vbExclamation);
+    QCOMPARE(box.title, u"Opções"_s);
+    QVERIFY2(box.prompt.contains(session.optionsPath()) && box.prompt.contains(u"bloqueado"_s),
+             qPrintable(box.prompt));
+    QVERIFY(!session.run.program.ended());
+    QCOMPARE(session.storedRow(), u"1/15.0/1"_s);
+    QCOMPARE(session.timer().Interval(), 15000);
+    QVERIFY(session.timer().Enabled());
+    QCOMPARE(session.options(), &window);
+    QVERIFY(window.isVisible());
+    QVERIFY(window.option(u"Option2").Value());
+    QCOMPARE(window.checkBox(u"Check1").Value(), 0);
+    QCOMPARE(secondsShown(window), u"16"_s);
+
+    window.button(u"cmdOKop").click();
+    QCOMPARE(session.options(), nullptr);
+    QCOMPARE(session.storedRow(), u"2/16.0/0"_s);
+    QCOMPARE(session.timer().Interval(), 16000);
+    QVERIFY(!session.timer().Enabled());
+    QCOMPARE(session.run.services.boxes.size(), std::size_t{1});
+}
+
+void TestOpcoes::layoutFollowsTable() {
+    Session session(u"1"_s, u"15"_s, u"1"_s);
+    QVERIFY(session.started);
+    FrmOpçoes& window = session.openOptions();
+    verifyLayoutFollowsTable(window);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(window.geometry().topLeft(), QPoint(267, 202)); // client at 4005, 3030 twips
+    QCOMPARE(window.control<QGroupBox>(u"Frame1").title(), u"Iniciar com mensagens..."_s);
+    QCOMPARE(window.control<QGroupBox>(u"Frame2").title(), u"Temporizador"_s);
+    QCOMPARE(window.checkBox(u"Check1").text(), u"Temporizador de Mensagens"_s);
+    QCOMPARE(window.label(u"Label1").Caption(), u"Alternar mensagens a cada"_s);
+    QCOMPARE(window.label(u"Label2").Caption(), u"segundos."_s);
+    QCOMPARE(window.upDown(u"UpDown1").Min(), 1);
+    QCOMPARE(window.upDown(u"UpDown1").Max(), 99);
+
+    // Tab order by tab index; the unselected option button is reached with the arrow keys.
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const QList<QWidget*> expected{&window.option(u"Option1"),    &window.checkBox(u"Check1"),
+                                   &window.button(u"cmdOKop"),    &window.button(u"cmdOpCancela"),
+                                   window.textBox(u"Text1").editor(), &window.upDown(u"UpDown1")};
+    QCOMPARE(QApplication::focusWidget(), expected.front());
+    for (qsizetype step = 1; step <= expected.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected.at(step % expected.size()));
+    }
+}
+
+QTEST_MAIN(TestOpcoes)
+#include "test_opcoes.moc"
