@@ -30,9 +30,12 @@ const QString notFoundTitle = u"Palavra ou número não encontrado"_s;
 // The keyword tests rest on where each word stands in these texts.
 ProgramFiles searchFiles() {
     ProgramFiles files;
-    files.quelmar = {u"Amor é o começo de tudo"_s,     u"Quem semeia amor colhe paz"_s,
-                     u"Sem amor, nada floresce"_s,     u"O amorzinho e o amor maior"_s,
-                     u"Ele disse \"sim\" ao amanhã"_s, u"Tudo passa, só o amor fica"_s,
+    files.quelmar = {u"Amor é o começo de tudo"_s,
+                     u"Quem semeia amor colhe paz"_s,
+                     u"Sem amor, nada floresce"_s,
+                     u"O amorzinho e o amor maior"_s,
+                     u"Ele disse \"sim\" ao amanhã"_s,
+                     u"Tudo passa, só o amor fica"_s,
                      u"Paz e  bem sempre"_s};
     files.tarvenas = {u"T um"_s, u"T dois"_s, u"Um amor sereno"_s, u"T quatro"_s};
     files.comTem = u"0"_s;
@@ -142,11 +145,12 @@ void TestLocalizar::criteria_data() {
     QTest::addColumn<QString>("criterion");
 
     QTest::newRow("word") << true << u"amor"_s << amorCriterion;
-    QTest::newRow("phrase keeps its blanks") << true << u"e  bem"_s << u"Mensagem Like \"* e  bem *\""_s;
+    QTest::newRow("phrase keeps its blanks")
+        << true << u"e  bem"_s << u"Mensagem Like \"* e  bem *\""_s;
     QTest::newRow("quotes doubled")
         << true << u"ele \"sim\""_s << u"Mensagem Like \"* ele \"\"sim\"\" *\""_s;
-    QTest::newRow("pattern characters kept") << true << u"a*r?[x]#"_s
-                                             << u"Mensagem Like \"* a*r?[x]# *\""_s;
+    QTest::newRow("pattern characters kept")
+        << true << u"a*r?[x]#"_s << u"Mensagem Like \"* a*r?[x]# *\""_s;
     QTest::newRow("number") << false << u"12"_s << u"Numero = 12"_s;
     QTest::newRow("blanks and zeros") << false << u"  012 "_s << u"Numero = 12"_s;
     QTest::newRow("negative") << false << u"-3"_s << u"Numero = -3"_s;
@@ -174,18 +178,18 @@ void TestLocalizar::search_data() {
     QTest::newRow("between blanks") << u"amor"_s << none << 2 << amorCriterion;
     QTest::newRow("any letter case") << u"AMOR"_s << none << 2 << u"Mensagem Like \"* AMOR *\""_s;
     QTest::newRow("blanks around trimmed") << u"  amor  "_s << none << 2 << amorCriterion;
-    QTest::newRow("in the message on display") << u"começo"_s << none << 1
-                                               << u"Mensagem Like \"* começo *\""_s;
+    QTest::newRow("in the message on display")
+        << u"começo"_s << none << 1 << u"Mensagem Like \"* começo *\""_s;
     QTest::newRow("first word") << u"Quem"_s << none << missed << none;
     QTest::newRow("last word") << u"tudo"_s << none << missed << none;
     QTest::newRow("before a comma") << u"passa"_s << none << missed << none;
     QTest::newRow("after a quotation mark") << u"sim"_s << none << missed << none;
     QTest::newRow("part of a word") << u"amo"_s << none << missed << none;
-    QTest::newRow("phrase, blanks as typed") << u"e  bem"_s << none << 7
-                                             << u"Mensagem Like \"* e  bem *\""_s;
+    QTest::newRow("phrase, blanks as typed")
+        << u"e  bem"_s << none << 7 << u"Mensagem Like \"* e  bem *\""_s;
     QTest::newRow("phrase, other blanks") << u"e bem"_s << none << missed << none;
-    QTest::newRow("double quote literal") << u"\"sim\""_s << none << 5
-                                          << u"Mensagem Like \"* \"\"sim\"\" *\""_s;
+    QTest::newRow("double quote literal")
+        << u"\"sim\""_s << none << 5 << u"Mensagem Like \"* \"\"sim\"\" *\""_s;
     QTest::newRow("unbalanced quote") << u"disse \"sim"_s << none << missed << none;
     QTest::newRow("asterisk any run") << u"a*r"_s << none << 2 << u"Mensagem Like \"* a*r *\""_s;
     QTest::newRow("open bracket") << u"[amor"_s << none << missed << none;
@@ -230,8 +234,7 @@ void TestLocalizar::search() {
         QCOMPARE(session.find(), nullptr);
         QCOMPARE(windows::UltimoCriterio, criterion);
         // Moving the scroll bar rewrites the number box; a hit where it stood does not.
-        verifyShown(session, found, quelmar(found),
-                    found == 1 ? u"1"_s : u" %1"_s.arg(found));
+        verifyShown(session, found, quelmar(found), found == 1 ? u"1"_s : u" %1"_s.arg(found));
         QCOMPARE(session.main().nuAtual(), found);
         return;
     }
