@@ -1,5 +1,9 @@
 #include "support/recording_services.h"
 
+#include "platform/toolkit/printing.h"
+
+#include <QPrinter>
+
 void RecordingServices::MsgBox(const QString& prompt, int style, const QString& title) {
     boxes.push_back({prompt, style, title});
 }
@@ -16,4 +20,17 @@ float RecordingServices::Rnd() {
 void RecordingServices::drawNext(std::vector<float> values) {
     m_values = std::move(values);
     m_next = 0;
+}
+
+toolkit::Failure RecordingServices::Shell(const QString& commandLine, int windowStyle) {
+    commands.push_back({commandLine, windowStyle});
+    return shellFailure;
+}
+
+toolkit::Failure RecordingServices::PrintForm(QWidget& page) {
+    ++prints;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printTo);
+    return toolkit::printPage(page, printer);
 }

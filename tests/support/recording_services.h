@@ -13,12 +13,20 @@ public:
         int style = 0;
         QString title;
     };
+    struct Command {
+        QString line;
+        int windowStyle = 0;
+    };
 
     void MsgBox(const QString& prompt, int style, const QString& title) override;
     void Randomize() override { ++reseeds; }
     // The chosen numbers in turn, starting over after the last; 0 when none were chosen.
     float Rnd() override;
     void endProgram(int status) override { endings.push_back(status); }
+    // Remembers the command line and answers with shellFailure.
+    toolkit::Failure Shell(const QString& commandLine, int windowStyle) override;
+    // Prints into the PDF file printTo, as the real printer would be given the page.
+    toolkit::Failure PrintForm(QWidget& page) override;
 
     void drawNext(std::vector<float> values);
 
@@ -26,6 +34,10 @@ public:
     std::vector<int> endings;
     int reseeds = 0;
     int draws = 0;
+    std::vector<Command> commands;
+    toolkit::Failure shellFailure;
+    QString printTo;
+    int prints = 0;
 
 private:
     std::vector<float> m_values;

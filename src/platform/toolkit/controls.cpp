@@ -3,6 +3,7 @@
 #include "platform/runtime_error.h"
 #include "platform/toolkit/program.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -225,9 +226,21 @@ void Label::press() {
     runFromUser(m_click);
 }
 
+namespace {
+
+// The program's own hand, pointing with its fingertip. The hot spot is in logical pixels, so the
+// double drawing for HiDPI screens points from the same place.
+QCursor handCursor() {
+    using namespace Qt::StringLiterals;
+    const QPixmap hand = picture(u":/imagens/cursor_mao.png"_s, qApp->devicePixelRatio());
+    return QCursor(hand, 12, 1);
+}
+
+} // namespace
+
 LinkLabel::LinkLabel(QWidget* parent) : Label(parent) {
     setFocusPolicy(Qt::StrongFocus);
-    setCursor(Qt::PointingHandCursor);
+    setCursor(handCursor());
 }
 
 // --- Containers and pictures ------------------------------------------------------------------

@@ -479,6 +479,10 @@ void Form::Unload() {
     deleteLater();
 }
 
+Failure Form::PrintForm() {
+    return Program::instance().services().PrintForm(*this);
+}
+
 void Form::closeEvent(QCloseEvent* event) {
     if (m_unloading) {
         event->accept();

@@ -2,6 +2,7 @@
 
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/layout.h"
+#include "platform/toolkit/services.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -25,6 +26,9 @@ public:
     void Show();
     // Runs Form_Unload, then destroys the window; the next use builds it afresh.
     void Unload();
+    // Prints the window's image on the default printer, shown or not; why it could not, or
+    // nothing.
+    Failure PrintForm();
 
     // A control of the table by its name, of the kind the table gives it.
     template <typename Control> Control& control(std::u16string_view name) const {

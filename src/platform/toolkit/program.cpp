@@ -115,6 +115,10 @@ float Rnd() {
     return Program::instance().services().Rnd();
 }
 
+Failure Shell(const QString& commandLine, int windowStyle) {
+    return Program::instance().services().Shell(commandLine, windowStyle);
+}
+
 void End(int status) {
     throw ProgramEnd{status};
 }

@@ -101,6 +101,8 @@ template <typename F> F& Load() {
 void MsgBox(const QString& prompt, int style, const QString& title);
 void Randomize();
 float Rnd();
+// Runs the "start" command line; why it could not, or nothing.
+Failure Shell(const QString& commandLine, int windowStyle);
 [[noreturn]] void End(int status = 0);
 const QString& AppPath();
 

@@ -1,5 +1,8 @@
 #include "platform/toolkit/qt_services.h"
 
+#include "platform/toolkit/printing.h"
+#include "platform/toolkit/shell.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -36,6 +39,16 @@ void QtServices::Randomize() {
 
 float QtServices::Rnd() {
     return m_random.next();
+}
+
+// The desktop's launcher places the program it starts as it always does; no window style can be
+// asked of it.
+Failure QtServices::Shell(const QString& commandLine, int) {
+    return runStartCommand(commandLine);
+}
+
+Failure QtServices::PrintForm(QWidget& page) {
+    return printOnDefaultPrinter(page);
 }
 
 void QtServices::endProgram(int status) {

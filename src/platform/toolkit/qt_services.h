@@ -5,12 +5,15 @@
 
 namespace toolkit {
 
-// The services on a real desktop: Qt's message boxes, the clock, the event loop.
+// The services on a real desktop: Qt's message boxes, the clock, the desktop's launcher, the
+// default printer, the event loop.
 class QtServices : public Services {
 public:
     void MsgBox(const QString& prompt, int style, const QString& title) override;
     void Randomize() override;
     float Rnd() override;
+    Failure Shell(const QString& commandLine, int windowStyle) override;
+    Failure PrintForm(QWidget& page) override;
     void endProgram(int status) override;
 
 private:

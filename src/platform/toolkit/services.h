@@ -1,12 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+class QWidget;
 
 namespace toolkit {
 
 // Message box styles: the icon, with a single OK button.
 inline constexpr int vbCritical = 16;
 inline constexpr int vbExclamation = 48;
+
+// The window style of a program the shell starts: minimized, with the focus.
+inline constexpr int vbMinimizedFocus = 2;
+
+// Why something asked of the desktop did not happen, in words for the user; nothing when it did.
+using Failure = std::optional<QString>;
 
 // What the program asks of the world outside its windows. The program talks to these through
 // one object so that tests can put a recording double in place of real dialogs and a real clock.
@@ -21,6 +30,12 @@ public:
     virtual void Randomize() = 0;
     // The next pseudo-random number r, 0 <= r < 1, in single precision.
     virtual float Rnd() = 0;
+
+    // Runs a command line of the desktop's "start" command: "start " and what to open.
+    virtual Failure Shell(const QString& commandLine, int windowStyle) = 0;
+
+    // Prints the page's image, its controls as they are, on one sheet of the default printer.
+    virtual Failure PrintForm(QWidget& page) = 0;
 
     // The program has ended with `status`: leave the event loop, if one runs.
     virtual void endProgram(int status) = 0;
