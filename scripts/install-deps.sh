@@ -8,6 +8,7 @@ packages=(
   libbenchmark-dev clang-format
   fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-apps libx11-dev
+  poppler-utils cups printer-driver-cups-pdf
 )
 
 missing=()

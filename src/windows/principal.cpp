@@ -7,6 +7,8 @@
 #include "windows/localizar.h"
 #include "windows/module1.h"
 #include "windows/opcoes.h"
+#include "windows/rel.h"
+#include "windows/sobre.h"
 
 namespace windows {
 
@@ -82,6 +84,7 @@ frmPrincipal::frmPrincipal()
     : Form(layout), hscrollBrowser(scrollBar(u"hscrollBrowser")), cmdFechar(button(u"cmdFechar")),
       cmdProxima(button(u"cmdProxima")), cmdLocalizar(button(u"cmdLocalizar")),
       Command1(button(u"Command1")), cmdOpcoes(button(u"cmdOpcoes")),
+      cmdImprimir(button(u"cmdImprimir")), cmdSobre(button(u"cmdSobre")),
       TxtTexto(textBox(u"TxtTexto")), TxtNuMensagem(textBox(u"TxtNuMensagem")),
       tmpTimer(timer(u"tmpTimer")), OptTarvenas(option(u"OptTarvenas")),
       OptQuelmar(option(u"OptQuelmar")) {
@@ -95,6 +98,8 @@ frmPrincipal::frmPrincipal()
     cmdLocalizar.onClick([this] { cmdLocalizar_Click(); });
     Command1.onClick([this] { Command1_Click(); });
     cmdOpcoes.onClick([this] { cmdOpcoes_Click(); });
+    cmdImprimir.onClick([this] { cmdImprimir_Click(); });
+    cmdSobre.onClick([this] { cmdSobre_Click(); });
 }
 
 // Start-up. The options file is opened before the collections, so that a missing one is what
@@ -223,6 +228,20 @@ void frmPrincipal::showFindWindow() {
 // An open Options window only comes forward, keeping what the user has not stored yet.
 void frmPrincipal::cmdOpcoes_Click() {
     Load<FrmOpçoes>().Show();
+}
+
+// A page that cannot be printed is no reason to end the program: the user is told why, and the
+// message and the timer go on as they were.
+void frmPrincipal::cmdImprimir_Click() {
+    FrmRel& page = Load<FrmRel>();
+    page.LblText.setCaption(TxtTexto.Text());
+    if (const Failure failure = page.PrintForm())
+        MsgBox(u"Não foi possível imprimir a mensagem: "_s + *failure, vbExclamation,
+               u"Quelmar de Orivela"_s);
+}
+
+void frmPrincipal::cmdSobre_Click() {
+    Load<FrmSobre>().Show();
 }
 
 } // namespace windows

@@ -42,6 +42,8 @@ private:
     void cmdLocalizar_Click();
     void Command1_Click();
     void cmdOpcoes_Click();
+    void cmdImprimir_Click();
+    void cmdSobre_Click();
 
     void showRandomMessage();
     void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
@@ -53,6 +55,8 @@ private:
     toolkit::CommandButton& cmdLocalizar;
     toolkit::CommandButton& Command1;
     toolkit::CommandButton& cmdOpcoes;
+    toolkit::CommandButton& cmdImprimir;
+    toolkit::CommandButton& cmdSobre;
     toolkit::TextBox& TxtTexto;
     toolkit::TextBox& TxtNuMensagem;
     toolkit::Timer& tmpTimer;

@@ -21,6 +21,8 @@ work=''
 pid=''
 # A check the waits below repeat while they wait.
 on_poll=true
+# What a script started besides the program, stopped by the clean-up before the files go.
+on_cleanup=true
 # Exit status of a run whose X server turned the program away (see refused_by_server).
 server_refused_status=75
 
@@ -113,6 +115,7 @@ cleanup() {
         kill -KILL -- "-$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     fi
+    "$on_cleanup" || true
     if [[ $status -ne 0 && -n $work && -s $work/saida.txt ]]; then
         echo "--- saída do programa:" >&2
         cat "$work/saida.txt" >&2

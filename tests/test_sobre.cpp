@@ -1,0 +1,176 @@
+// The About window: its links hand exactly their command lines to the shell, everything else in
+// it is still, and "Fechar" closes it alone.
+
+#include "support/layout_check.h"
+#include "support/program_run.h"
+#include "windows/principal.h"
+#include "windows/sobre.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using windows::frmPrincipal;
+using windows::FrmSobre;
+
+namespace {
+
+struct Session {
+    Session() : run(disk.run) {
+        run.services.drawNext({0.0f});
+        run.start();
+    }
+
+    frmPrincipal& main() { return run.main(); }
+    FrmSobre* about() { return run.program.loadedForm<FrmSobre>(); }
+
+    FrmSobre& openAbout() {
+        main().button(u"cmdSobre").click();
+        FrmSobre* window = about();
+        if (window == nullptr)
+            qFatal("the About window did not open");
+        return *window;
+    }
+
+    ProgramOnDisk disk;
+    ProgramRun& run;
+};
+
+std::u16string_view view(const QString& name) {
+    return {reinterpret_cast<const char16_t*>(name.utf16()), std::size_t(name.size())};
+}
+
+void press(toolkit::Label& label, bool byKey) {
+    if (byKey)
+        QTest::keyClick(&label, Qt::Key_Return);
+    else
+        QTest::mouseClick(&label, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestSobre : public QObject {
+    Q_OBJECT
+
+private slots:
+    void linkRunsItsCommandLine_data();
+    void linkRunsItsCommandLine();
+    void plainLabelDoesNothing_data();
+    void plainLabelDoesNothing();
+    void launcherThatCannotStartIsReported();
+    void fecharClosesOnlyTheAboutWindow();
+    void layoutFollowsTable();
+};
+
+void TestSobre::linkRunsItsCommandLine_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("byKey");
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("address");
+
+    QTest::newRow("Label1 web site") << u"Label1"_s << false << u"start https://dev.example.org"_s
+                                     << u"https://dev.example.org"_s;
+    QTest::newRow("Label2 program page")
+        << u"Label2"_s << false << u"start https://www.example.org/quelmar"_s
+        << u"https://www.example.org/quelmar"_s;
+    QTest::newRow("Label6 left author")
+        << u"Label6"_s << false << u"start mailto:arte@example.org"_s << u"arte@example.org"_s;
+    QTest::newRow("Label9 right author")
+        << u"Label9"_s << false << u"start mailto:dev@example.org"_s << u"dev@example.org"_s;
+    QTest::newRow("Label9 by Enter")
+        << u"Label9"_s << true << u"start mailto:dev@example.org"_s << u"dev@example.org"_s;
+}
+
+void TestSobre::linkRunsItsCommandLine() {
+    QFETCH(QString, link);
+    QFETCH(bool, byKey);
+    QFETCH(QString, commandLine);
+    QFETCH(QString, address);
+    Session session;
+    FrmSobre& window = session.openAbout();
+    toolkit::Label& label = window.label(view(link));
+    QVERIFY2(label.text().endsWith(address), "the link opens what it does not show");
+
+    press(label, byKey);
+    const auto& commands = session.run.services.commands;
+    QCOMPARE(commands.size(), std::size_t(1));
+    QCOMPARE(commands.front().line, commandLine);
+    QCOMPARE(commands.front().windowStyle, toolkit::vbMinimizedFocus);
+    QVERIFY(session.run.services.boxes.empty());
+    QCOMPARE(session.about(), &window);
+    QVERIFY(window.isVisible());
+}
+
+void TestSobre::plainLabelDoesNothing_data() {
+    QTest::addColumn<QString>("name");
+    for (const QString& name : {u"Label3"_s, u"Label4"_s, u"Label5(0)"_s, u"Label5(1)"_s,
+                                u"Label5(2)"_s, u"Label7"_s, u"Label8"_s})
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestSobre::plainLabelDoesNothing() {
+    QFETCH(QString, name);
+    Session session;
+    FrmSobre& window = session.openAbout();
+    QTest::mouseClick(&window.label(view(name)), Qt::LeftButton);
+    QVERIFY(session.run.services.commands.empty());
+    QVERIFY(session.run.services.boxes.empty());
+    QCOMPARE(session.about(), &window);
+}
+
+void TestSobre::launcherThatCannotStartIsReported() {
+    Session session;
+    session.run.services.shellFailure = u"o sistema não tem um programa que abra isso."_s;
+    FrmSobre& window = session.openAbout();
+    QTest::mouseClick(&window.label(u"Label6"), Qt::LeftButton);
+
+    QCOMPARE(session.run.services.boxes.size(), std::size_t(1));
+    const RecordingServices::Box& box = session.run.services.boxes.back();
+    QCOMPARE(box.prompt,
+             u"Não foi possível abrir arte@example.org: o sistema não tem um programa que abra "
+             "isso."_s);
+    QCOMPARE(box.style, toolkit::vbExclamation);
+    QVERIFY(!session.run.program.ended());
+    QCOMPARE(session.about(), &window);
+}
+
+// A second "Sobre" brings the open window forward; "Fechar" unloads it, and the next opening
+// builds it afresh, while the main window keeps its message and its timer.
+void TestSobre::fecharClosesOnlyTheAboutWindow() {
+    Session session;
+    const QString message = session.main().textBox(u"TxtTexto").Text();
+    FrmSobre& window = session.openAbout();
+    QCOMPARE(&session.openAbout(), &window);
+
+    window.button(u"Command1").click();
+    QVERIFY(session.about() == nullptr);
+    QVERIFY(!session.run.program.ended());
+    QVERIFY(session.main().isVisible());
+    QCOMPARE(session.main().textBox(u"TxtTexto").Text(), message);
+    QVERIFY(session.main().timer(u"tmpTimer").isRunning());
+    QVERIFY(session.openAbout().isVisible());
+}
+
+// Besides the table: every text fits its label on one line, and links are blue, underlined and
+// point with the program's own hand.
+void TestSobre::layoutFollowsTable() {
+    Session session;
+    FrmSobre& window = session.openAbout();
+    verifyLayoutFollowsTable(window);
+    for (const toolkit::ControlLayout& row : FrmSobre::layout.controls) {
+        if (row.kind != toolkit::Kind::Label && row.kind != toolkit::Kind::LinkLabel)
+            continue;
+        const toolkit::Label& label = window.label(row.name);
+        QVERIFY2(label.fontMetrics().horizontalAdvance(label.text()) <= label.width(),
+                 qPrintable(label.objectName()));
+        if (row.kind != toolkit::Kind::LinkLabel)
+            continue;
+        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(label.font().underline());
+        QCOMPARE(label.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(label.cursor().hotSpot(), QPoint(12, 1));
+        QCOMPARE(label.cursor().pixmap().deviceIndependentSize(), QSizeF(32, 32));
+    }
+}
+
+QTEST_MAIN(TestSobre)
+#include "test_sobre.moc"
