@@ -138,6 +138,12 @@ QString TextBox::Text() const {
 }
 
 void TextBox::setText(const QString& text) {
+    // A message put on display is often set again at once with the same text (the scroll bar's
+    // change handler does it); laying it out twice would be the costliest step of a search.
+    if (m_lines && m_locked && text == m_text) {
+        m_lines->moveCursor(QTextCursor::Start);
+        return;
+    }
     m_text = text;
     if (m_lines) {
         m_lines->setPlainText(text);
