@@ -28,9 +28,11 @@ sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
 
-# The database layer, then the start-up (process start to the main window's first frame).
+# The database layer, find-next through the main window, then the start-up (process start to
+# the main window's first frame).
 bench: build
 	$(BUILD)/bench/quelmar-bench
+	$(BUILD)/bench/quelmar-bench-find
 	$(BUILD)/bench/quelmar-bench-startup
 
 format: deps

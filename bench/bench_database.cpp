@@ -36,7 +36,7 @@ constexpr auto keywordCriterion = u"Mensagem Like \"* esperança *\"";
 // A word the generated prose never uses, put into one message in ten for the find-next sweep.
 constexpr auto sweepCriterion = u"Mensagem Like \"* lumiar *\"";
 constexpr auto sweepWordBytes = " lumiar "sv;
-constexpr int sweepEvery = 10;
+constexpr std::size_t sweepEvery = 10;
 
 constexpr double quickMinTime = 0.3;
 constexpr double slowMinTime = 0.5;
@@ -88,12 +88,7 @@ Workload::Workload() {
 }
 
 void Workload::makeSweepCollection() {
-    sweepMessages = messages;
-    for (std::size_t i = sweepEvery - 1; i < sweepMessages.size(); i += sweepEvery) {
-        std::string& message = sweepMessages[i];
-        const std::size_t blank = message.find(' ', message.size() / 2);
-        message.replace(blank, 1, sweepWordBytes);
-    }
+    sweepMessages = bench::withWordEvery(messages, sweepWordBytes, sweepEvery);
     const QString path = m_directory.filePath(QStringLiteral("procura.db"));
     bench::writeCollection(path, QStringLiteral("Colecao"), sweepMessages);
     sweepDatabase = db::DBEngine().OpenDatabase(path);

@@ -109,6 +109,15 @@ std::vector<std::string> makeMessages(int count, int length, std::uint32_t seed)
     return messages;
 }
 
+std::vector<std::string> withWordEvery(std::vector<std::string> messages, std::string_view word,
+                                       std::size_t every) {
+    for (std::size_t i = every - 1; i < messages.size(); i += every) {
+        std::string& message = messages[i];
+        message.replace(message.find(' ', message.size() / 2), 1, word);
+    }
+    return messages;
+}
+
 void writeCollection(const QString& path, const QString& table,
                      const std::vector<std::string>& messages) {
     sqlite3* handle = nullptr;
