@@ -108,8 +108,8 @@ void TestOpcoes::filling_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("spin");
 
-    QTest::newRow("IniCom 2, off, 30") << u"2"_s << u"30"_s << u"0"_s << false << 0 << u"30"_s
-                                       << 30;
+    QTest::newRow("IniCom 2, off, 30")
+        << u"2"_s << u"30"_s << u"0"_s << false << 0 << u"30"_s << 30;
     QTest::newRow("IniCom 1, on, 15") << u"1"_s << u"15"_s << u"1"_s << true << 1 << u"15"_s << 15;
     QTest::newRow("IniCom 7") << u"7"_s << u"15"_s << u"1"_s << false << 1 << u"15"_s << 15;
     QTest::newRow("ComTem null") << u"1"_s << u"15"_s << u"NULL"_s << true << 0 << u"15"_s << 15;
@@ -340,9 +340,10 @@ void TestOpcoes::layoutFollowsTable() {
 
     // Tab order by tab index; the unselected option button is reached with the arrow keys.
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    const QList<QWidget*> expected{&window.option(u"Option1"),    &window.checkBox(u"Check1"),
-                                   &window.button(u"cmdOKop"),    &window.button(u"cmdOpCancela"),
-                                   window.textBox(u"Text1").editor(), &window.upDown(u"UpDown1")};
+    const QList<QWidget*> expected{
+        &window.option(u"Option1"),        &window.checkBox(u"Check1"),
+        &window.button(u"cmdOKop"),        &window.button(u"cmdOpCancela"),
+        window.textBox(u"Text1").editor(), &window.upDown(u"UpDown1")};
     QCOMPARE(QApplication::focusWidget(), expected.front());
     for (qsizetype step = 1; step <= expected.size(); ++step) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
