@@ -2,12 +2,27 @@
 
 #include "platform/toolkit/form.h"
 
+#include <QApplication>
+#include <QGroupBox>
 #include <QTest>
+#include <optional>
 
 namespace {
 
 QString text(std::u16string_view view) {
     return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
+}
+
+// What the control shows as its caption: a button's or a label's text, a frame's title. A text
+// box's text is its content, which the window's code changes, so it has none.
+std::optional<QString> captionOf(const QWidget& widget) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&widget))
+        return button->text();
+    if (const auto* frame = qobject_cast<const QGroupBox*>(&widget))
+        return frame->title();
+    if (const auto* label = qobject_cast<const QLabel*>(&widget))
+        return label->text();
+    return std::nullopt;
 }
 
 void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& row) {
@@ -37,6 +52,8 @@ void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& ro
     QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
     if (!row.properties.tooltip.empty())
         QCOMPARE(widget->toolTip(), text(row.properties.tooltip));
+    if (const std::optional<QString> caption = captionOf(*widget))
+        QCOMPARE(*caption, text(row.caption));
 }
 
 } // namespace
@@ -51,9 +68,20 @@ void verifyLayoutFollowsTable(const toolkit::Form& window) {
     QCOMPARE(bool(window.windowFlags() & Qt::WindowMinimizeButtonHint), layout.minButton);
     QCOMPARE(bool(window.windowFlags() & Qt::WindowMaximizeButtonHint), layout.maxButton);
     QVERIFY(!window.windowIcon().isNull());
+    if (const auto* stored = std::get_if<toolkit::StoredAt>(&layout.placement))
+        QCOMPARE(window.geometry().topLeft(),
+                 QPoint(toolkit::pixels(stored->left), toolkit::pixels(stored->top)));
     for (const toolkit::ControlLayout& row : layout.controls) {
         verifyControl(window, row);
         if (QTest::currentTestFailed())
             return;
+    }
+}
+
+void verifyTabCycle(const QList<QWidget*>& expected) {
+    QCOMPARE(QApplication::focusWidget(), expected.front());
+    for (qsizetype step = 1; step <= expected.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected.at(step % expected.size()));
     }
 }
