@@ -110,12 +110,16 @@ int main(int argc, char** argv) {
     windows::frmPrincipal& window = *program.loadedForm<windows::frmPrincipal>();
     window.timer(u"tmpTimer").setEnabled(false);
 
-    benchmark::RegisterBenchmark("findnext/window", [&](benchmark::State& state) {
-        sweepThroughWindow(state, window, workload.hits);
-    })->MinTime(minTime)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("findnext/memmem", [&](benchmark::State& state) {
-        sweepWithMemmem(state, workload.messages);
-    })->MinTime(minTime)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(
+        "findnext/window",
+        [&](benchmark::State& state) { sweepThroughWindow(state, window, workload.hits); })
+        ->MinTime(minTime)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(
+        "findnext/memmem",
+        [&](benchmark::State& state) { sweepWithMemmem(state, workload.messages); })
+        ->MinTime(minTime)
+        ->Unit(benchmark::kMicrosecond);
 
     bench::SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
     benchmark::RunSpecifiedBenchmarks(&reporter);
