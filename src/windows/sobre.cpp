@@ -52,10 +52,6 @@ constexpr std::u16string_view mailAddress(const Author& author) {
     return author.mail.substr(mailWords.size());
 }
 
-QString text(std::u16string_view view) {
-    return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
-}
-
 constexpr Font arial9{u"Arial", 9};
 constexpr Font arial9Bold{u"Arial", 9, true};
 constexpr Font linkFont{u"Arial", 9, false, true};

@@ -9,9 +9,7 @@
 
 namespace {
 
-QString text(std::u16string_view view) {
-    return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
-}
+using toolkit::text;
 
 // What the control shows as its caption: a button's or a label's text, a frame's title. A text
 // box's text is its content, which the window's code changes, so it has none.

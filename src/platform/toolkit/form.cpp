@@ -15,10 +15,6 @@ namespace toolkit {
 
 namespace {
 
-QString text(std::u16string_view view) {
-    return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
-}
-
 QString resourcePath(std::u16string_view name) {
     return QStringLiteral(":/imagens/") + text(name);
 }

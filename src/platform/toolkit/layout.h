@@ -2,6 +2,7 @@
 
 #include <QPalette>
 #include <QRgb>
+#include <QString>
 #include <optional>
 #include <string_view>
 #include <variant>
@@ -13,6 +14,11 @@
 namespace toolkit {
 
 inline constexpr int twipsPerPixel = 15;
+
+// A caption, name or description of a table as Qt takes it.
+inline QString text(std::u16string_view view) {
+    return QString::fromUtf16(view.data(), static_cast<qsizetype>(view.size()));
+}
 
 // Twips to logical pixels; Qt scales logical pixels for HiDPI screens.
 constexpr int pixels(int twips) {
