@@ -29,11 +29,14 @@ sanitize: deps
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
 
 # The database layer, find-next through the main window, then the start-up (process start to
-# the main window's first frame).
+# the main window's first frame); then every figure again in one table.
+BENCH_REPORT = $(BUILD)/bench/report.tsv
 bench: build
-	$(BUILD)/bench/quelmar-bench
-	$(BUILD)/bench/quelmar-bench-find
-	$(BUILD)/bench/quelmar-bench-startup
+	rm -f $(BENCH_REPORT)
+	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench
+	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-find
+	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-startup
+	$(BUILD)/bench/quelmar-bench-report $(BENCH_REPORT)
 
 format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -329,7 +329,7 @@ int main(int argc, char** argv) {
     registerBenchmarks(workload);
     bench::SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::printSummary(std::cout, reporter, comparisons);
+    bench::printSummary(std::cout, "database layer, 32767 messages", reporter, comparisons);
     benchmark::Shutdown();
     return EXIT_SUCCESS;
 }

@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
 
     bench::SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::printSummary(std::cout, reporter,
+    bench::printSummary(std::cout, "find-next through the main window", reporter,
                         {{"find-next sweep through the main window", "findnext/window",
                           "findnext/memmem", std::nullopt}});
     benchmark::Shutdown();

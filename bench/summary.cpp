@@ -6,19 +6,8 @@ namespace bench {
 
 namespace {
 
-// Large figures in groups of three digits, so milliseconds and microseconds read at a glance.
-std::string grouped(std::string digits) {
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), 1, ',');
-    return digits;
-}
-
-std::string nanoseconds(std::optional<double> value) {
-    if (!value)
-        return "not run";
-    if (*value < 1000.0)
-        return formatted("%.1f", *value);
-    return grouped(formatted("%.0f", *value));
+std::string timeText(std::optional<double> nanoseconds) {
+    return nanoseconds ? duration(*nanoseconds) : "not run";
 }
 
 TableRow rowFor(const SummaryReporter& results, const Comparison& comparison) {
@@ -35,8 +24,7 @@ TableRow rowFor(const SummaryReporter& results, const Comparison& comparison) {
         if (comparison.targetRatio)
             verdict = ratio <= *comparison.targetRatio ? "met" : "missed";
     }
-    return {comparison.label, nanoseconds(figure), nanoseconds(baseline), ratioText, target,
-            verdict};
+    return {comparison.label, timeText(figure), timeText(baseline), ratioText, target, verdict};
 }
 
 } // namespace
@@ -61,12 +49,13 @@ std::optional<double> SummaryReporter::nanosecondsPerOperation(const std::string
     return found->second;
 }
 
-void printSummary(std::ostream& out, const SummaryReporter& results,
+void printSummary(std::ostream& out, const std::string& group, const SummaryReporter& results,
                   const std::vector<Comparison>& comparisons) {
-    std::vector<TableRow> rows{
-        {"benchmark", "figure (ns/op)", "baseline (ns/op)", "ratio", "target", "result"}};
+    std::vector<TableRow> rows;
     for (const Comparison& comparison : comparisons)
         rows.push_back(rowFor(results, comparison));
+    appendToReport(group, rows);
+    rows.insert(rows.begin(), {"benchmark", "figure", "baseline", "ratio", "target", "result"});
     printTable(out, "Summary (real time per operation; ratio = figure / baseline)", rows);
 }
 

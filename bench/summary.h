@@ -31,7 +31,8 @@ struct Comparison {
     std::optional<double> targetRatio; // none: reported, not judged
 };
 
-void printSummary(std::ostream& out, const SummaryReporter& results,
+// Prints the comparisons as a table, and adds them to the combined report under `group`.
+void printSummary(std::ostream& out, const std::string& group, const SummaryReporter& results,
                   const std::vector<Comparison>& comparisons);
 
 } // namespace bench

@@ -18,4 +18,14 @@ void printTable(std::ostream& out, const std::string& heading, const std::vector
 // printf-style formatting of one number.
 std::string formatted(const char* format, double value);
 
+// A time in nanoseconds written with the unit that keeps it readable: "105.8 ns", "2.35 ms".
+std::string duration(double nanoseconds);
+
+// When the environment names a report file (QUELMAR_BENCH_REPORT), appends the rows to it
+// under their group, so that "make bench" can print every program's figures as one table.
+void appendToReport(const std::string& group, const std::vector<TableRow>& rows);
+
+// The rows of a report file written by appendToReport, each group's name on a row of its own.
+std::vector<TableRow> readReport(const std::string& path);
+
 } // namespace bench
