@@ -4,8 +4,11 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Where "make install" puts the program. The options are saved beside it, so this must be a
+# directory the user can write.
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test sanitize bench format artwork run clean
+.PHONY: all deps configure build test sanitize bench format artwork run install clean
 
 all: build
 
@@ -49,6 +52,10 @@ artwork: configure
 
 run: build
 	$(BUILD)/bin/quelmar
+
+# Installs for the current user; installing again keeps the options saved there.
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

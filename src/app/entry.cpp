@@ -30,6 +30,9 @@ int run(int argc, char** argv, const EntryOptions& options) {
     QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
     QApplication::setWindowIcon(toolkit::iconOf(u"icone_principal.png"));
+    // Names the installed menu entry, so that a Wayland desktop shows the program's windows
+    // under that entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUELMAR_APP_ID));
     // Closing the main window ends the program through its own handler, with its own status.
     QApplication::setQuitOnLastWindowClosed(false);
     QTranslator translator;

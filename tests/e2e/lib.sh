@@ -124,6 +124,15 @@ cleanup() {
     exit "$status"
 }
 
+# A new temporary directory, `work`, removed with everything in it however the script ends.
+e2e_workspace() {
+    trap cleanup EXIT
+    trap 'exit 130' INT TERM
+    work=$(mktemp -d "${TMPDIR:-/tmp}/quelmar-e2e.XXXXXX")
+    mkdir -m 700 "$work/runtime"
+    export XDG_RUNTIME_DIR=$work/runtime
+}
+
 # Copies the program and its three data files into a new directory; PROGRAM names the built
 # program, whose directory holds the files as the build lays them out.
 e2e_setup() {
@@ -131,12 +140,8 @@ e2e_setup() {
     helper=$2
     [[ -x $program ]] || fail "programa não encontrado ou não executável: $program"
     [[ -x $helper ]] || fail "ajudante não encontrado ou não executável: $helper"
-    trap cleanup EXIT
-    trap 'exit 130' INT TERM
-    work=$(mktemp -d "${TMPDIR:-/tmp}/quelmar-e2e.XXXXXX")
+    e2e_workspace
     mkdir "$work/programa" "$work/imagens"
-    mkdir -m 700 "$work/runtime"
-    export XDG_RUNTIME_DIR=$work/runtime
     local source_dir file
     source_dir=$(dirname "$program")
     for file in quelmar quelmar.mdb tarvenas.mdb opcoes; do

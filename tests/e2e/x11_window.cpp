@@ -4,8 +4,9 @@
 //
 //   quelmar-e2e-x11 close WINDOW     sends WM_PROTOCOLS/WM_DELETE_WINDOW, as a title bar's close
 //                                    box would; fails if the window does not take that request
-//   quelmar-e2e-x11 describe WINDOW  prints "type ATOM" and "state ATOM" lines (EWMH) and
-//                                    "transient-for yes|no"
+//   quelmar-e2e-x11 describe WINDOW  prints "type ATOM" and "state ATOM" lines (EWMH),
+//                                    "transient-for yes|no" and "class CLASS" (WM_CLASS, which
+//                                    a desktop matches with the menu entry's StartupWMClass)
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -115,6 +116,12 @@ int describe(Display* display, Window window) {
     Window owner = None;
     const bool transient = XGetTransientForHint(display, window, &owner) != 0 && owner != None;
     std::printf("transient-for %s\n", transient ? "yes" : "no");
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint) != 0) {
+        std::printf("class %s\n", hint.res_class != nullptr ? hint.res_class : "");
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
     XSync(display, False);
     return failures == 0 ? 0 : 1;
 }

@@ -142,8 +142,10 @@ void checkFingertip(const QString& name, const artwork::Cursor& cursor) {
 void drawAll(Output& out) {
     using namespace artwork;
 
+    // The window icon keeps the classic 16 colours; the desktop's menus and launchers get the
+    // same design drawn at each size of the icon theme, in full colour.
     out.png16(u"icone_principal.png"_s, mainIcon(1));
-    for (const int size : {64, 128, 256})
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
         out.png(u"icone_principal_%1.png"_s.arg(size), mainIcon(size / 32.0));
 
     out.gif(u"titulo.gif"_s, titleBanner(1));

@@ -1,0 +1,62 @@
+# The steps of `cmake --install` that depend on where the installation goes, which is known only
+# when it runs: CMAKE_INSTALL_PREFIX is then the --prefix given, and DESTDIR, when set, only
+# stages the files somewhere else on their way there.
+
+# The prefix as an absolute path; a relative one counts from the current directory, as it does
+# for file(INSTALL). A prefix of "/" arrives as "", its trailing slash taken off by CMake.
+function(quelmar_installed_prefix result)
+  set(prefix "${CMAKE_INSTALL_PREFIX}")
+  if(NOT prefix STREQUAL "")
+    get_filename_component(prefix "${prefix}" ABSOLUTE)
+  endif()
+  set(${result} "${prefix}" PARENT_SCOPE)
+endfunction()
+
+# A new installation gets the default options, made by the tool; the options file of an
+# existing one holds the user's saved choices and stays exactly as it is.
+function(quelmar_install_options tool program_subdir create_script)
+  quelmar_installed_prefix(prefix)
+  set(OPTIONS_FILE "$ENV{DESTDIR}${prefix}/${program_subdir}/opcoes")
+  if(EXISTS "${OPTIONS_FILE}" OR IS_SYMLINK "${OPTIONS_FILE}")
+    message(STATUS "Mantido (opções salvas): ${OPTIONS_FILE}")
+  else()
+    set(TOOL "${tool}")
+    include("${create_script}")
+  endif()
+endfunction()
+
+# A value of a desktop entry escapes these characters itself.
+function(quelmar_desktop_string text result)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\n" "\\n" text "${text}")
+  string(REPLACE "\t" "\\t" text "${text}")
+  string(REPLACE "\r" "\\r" text "${text}")
+  set(${result} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Exec is a command line: the path goes in double quotes, in case it holds a space or another
+# character the launcher would split on or expand, with " ` $ \ escaped inside and a literal %
+# doubled so that it is not taken for a field code.
+function(quelmar_exec_argument path result)
+  string(REPLACE "\\" "\\\\" quoted "${path}")
+  foreach(special IN ITEMS "\"" "`" "$")
+    string(REPLACE "${special}" "\\${special}" quoted "${quoted}")
+  endforeach()
+  string(REPLACE "%" "%%" quoted "${quoted}")
+  quelmar_desktop_string("\"${quoted}\"" value)
+  set(${result} "${value}" PARENT_SCOPE)
+endfunction()
+
+# The menu entry names the installed program by its absolute path, so that it starts without
+# PATH; the path leaves DESTDIR out, since the files will not stay there.
+function(quelmar_install_desktop_entry app_id program_subdir template staging)
+  quelmar_installed_prefix(prefix)
+  set(program "${prefix}/${program_subdir}/quelmar")
+  set(QUELMAR_APP_ID "${app_id}")
+  quelmar_exec_argument("${program}" QUELMAR_EXEC)
+  quelmar_desktop_string("${program}" QUELMAR_TRY_EXEC)
+  set(entry "${staging}/${app_id}.desktop")
+  configure_file("${template}" "${entry}" @ONLY)
+  file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE
+       FILES "${entry}")
+endfunction()

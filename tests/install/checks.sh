@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The installation as a user gets it from `cmake --install build --prefix DIR`:
+#
+#   layout     every file where it belongs and nothing else; the symlinks on PATH are relative
+#              and reach the programs; the programs are executable and run from there; the icons
+#              have the sizes their folders say; the menu entry names the installed program
+#   validate   the menu entry and the software-centre entry pass their validators with nothing
+#              to say, not even a warning (desktop-file-validate prints nothing;
+#              appstreamcli validate-tree --strict, which also checks the entry the metainfo
+#              launches, fails on anything above its pedantic hints)
+#   options    a new installation gets fresh default options, not the build's; installing again
+#              keeps the options a user saved, byte for byte, while the programs and the
+#              collections are replaced
+#   destdir    a staged installation (DESTDIR) puts everything under DESTDIR/prefix, and its menu
+#              entry names the program where it will be, without DESTDIR
+#
+#   checks.sh CMAKE BUILD_DIR layout|validate|options|destdir
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../e2e/lib.sh
+source "$here/../e2e/lib.sh"
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+
+[[ $# -eq 3 ]] || fail "uso: checks.sh CMAKE PASTA_DE_COMPILACAO layout|validate|options|destdir"
+install_setup "$1" "$2"
+
+# "W H" of a PNG file, from its header.
+png_size() {
+    local signature bytes
+    signature=$(od -An -tx1 -N8 "$1" | tr -d ' \n')
+    [[ $signature == 89504e470d0a1a0a ]] || fail "não é um PNG: $1"
+    read -ra bytes < <(od -An -tu1 -j16 -N8 "$1")
+    echo "$(((bytes[0] << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3]))" \
+        "$(((bytes[4] << 24) | (bytes[5] << 16) | (bytes[6] << 8) | bytes[7]))"
+}
+
+check_programs() {
+    local prefix=$1 program real link
+    for program in quelmar quelmar-colecoes; do
+        real=$prefix/$program_subdir/$program
+        link=$prefix/bin/$program
+        [[ -f $real && ! -L $real && -x $real ]] || fail "não é um executável comum: $real"
+        [[ -L $link ]] || fail "não é um link simbólico: $link"
+        [[ $(readlink "$link") == "../$program_subdir/$program" ]] ||
+            fail "$link aponta para '$(readlink "$link")', esperado um caminho relativo"
+        [[ $(readlink -f "$link") == "$(readlink -f "$real")" ]] ||
+            fail "$link não leva a $real"
+    done
+}
+
+check_layout() {
+    local prefix="$work/pasta com espaço" file size entry
+    install_into "$prefix"
+    check_listing "$prefix"
+    check_programs "$prefix"
+    for file in quelmar.mdb tarvenas.mdb; do
+        cmp -s "$build/bin/$file" "$prefix/$program_subdir/$file" ||
+            fail "$file instalado difere do da compilação"
+    done
+    "$prefix/bin/quelmar-colecoes" verificar "$prefix/$program_subdir/quelmar.mdb" \
+        QuelmarOrivela >/dev/null || fail "a ferramenta instalada não verificou a coleção"
+    for size in "${icon_sizes[@]}"; do
+        file=$prefix/share/icons/hicolor/${size}x$size/apps/$app_id.png
+        [[ $(png_size "$file") == "$size $size" ]] ||
+            fail "$file tem $(png_size "$file"), esperado $size $size"
+    done
+    entry=$prefix/share/applications/$app_id.desktop
+    grep -qxF "$(expected_exec_line "$prefix")" "$entry" ||
+        fail "Exec do atalho não é '$(expected_exec_line "$prefix")': $(grep '^Exec=' "$entry")"
+    grep -qxF "Icon=$app_id" "$entry" || fail "Icon do atalho não é $app_id"
+    note "instalação completa em $prefix"
+}
+
+check_validate() {
+    local prefix="$work/pasta com espaço" tool report
+    for tool in desktop-file-validate appstreamcli; do
+        command -v "$tool" >/dev/null ||
+            fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
+    done
+    install_into "$prefix"
+    report=$(desktop-file-validate "$prefix/share/applications/$app_id.desktop" 2>&1) ||
+        fail "desktop-file-validate recusou o atalho: $report"
+    [[ -z $report ]] || fail "desktop-file-validate tem observações: $report"
+    report=$(appstreamcli validate-tree --no-net --strict "$prefix" 2>&1) ||
+        fail "appstreamcli recusou a instalação: $report"
+    note "atalho e metainfo válidos"
+}
+
+check_options() {
+    local prefix=$work/prefixo program_dir file
+    program_dir=$prefix/$program_subdir
+    # Made by this installation, not copied from the build, whose own options file may hold a
+    # developer's choices (a copy would keep the build's older time).
+    touch "$work/antes"
+    install_into "$prefix"
+    [[ -n $(find "$program_dir/opcoes" -newer "$work/antes") ]] ||
+        fail "as opções instaladas não foram criadas pela instalação"
+    [[ $(options_row "$program_dir/opcoes") == '1 15 ligado' ]] ||
+        fail "opções de uma instalação nova: '$(options_row "$program_dir/opcoes")'"
+
+    # As the Options window would leave them, then the installation is spoilt: the collections
+    # and the tool no longer what the build has.
+    python3 -c 'import sqlite3, sys
+with sqlite3.connect(sys.argv[1]) as c: c.execute("UPDATE opcoes SET IniCom = 2, SegTem = 42, ComTem = 0")' \
+        "$program_dir/opcoes" || fail "não foi possível mudar as opções"
+    cp "$program_dir/opcoes" "$work/opcoes-salvas"
+    cp "$program_dir/quelmar.mdb" "$program_dir/tarvenas.mdb"
+    echo estragado >"$program_dir/quelmar.mdb"
+    echo estragado >"$program_dir/quelmar-colecoes"
+
+    install_into "$prefix"
+    cmp -s "$work/opcoes-salvas" "$program_dir/opcoes" || fail "a reinstalação mudou as opções salvas"
+    [[ $(options_row "$program_dir/opcoes") == '2 42 desligado' ]] ||
+        fail "opções depois de reinstalar: '$(options_row "$program_dir/opcoes")'"
+    for file in quelmar.mdb tarvenas.mdb; do
+        cmp -s "$build/bin/$file" "$program_dir/$file" || fail "a reinstalação não renovou $file"
+    done
+    "$prefix/bin/quelmar-colecoes" --help >/dev/null ||
+        fail "a reinstalação não renovou quelmar-colecoes"
+    note "opções mantidas, coleções e programas renovados"
+}
+
+check_destdir() {
+    local stage=$work/raiz prefix root entry
+    # A prefix that exists nowhere on this machine, so that anything written there shows.
+    prefix=/opt/quelmar-teste-$$-$RANDOM
+    [[ ! -e $prefix ]] || fail "$prefix já existe"
+    DESTDIR=$stage install_into "$prefix"
+    [[ ! -e $prefix ]] || { rm -rf "$prefix"; fail "a instalação escreveu fora de DESTDIR: $prefix"; }
+    root=$stage$prefix
+    [[ $(find "$stage" -mindepth 1 -maxdepth 1) == "$stage/opt" ]] ||
+        fail "DESTDIR tem algo fora de $root: $(find "$stage" -mindepth 1 -maxdepth 1)"
+    check_listing "$root"
+    check_programs "$root"
+    [[ $(options_row "$root/$program_subdir/opcoes") == '1 15 ligado' ]] ||
+        fail "opções da instalação preparada: '$(options_row "$root/$program_subdir/opcoes")'"
+    entry=$root/share/applications/$app_id.desktop
+    grep -qxF "$(expected_exec_line "$prefix")" "$entry" ||
+        fail "Exec do atalho não é '$(expected_exec_line "$prefix")': $(grep '^Exec=' "$entry")"
+    ! grep -qF "$stage" "$entry" || fail "o atalho menciona DESTDIR: $(grep -F "$stage" "$entry")"
+    note "instalação preparada em $root para $prefix"
+}
+
+case $3 in
+layout) check_layout ;;
+validate) check_validate ;;
+options) check_options ;;
+destdir) check_destdir ;;
+*) fail "verificação desconhecida: $3" ;;
+esac
