@@ -7,6 +7,7 @@
 #include "windows/principal.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTest>
 #include <QToolButton>
 #include <optional>
@@ -94,6 +95,7 @@ private slots:
     void secondOpeningKeepsChoices();
     void untouchedOkKeepsStoredPeriod_data();
     void untouchedOkKeepsStoredPeriod();
+    void failedWriteChangesNothing_data();
     void failedWriteChangesNothing();
     void layoutFollowsTable();
 };
@@ -118,6 +120,8 @@ void TestOpcoes::filling_data() {
     // Outside the spin's range, or where it already stands: the text keeps the stored value.
     QTest::newRow("SegTem 0") << u"1"_s << u"0"_s << u"1"_s << true << 1 << u"0"_s << 1;
     QTest::newRow("SegTem 120") << u"1"_s << u"120"_s << u"1"_s << true << 1 << u"120"_s << 99;
+    // A word the timer takes as 0 seconds opens the window all the same.
+    QTest::newRow("SegTem a word") << u"1"_s << u"'abc'"_s << u"1"_s << true << 1 << u"abc"_s << 1;
     QTest::newRow("SegTem 1.4") << u"1"_s << u"1.4"_s << u"1"_s << true << 1 << u"1.4"_s << 1;
 }
 
@@ -283,17 +287,38 @@ void TestOpcoes::untouchedOkKeepsStoredPeriod() {
     QCOMPARE(session.timer().Interval(), interval);
 }
 
-// Another program holds the options file's lock: the row stays as it was, the timer goes back,
-// the window stays open with the user's choices, and "Ok" works once the lock is gone.
+void TestOpcoes::failedWriteChangesNothing_data() {
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("locked by another program") << u"lock"_s << u"bloqueado"_s;
+    const QString gone = u"o arquivo foi apagado, movido ou substituído por outro depois que o "
+                         u"programa o abriu"_s;
+    QTest::newRow("deleted while open") << u"delete"_s << gone;
+    QTest::newRow("replaced while open") << u"replace"_s << gone;
+}
+
+// The write fails: the row stays as it was, the timer goes back, the window stays open with the
+// user's choices. "Ok" works once a lock is gone; a file deleted or replaced under the open
+// program keeps failing the same way, and the program goes on.
 void TestOpcoes::failedWriteChangesNothing() {
+    QFETCH(QString, cause);
+    QFETCH(QString, reason);
     Session session(u"1"_s, u"15"_s, u"1"_s);
     QVERIFY(session.started);
+    const QString path = session.optionsPath();
     FrmOpçoes& window = session.openOptions();
     window.option(u"Option2").click();
     window.checkBox(u"Check1").click();
     clickUp(window);
     {
-        LockHolder lock(session.optionsPath());
+        std::optional<LockHolder> lock;
+        if (cause == u"lock") {
+            lock.emplace(path);
+        } else {
+            QVERIFY(QFile::remove(path));
+            if (cause == u"replace")
+                makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
+        }
         window.button(u"cmdOKop").click();
     }
 
@@ -301,10 +326,11 @@ void TestOpcoes::failedWriteChangesNothing() {
     const RecordingServices::Box& box = session.run.services.boxes.front();
     QCOMPARE(box.style, toolkit::vbExclamation);
     QCOMPARE(box.title, u"Opções"_s);
-    QVERIFY2(box.prompt.contains(session.optionsPath()) && box.prompt.contains(u"bloqueado"_s),
-             qPrintable(box.prompt));
+    QVERIFY2(box.prompt.contains(path) && box.prompt.contains(reason), qPrintable(box.prompt));
     QVERIFY(!session.run.program.ended());
-    QCOMPARE(session.storedRow(), u"1/15.0/1"_s);
+    QCOMPARE(QFileInfo::exists(path), cause != u"delete");
+    if (cause != u"delete")
+        QCOMPARE(session.storedRow(), u"1/15.0/1"_s);
     QCOMPARE(session.timer().Interval(), 15000);
     QVERIFY(session.timer().Enabled());
     QCOMPARE(session.options(), &window);
@@ -313,7 +339,15 @@ void TestOpcoes::failedWriteChangesNothing() {
     QCOMPARE(window.checkBox(u"Check1").Value(), 0);
     QCOMPARE(secondsShown(window), u"16"_s);
 
+    const QString firstPrompt = box.prompt;
     window.button(u"cmdOKop").click();
+    if (cause != u"lock") {
+        QCOMPARE(session.run.services.boxes.size(), std::size_t{2});
+        QCOMPARE(session.run.services.boxes.back().prompt, firstPrompt);
+        QCOMPARE(session.options(), &window);
+        QCOMPARE(QFileInfo::exists(path), cause != u"delete");
+        return;
+    }
     QCOMPARE(session.options(), nullptr);
     QCOMPARE(session.storedRow(), u"2/16.0/0"_s);
     QCOMPARE(session.timer().Interval(), 16000);

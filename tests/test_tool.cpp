@@ -231,7 +231,9 @@ private slots:
         broken("duplicate number", collectionWithRows(u"(1, 'a'), (2, 'b'), (2, 'c')"_s),
                {u"valor 2: Numero repetido"_s, u"falta a mensagem de número 3"_s});
         broken("gap", collectionWithRows(u"(1, 'a'), (2, 'b'), (4, 'c')"_s),
-               {u"registro 3, valor 4: Numero fora de 1 a 3"_s, u"falta a mensagem de número 3"_s});
+               {u"registro 3, valor 4: Numero fora de 1 a 3"_s,
+                u"falta a mensagem de número 3; numa coleção de 3 mensagens, elas precisam estar "
+                u"numeradas de 1 a 3, sem faltar nem repetir nenhum número"_s});
         broken("number 0", collectionWithRows(u"(0, 'a'), (1, 'b')"_s),
                {u"registro 1, valor 0: Numero fora de 1 a 2"_s});
         broken("negative number", collectionWithRows(u"(-1, 'a'), (1, 'b')"_s),
@@ -247,6 +249,8 @@ private slots:
                u"CREATE TABLE Mensagens (Numero SMALLINT, mensagem);"
                u"INSERT INTO Mensagens VALUES (1, 'a'), (2, 42)"_s,
                {u"registro 2, valor 42: mensagem não é um texto"_s});
+        broken("binary text", collectionWithRows(u"(1, 'a'), (2, x'00FF41')"_s),
+               {u"registro 2: mensagem não é um texto, e sim dados binários"_s});
         broken("32768 rows",
                u"CREATE TABLE Mensagens (Numero SMALLINT, mensagem TEXT);"
                u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32768)"

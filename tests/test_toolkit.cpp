@@ -309,7 +309,7 @@ void TestToolkit::screenReaderReadsAndStepsTheSpin() {
 void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {
     bool after = false;
     m_program->dispatch([&] {
-        platform::raise(ErrorCode::Overflow, u"Estouro de capacidade: 40000."_s);
+        platform::raise(ErrorCode::Overflow, u"Estouro de capacidade:\n\n40000.\r\nFim."_s);
         after = true;
     });
     QVERIFY(!after);
@@ -317,8 +317,13 @@ void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {
     QCOMPARE(m_program->exitStatus(), 1);
     QCOMPARE(m_services->boxes.size(), std::size_t{1});
     QCOMPARE(m_services->boxes[0].prompt,
-             u"Erro em tempo de execução '201':\n\nEstouro de capacidade: 40000."_s);
+             u"Erro em tempo de execução '201':\n\nEstouro de capacidade:\n\n40000.\r\nFim."_s);
     QCOMPARE(m_services->boxes[0].title, u"Quelmar de Orivela"_s);
+    // The same text on one line for a terminal, each run of line breaks a blank.
+    QCOMPARE(
+        m_services->errorLines,
+        std::vector<QString>{
+            u"quelmar: Erro em tempo de execução '201': Estouro de capacidade: 40000. Fim."_s});
     QCOMPARE(m_services->endings, std::vector<int>{1});
     QVERIFY(!m_form->isVisible());
 }
@@ -328,6 +333,7 @@ void TestToolkit::endStopsEveryLaterHandler() {
     m_program->dispatch([] { End(); });
     QCOMPARE(m_program->exitStatus(), 0);
     QVERIFY(m_services->boxes.empty());
+    QVERIFY(m_services->errorLines.empty());
     QVERIFY(!m_form->isVisible());
     m_form->button(u"cmdA").click();
     QTest::mouseClick(&m_form->option(u"optDois"), Qt::LeftButton);

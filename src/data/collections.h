@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace data {
 
@@ -25,14 +26,33 @@ inline constexpr std::int16_t largestCollection = 32767;
 // The program directory exactly as given, followed by the file name.
 QString collectionPath(const QString& programDirectory, const CollectionSource& source);
 
+// The collection's rows in number order. A table without a Numero column is error 106, named
+// as the collection's fault.
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source);
 
 // floor(total * r + 1) for 0 <= r < 1: the count taken to single precision, the product and
 // the sum in double precision, where both are exact. The result lies in 1..total.
 std::int16_t randomMessageNumber(std::int16_t total, float r);
 
-// MoveLast, the row count as a 16-bit number (more rows is an overflow), MoveFirst.
-std::int16_t countCollection(db::Recordset& collection);
+// The collection about to become current, judged: MoveLast, the row count as a 16-bit number,
+// MoveFirst; then every row against what the program relies on (see collectionFault). Each
+// fault is a run-time error naming the file and the table: no rows 107, more than 32767 rows
+// 201, no mensagem column 106, any other fault 113.
+std::int16_t countCollection(db::Recordset& collection, const CollectionSource& source);
+
+// The first fault of rows read in number order, in words for the user, or nothing: each row
+// has a Numero that is a whole number and a mensagem that is neither null nor binary data (a
+// number is fine: it is shown as text), and the numbers are exactly 1..N. A number that is
+// missing or not whole is reported before the gap it leaves. Two passes over the rows in memory,
+// building none of their texts.
+std::optional<QString> collectionFault(const db::Recordset& rows, int numberColumn, int textColumn);
+
+// The rules shared with the collection tool.
+// A message number as the rules take it: an integer, or a real without a fraction. A text
+// never is one, not even when it spells a number.
+std::optional<std::int64_t> wholeNumber(const db::Variant& value);
+// Why the numbers must run from 1 to `count`, as the end of a sentence.
+QString numberingRule(int count);
 
 // "Numero = " followed by the number's plain form.
 QString numberCriterion(std::int16_t number);

@@ -1,8 +1,32 @@
 #include "data/options.h"
 
+#include "platform/runtime_error.h"
 #include "platform/toolkit/conversions.h"
 
+#include <limits>
+
 namespace data {
+
+using platform::ErrorCode;
+
+namespace {
+
+[[noreturn]] void optionsError(ErrorCode code, const db::Recordset& options, const QString& fault) {
+    platform::raise(
+        code, QStringLiteral("O arquivo de opções \"%1\" %2").arg(options.DatabaseName(), fault));
+}
+
+[[noreturn]] void periodOutOfRange(ErrorCode code, const db::Recordset& options,
+                                   const QString& seconds) {
+    constexpr int longestSeconds = std::numeric_limits<std::int32_t>::max() / 1000;
+    optionsError(code, options,
+                 QStringLiteral("pede que a mensagem mude a cada %1 segundos (campo SegTem da "
+                                "tabela %2), mas o temporizador só aceita de 0 a %3 segundos.")
+                     .arg(seconds, QString::fromUtf16(optionsTable))
+                     .arg(longestSeconds));
+}
+
+} // namespace
 
 QString optionsPath(const QString& programDirectory) {
     return programDirectory + QString::fromUtf16(optionsFileName);
@@ -20,19 +44,45 @@ bool startsWithFirstCollection(db::Recordset& options) {
 }
 
 QString secondsText(db::Recordset& options) {
-    return options.Fields(u"SegTem").Value().toText();
+    const db::Variant seconds = options.Fields(u"SegTem").Value();
+    if (seconds.isNull())
+        optionsError(ErrorCode::InvalidUseOfNull, options,
+                     QStringLiteral("não diz de quantos em quantos segundos a mensagem muda: o "
+                                    "campo SegTem da tabela %1 é nulo.")
+                         .arg(QString::fromUtf16(optionsTable)));
+    return seconds.toText();
 }
 
+// The timer takes no negative period either.
 std::int32_t timerPeriodMilliseconds(db::Recordset& options) {
-    return periodFromSecondsText(secondsText(options));
+    const QString seconds = secondsText(options);
+    std::int32_t period = 0;
+    try {
+        period = periodFromSecondsText(seconds);
+    } catch (const platform::RuntimeError& error) {
+        periodOutOfRange(error.code(), options, seconds);
+    }
+    if (period < 0)
+        periodOutOfRange(ErrorCode::InvalidPropertyValue, options, seconds);
+    return period;
 }
 
+// Read the way the period is, so that a stored text the timer takes as 0 opens the Options
+// window too instead of ending the program.
 std::int32_t wholeSeconds(db::Recordset& options) {
-    return toolkit::toInt32(options.Fields(u"SegTem").Value().toDouble());
+    return toolkit::toInt32(toolkit::Val(secondsText(options)));
 }
 
 bool timerOn(db::Recordset& options) {
-    return options.Fields(u"ComTem").Value().truthValue();
+    const db::Variant on = options.Fields(u"ComTem").Value();
+    try {
+        return on.truthValue();
+    } catch (const platform::RuntimeError& error) {
+        optionsError(error.code(), options,
+                     QStringLiteral("diz \"%1\" no campo ComTem da tabela %2, que deveria dizer se "
+                                    "o temporizador está ligado (verdadeiro ou falso).")
+                         .arg(db::describe(on), QString::fromUtf16(optionsTable)));
+    }
 }
 
 std::int32_t periodFromSecondsText(QStringView seconds) {

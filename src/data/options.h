@@ -25,13 +25,15 @@ OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory);
 // The three settings, read from the current row of the options table.
 // IniCom equal to 1 picks the first collection; anything else, a null included, the second.
 bool startsWithFirstCollection(db::Recordset& options);
-// SegTem as text, "." as the decimal point whatever the locale. A null is an error.
+// Each error names the options file and the field at fault.
+// SegTem as text, "." as the decimal point whatever the locale. A null is error 202.
 QString secondsText(db::Recordset& options);
-// SegTem's text through the leading-number parse, times 1000, rounded to whole milliseconds.
+// SegTem's text through the leading-number parse, times 1000, rounded to whole milliseconds. A
+// period the timer cannot take is error 201 (too large), 203 (beyond a double) or 301 (negative).
 std::int32_t timerPeriodMilliseconds(db::Recordset& options);
-// SegTem rounded to whole seconds.
+// SegTem's text through the leading-number parse, rounded to whole seconds.
 std::int32_t wholeSeconds(db::Recordset& options);
-// ComTem's truth value; a null is false.
+// ComTem's truth value; a null is false, a text that is neither true nor false error 204.
 bool timerOn(db::Recordset& options);
 
 // The period for a seconds text: the leading-number parse, times 1000 with a floating-point

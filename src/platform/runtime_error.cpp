@@ -31,6 +31,9 @@ QString standardDescription(ErrorCode code) {
         return QStringLiteral("Erro no banco de dados.");
     case ErrorCode::NotInEditMode:
         return QStringLiteral("O registro não está em edição: falta chamar Edit.");
+    case ErrorCode::CollectionUnusable:
+        return QStringLiteral("A coleção de mensagens não pode ser usada: as mensagens precisam "
+                              "estar numeradas de 1 até a quantidade delas e ter um texto.");
     case ErrorCode::Overflow:
         return QStringLiteral("Estouro de capacidade: o número não cabe no tipo de destino.");
     case ErrorCode::InvalidUseOfNull:

@@ -20,6 +20,7 @@ enum class ErrorCode : int {
     NotUpdatable = 110,
     DatabaseError = 111,
     NotInEditMode = 112,
+    CollectionUnusable = 113,
     Overflow = 201,
     InvalidUseOfNull = 202,
     FloatingPoint = 203,

@@ -126,8 +126,10 @@ void frmPrincipal::Form_Load() {
     tmpTimer.setEnabled(data::timerOn(*rsOpcoes));
 
     // The option buttons, not the stored choice, decide which collection is shown.
-    rsAtual = OptTarvenas.Value() ? rsTarvenas : rsQuelmar;
-    TotMensagens = data::countCollection(*rsAtual);
+    const bool second = OptTarvenas.Value();
+    rsAtual = second ? rsTarvenas : rsQuelmar;
+    TotMensagens = data::countCollection(*rsAtual, second ? data::tarvenasCollection
+                                                          : data::quelmarCollection);
     hscrollBrowser.setMax(TotMensagens);
     showRandomMessage();
 }
@@ -172,17 +174,19 @@ void frmPrincipal::hscrollBrowser_Scroll() {
 }
 
 void frmPrincipal::OptQuelmar_Click() {
-    makeCurrent(rsQuelmar);
+    makeCurrent(rsQuelmar, data::quelmarCollection);
 }
 
 void frmPrincipal::OptTarvenas_Click() {
-    makeCurrent(rsTarvenas);
+    makeCurrent(rsTarvenas, data::tarvenasCollection);
 }
 
-void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection) {
+// A collection is judged each time it becomes current; a fault ends the program here.
+void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection,
+                               const data::CollectionSource& source) {
     rsAtual.reset();
     rsAtual = collection;
-    TotMensagens = data::countCollection(*rsAtual);
+    TotMensagens = data::countCollection(*rsAtual, source);
     hscrollBrowser.setMax(TotMensagens);
     cmdProxima.setValue(true);
 }

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <memory>
 
+namespace data {
+struct CollectionSource;
+}
+
 namespace windows {
 
 // The main window: it opens the collections and the options at start-up, owns the message on
@@ -46,7 +50,8 @@ private:
     void cmdSobre_Click();
 
     void showRandomMessage();
-    void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
+    void makeCurrent(const std::shared_ptr<db::Recordset>& collection,
+                     const data::CollectionSource& source);
     void showFindWindow();
 
     toolkit::HScrollBar& hscrollBrowser;

@@ -19,6 +19,7 @@ public:
     };
 
     void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void printError(const QString& line) override { errorLines.push_back(line); }
     void Randomize() override { ++reseeds; }
     // The chosen numbers in turn, starting over after the last; 0 when none were chosen.
     float Rnd() override;
@@ -31,6 +32,7 @@ public:
     void drawNext(std::vector<float> values);
 
     std::vector<Box> boxes;
+    std::vector<QString> errorLines;
     std::vector<int> endings;
     int reseeds = 0;
     int draws = 0;

@@ -76,3 +76,19 @@ LockHolder::~LockHolder() {
     sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(m_handle);
 }
+
+LockInOtherProcess::LockInOtherProcess(const QString& path, Kind kind) {
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(
+        QStringLiteral(QUELMAR_SQLITE_HELPER),
+        {QStringLiteral("lock"), path,
+         kind == Kind::Exclusive ? QStringLiteral("exclusive") : QStringLiteral("reserved")});
+    if (!m_process.waitForReadyRead(10'000) || !m_process.readLine().startsWith("bloqueado"))
+        qFatal("the helper did not lock %s", qPrintable(path));
+}
+
+LockInOtherProcess::~LockInOtherProcess() {
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(10'000))
+        m_process.kill();
+}

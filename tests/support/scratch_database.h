@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <vector>
@@ -38,4 +39,20 @@ public:
 
 private:
     struct sqlite3* m_handle = nullptr;
+};
+
+// A lock on a database held by a separate process (tests/support/sqlite_helper.cpp) until
+// destroyed: the way another program on the machine would hold it, which a second connection in
+// the same process cannot show. Fails the test if the lock cannot be taken.
+class LockInOtherProcess {
+public:
+    enum class Kind { Exclusive, Reserved };
+
+    LockInOtherProcess(const QString& path, Kind kind);
+    ~LockInOtherProcess();
+    LockInOtherProcess(const LockInOtherProcess&) = delete;
+    LockInOtherProcess& operator=(const LockInOtherProcess&) = delete;
+
+private:
+    QProcess m_process;
 };

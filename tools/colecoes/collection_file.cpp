@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -176,9 +175,9 @@ public:
         for (int number = 1; number <= count; ++number)
             if (!m_seen.contains(number))
                 add(0, QString::number(number),
-                    QStringLiteral("falta a mensagem de número %1 (os números devem ir de 1 a %2)")
+                    QStringLiteral("falta a mensagem de número %1; %2")
                         .arg(number)
-                        .arg(count));
+                        .arg(data::numberingRule(count)));
         return std::move(m_violations);
     }
 
@@ -190,18 +189,14 @@ private:
     void checkRow(db::Recordset& rows, int row, int count) {
         checkNumber(rows.Fields(u"Numero").Value(), row, count);
         if (m_hasText)
-            checkText(rows.Fields(u"mensagem").Value(), row);
+            checkText(rows.Fields(u"mensagem").Value(), row,
+                      rows.IsBinaryAt(rows.AbsolutePosition(), rows.FieldIndex(u"mensagem")));
     }
 
     void checkNumber(const db::Variant& number, int row, int count) {
         if (number.isNull())
             return add(row, db::describe(number), QStringLiteral("Numero nulo"));
-        std::optional<qint64> whole;
-        if (number.type() == db::Variant::Type::Integer)
-            whole = number.integer();
-        else if (number.type() == db::Variant::Type::Double &&
-                 number.real() == std::trunc(number.real()) && std::fabs(number.real()) < 1e18)
-            whole = static_cast<qint64>(number.real());
+        const std::optional<std::int64_t> whole = data::wholeNumber(number);
         if (!whole)
             return add(row, db::describe(number), QStringLiteral("Numero não é um número inteiro"));
         if (*whole < -32768 || *whole > 32767)
@@ -216,9 +211,11 @@ private:
                 QStringLiteral("Numero repetido (já usado no registro %1)").arg(m_seen.at(*whole)));
     }
 
-    void checkText(const db::Variant& text, int row) {
+    void checkText(const db::Variant& text, int row, bool binary) {
         if (text.isNull())
             add(row, db::describe(text), QStringLiteral("mensagem nula"));
+        else if (binary)
+            add(row, {}, QStringLiteral("mensagem não é um texto, e sim dados binários"));
         else if (text.type() != db::Variant::Type::Text)
             add(row, db::describe(text), QStringLiteral("mensagem não é um texto"));
         else if (text.text().trimmed().isEmpty())

@@ -114,6 +114,7 @@ void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::ve
             break;
         case SQLITE_TEXT:
         case SQLITE_BLOB: {
+            cell.binary = sqlite3_column_type(handle, i) == SQLITE_BLOB;
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, i));
             cell.type = Variant::Type::Text;
             cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(handle, i));
@@ -153,11 +154,27 @@ Variant Recordset::valueAt(int row, int column) const {
 
 // ---- position and fields ------------------------------------------------------------------
 
+const QString& Recordset::DatabaseName() const {
+    return m_connection->path();
+}
+
+// An empty table is the common cause, and the one a user can do something about; it is named
+// as such.
 void Recordset::requireCurrentRow() const {
-    if (!hasCurrentRow())
+    if (hasCurrentRow())
+        return;
+    if (rowCount() == 0 && !startsWithSelect(m_source))
         platform::raise(ErrorCode::NoCurrentRecord,
-                        QStringLiteral("Nenhum registro atual em \"%1\" (%2).")
+                        QStringLiteral("A tabela \"%1\" de \"%2\" não tem nenhum registro.")
                             .arg(m_source, m_connection->path()));
+    if (rowCount() == 0)
+        platform::raise(ErrorCode::NoCurrentRecord,
+                        QStringLiteral("A consulta \"%1\" em \"%2\" não encontrou nenhum registro.")
+                            .arg(m_source, m_connection->path()));
+    platform::raise(ErrorCode::NoCurrentRecord,
+                    QStringLiteral("Nenhum registro atual em \"%1\" (%2): a posição passou do "
+                                   "último registro.")
+                        .arg(m_source, m_connection->path()));
 }
 
 void Recordset::MoveFirst() {

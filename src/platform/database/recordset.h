@@ -62,6 +62,15 @@ public:
     Field Fields(QStringView name);
     int FieldCount() const { return static_cast<int>(m_columnNames.size()); }
     const QStringList& FieldNames() const { return m_columnNames; }
+    // The column's index (any letter case), or -1 when there is no such column.
+    int FieldIndex(QStringView name) const { return columnIndex(name); }
+
+    // Any row's cell, without moving the current row: for checks that visit every row. Row and
+    // column must exist. TypeAt and IsBinaryAt build no value, so they cost next to nothing.
+    Variant ValueAt(int row, int column) const { return valueAt(row, column); }
+    Variant::Type TypeAt(int row, int column) const { return m_cells[cellIndex(row, column)].type; }
+    // A value stored as binary data (a blob); it reads as a text of its raw bytes.
+    bool IsBinaryAt(int row, int column) const { return m_cells[cellIndex(row, column)].binary; }
 
     bool Updatable() const { return !m_table.isEmpty(); }
     void Edit();
@@ -70,12 +79,15 @@ public:
     void CancelUpdate() { m_edit.reset(); }
 
     const QString& Source() const { return m_source; }
+    // The path of the database file the rows come from.
+    const QString& DatabaseName() const;
 
 private:
     friend class Field;
 
     struct Cell {
         Variant::Type type = Variant::Type::Null;
+        bool binary = false;      // a text that was stored as a blob
         std::uint32_t length = 0; // of a text
         union {
             std::int64_t integer = 0; // also a truth value, 0 or 1
@@ -83,6 +95,8 @@ private:
             const char* text; // in m_texts
         };
     };
+    // A collection keeps two cells per message in memory, up to 32767 messages.
+    static_assert(sizeof(Cell) == 16);
 
     int rowCount() const {
         return static_cast<int>(m_cells.size() / std::max<std::size_t>(1, m_columnNames.size()));

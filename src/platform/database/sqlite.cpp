@@ -36,6 +36,11 @@ QString nameAfterColon(const char* message) {
 } // namespace
 
 QString reasonFor(int rc) {
+    // The file under the open connection is gone from its place: every write would go to a
+    // file nobody sees any more, so SQLite refuses them.
+    if (rc == SQLITE_READONLY_DBMOVED)
+        return QStringLiteral("o arquivo foi apagado, movido ou substituído por outro depois que "
+                              "o programa o abriu; feche e abra o programa de novo");
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -76,6 +81,12 @@ std::shared_ptr<Connection> Connection::open(const QString& path) {
     if (file.isDir())
         platform::raise(ErrorCode::NotADatabase,
                         QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
+    // SQLite would only say it cannot open the file.
+    if (!file.isReadable())
+        platform::raise(ErrorCode::DatabaseError,
+                        QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
+                                       "permissão para ler o arquivo.")
+                            .arg(path));
     // SQLite takes an empty file for an empty database; for us it is a damaged delivery.
     if (file.size() == 0)
         platform::raise(
@@ -135,6 +146,9 @@ void Connection::fail(int rc, const QString& action) const {
     QString reason = reasonFor(rc);
     if (primary == SQLITE_ERROR)
         reason = QStringLiteral("erro do SQLite: %1").arg(QString::fromUtf8(message));
+    if (primary == SQLITE_BUSY)
+        reason +=
+            QStringLiteral(", que não o liberou em %1 segundos").arg(lockWaitMilliseconds / 1000);
     platform::raise(codeFor(rc),
                     QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason));
 }

@@ -9,7 +9,8 @@ namespace db {
 // A field's value: null, a whole number, a double, a truth value or a text.
 class Variant {
 public:
-    enum class Type { Null, Integer, Double, Boolean, Text };
+    // One byte, so that a recordset's cells stay small.
+    enum class Type : std::uint8_t { Null, Integer, Double, Boolean, Text };
 
     Variant() = default;
     Variant(std::int64_t value) : m_value(value) {}

@@ -17,6 +17,20 @@ QString errorBoxText(int number, const QString& description) {
     return QStringLiteral("Erro em tempo de execução '%1':\n\n%2").arg(number).arg(description);
 }
 
+// The box's text on one line, each run of line breaks a blank, after the program's name.
+QString errorLine(int number, const QString& description) {
+    QString flat;
+    flat.reserve(description.size());
+    for (const QChar c : description) {
+        const bool lineBreak = c == u'\n' || c == u'\r';
+        if (!lineBreak)
+            flat += c;
+        else if (!flat.endsWith(u' '))
+            flat += u' ';
+    }
+    return QStringLiteral("quelmar: Erro em tempo de execução '%1': %2").arg(number).arg(flat);
+}
+
 } // namespace
 
 Program::Program(Services& services, QString directory)
@@ -84,6 +98,8 @@ void Program::dispatch(const std::function<void()>& handler) noexcept {
 void Program::reportError(int number, const QString& description) {
     // Nothing that happens while the box is open may run a handler of a program about to end.
     m_ended = true;
+    // Written first: the box waits for an answer, the terminal need not.
+    m_services.printError(errorLine(number, description));
     m_services.MsgBox(errorBoxText(number, description), vbCritical,
                       QStringLiteral("Quelmar de Orivela"));
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace toolkit {
 
@@ -31,6 +32,12 @@ void QtServices::MsgBox(const QString& prompt, int style, const QString& title) 
     QMessageBox box(iconFor(style), title, prompt, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.exec();
+}
+
+void QtServices::printError(const QString& line) {
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
 }
 
 void QtServices::Randomize() {

@@ -10,6 +10,7 @@ namespace toolkit {
 class QtServices : public Services {
 public:
     void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void printError(const QString& line) override;
     void Randomize() override;
     float Rnd() override;
     Failure Shell(const QString& commandLine, int windowStyle) override;

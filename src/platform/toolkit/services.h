@@ -25,6 +25,8 @@ public:
 
     // A modal message box with one OK button; the answer is not read.
     virtual void MsgBox(const QString& prompt, int style, const QString& title) = 0;
+    // One line on the program's standard error, for whoever started it from a terminal.
+    virtual void printError(const QString& line) = 0;
 
     // Reseeds the random generator from the clock.
     virtual void Randomize() = 0;
