@@ -195,33 +195,6 @@ private slots:
         QCOMPARE(period, 15500);
     }
 
-    void writeIsStoredAndReadBack_data() {
-        QTest::addColumn<bool>("first");
-        QTest::addColumn<QString>("seconds");
-        QTest::addColumn<bool>("on");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("first, 20, on") << true << u"20"_s << true << u"1|20.0|1"_s;
-        QTest::newRow("second, 99, off") << false << u"99"_s << false << u"2|99.0|0"_s;
-        QTest::newRow("text not a number") << true << u"abc"_s << true << u"1|0.0|1"_s;
-    }
-
-    void writeIsStoredAndReadBack() {
-        QFETCH(bool, first);
-        QFETCH(QString, seconds);
-        QFETCH(bool, on);
-        QFETCH(QString, stored);
-        ScratchDirectory directory;
-        const QString path = data::optionsPath(directory.path());
-        makeOptions(path, u"NULL"_s, u"15"_s, u"NULL"_s);
-        const auto options = data::openOptions(db::DBEngine(), directory.path());
-        data::writeOptions(*options.record, {first, seconds, on});
-        QCOMPARE(queryText(path, u"SELECT IniCom || '|' || SegTem || '|' || ComTem FROM opcoes"_s),
-                 stored);
-        const auto reopened = data::openOptions(db::DBEngine(), directory.path());
-        QCOMPARE(data::startsWithFirstCollection(*reopened.record), first);
-        QCOMPARE(data::timerOn(*reopened.record), on);
-    }
-
     void missingOptionsFileIsReportedNotCreated() {
         ScratchDirectory directory;
         const QString path = data::optionsPath(directory.path());

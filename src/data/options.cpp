@@ -89,14 +89,5 @@ std::int32_t periodFromSecondsText(QStringView seconds) {
     return toolkit::toInt32(toolkit::checkedProduct(toolkit::Val(seconds), 1000.0));
 }
 
-void writeOptions(db::Recordset& options, const OptionsChoice& choice) {
-    // Parsed before the edit begins, so a parse error cannot leave an edit open.
-    const double seconds = toolkit::Val(choice.secondsText);
-    options.Edit();
-    options.Fields(u"IniCom").setValue(choice.firstCollection ? 1 : 2);
-    options.Fields(u"SegTem").setValue(seconds);
-    options.Fields(u"ComTem").setValue(choice.timerOn);
-    options.Update();
-}
 
 } // namespace data

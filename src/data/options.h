@@ -40,14 +40,6 @@ bool timerOn(db::Recordset& options);
 // check, rounded (halves to even) to a 32-bit number of milliseconds with an overflow check.
 std::int32_t periodFromSecondsText(QStringView seconds);
 
-struct OptionsChoice {
-    bool firstCollection = true;
-    QString secondsText;
-    bool timerOn = true;
-};
 
-// One edit: IniCom 1 or 2, SegTem the parse of the seconds text (unrounded), ComTem; then the
-// commit. A failed write leaves the stored row and the recordset as they were.
-void writeOptions(db::Recordset& options, const OptionsChoice& choice);
 
 } // namespace data
