@@ -2,13 +2,15 @@
 
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # Where "make install" puts the program. The options are saved beside it, so this must be a
 # directory the user can write.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test sanitize bench format artwork run install clean
+.PHONY: all deps configure build test sanitize fuzz bench format artwork run install clean
 
 all: build
 
@@ -30,6 +32,14 @@ sanitize: deps
 	      -DQUELMAR_BUILD_BENCHMARKS=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+# The libFuzzer targets (clang), each run for FUZZ_SECONDS on one core; fails on any finding.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_CXX_COMPILER=/usr/bin/clang++ -DQUELMAR_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The database layer, find-next through the main window, then the start-up (process start to
 # the main window's first frame); then every figure again in one table.
@@ -58,4 +68,4 @@ install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

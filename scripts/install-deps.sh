@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
+#   scripts/install-deps.sh [fuzz]
+# "fuzz" adds what only `make fuzz` needs: clang with its libFuzzer runtime.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,15 @@ packages=(
   poppler-utils cups printer-driver-cups-pdf
   desktop-file-utils appstream python3
 )
+for group in "$@"; do
+  case $group in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *)
+      echo "Grupo de pacotes desconhecido: \"$group\" (conhecido: fuzz)." >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

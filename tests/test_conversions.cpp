@@ -39,6 +39,8 @@ private slots:
         QTest::newRow("arabic-indic digits are not digits") << u"\u0661\u0662"_s << 0.0 << 0;
         QTest::newRow("underflow") << u"1e-400"_s << 0.0 << 6;
         QTest::newRow("long fraction underflow") << u"0.000001e-330"_s << 0.0 << 13;
+        QTest::newRow("underflow with the lowest 64-bit exponent")
+            << u"0.0001e-9223372036854775808"_s << 0.0 << 27;
     }
 
     void leadingNumber() {
@@ -56,6 +58,8 @@ private slots:
         QTest::newRow("huge exponent") << u"1e400"_s;
         QTest::newRow("negative huge") << u"-9e999"_s;
         QTest::newRow("many digits") << QString(400, u'9');
+        QTest::newRow("highest 64-bit exponent") << u"1e9223372036854775807"_s;
+        QTest::newRow("negative, highest 64-bit exponent") << u"-9e9223372036854775807"_s;
     }
 
     void valOverflowIsAnError() {

@@ -127,6 +127,8 @@ private slots:
         QTest::newRow("dangling and") << u"Numero = 1 And"_s << 15;
         QTest::newRow("sign without number") << u"Numero = -x"_s << 11;
         QTest::newRow("unclosed bracketed name") << u"[Numero = 1"_s << 1;
+        QTest::newRow("placeholder-like %1 inside the criterion")
+            << u"Mensagem Like\uFFFD \"%1 ro\""_s << 14;
     }
 
     void syntaxErrors() {

@@ -81,12 +81,12 @@ public:
     }
 
 private:
+    // One arg() call fills all three places at once: chained calls would take a "%2" typed
+    // inside the criterion for a place of the message.
     [[noreturn]] void fail(qsizetype position, const QString& why) const {
         platform::raise(ErrorCode::CriterionSyntax,
                         QStringLiteral("Erro de sintaxe no critério \"%1\", na posição %2: %3.")
-                            .arg(m_text.toString())
-                            .arg(position + 1)
-                            .arg(why));
+                            .arg(m_text.toString(), QString::number(position + 1), why));
     }
 
     QChar peek(qsizetype offset = 0) const {

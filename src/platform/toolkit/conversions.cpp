@@ -30,7 +30,8 @@ qsizetype digitRun(QStringView text, qsizetype pos) {
 }
 
 // std::from_chars leaves the value untouched when it is out of range; decide between an
-// infinity and a zero from the number's decimal magnitude.
+// infinity and a zero from the number's decimal magnitude. The exponent may be as long as the
+// text, so it is clamped while read and never added to anything.
 double outOfRangeValue(const std::string& mantissaAndExponent) {
     const auto ePos = mantissaAndExponent.find_first_of("eE");
     const std::string mantissa = mantissaAndExponent.substr(0, ePos);
@@ -42,24 +43,27 @@ double outOfRangeValue(const std::string& mantissaAndExponent) {
             ++first;
         const auto [ptr, ec] = std::from_chars(first, expText.data() + expText.size(), exponent);
         if (ec == std::errc::result_out_of_range)
-            exponent = expText[0] == '-' ? std::numeric_limits<int>::min()
-                                         : std::numeric_limits<int>::max();
+            exponent = expText[0] == '-' ? std::numeric_limits<long long>::min()
+                                         : std::numeric_limits<long long>::max();
         (void)ptr;
     }
-    // Position of the first significant digit relative to the decimal point.
+    // Position of the first significant digit relative to the decimal point; its size is
+    // bounded by the length of the text.
     long long magnitude = 0;
     const auto point = mantissa.find('.');
     const std::string integral = mantissa.substr(0, point);
     const auto firstSignificant = integral.find_first_not_of('0');
     if (firstSignificant != std::string::npos) {
         magnitude = static_cast<long long>(integral.size() - firstSignificant);
-    } else if (point != std::string::npos) {
-        const auto fraction = mantissa.substr(point + 1);
+    } else {
+        const auto fraction =
+            point == std::string::npos ? std::string() : mantissa.substr(point + 1);
         const auto nonZero = fraction.find_first_not_of('0');
-        magnitude = nonZero == std::string::npos ? std::numeric_limits<int>::min()
-                                                 : -static_cast<long long>(nonZero);
+        if (nonZero == std::string::npos)
+            return 0.0;
+        magnitude = -static_cast<long long>(nonZero);
     }
-    return magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return exponent > -magnitude ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
 } // namespace

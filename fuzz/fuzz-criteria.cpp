@@ -1,0 +1,218 @@
+// The filter-criteria parser and evaluator. A criterion that compiles is evaluated against a
+// few rows holding every kind of cell, nulls among them. A clean run-time error is an expected
+// answer to a bad criterion; anything else that goes wrong is a finding.
+
+#include "fuzz_input.h"
+#include "platform/database/criteria.h"
+#include "platform/database/text_fold.h"
+#include "platform/runtime_error.h"
+#include "platform/toolkit/conversions.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+using db::criteria::Criterion;
+using db::criteria::Scalar;
+using platform::ErrorCode;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Columns Numero, Mensagem, Valor, Ativo and Vazio (always null), as in the collections and the
+// options.
+class SampleRows : public db::criteria::RowSource {
+public:
+    static constexpr int columns = 5;
+
+    SampleRows() {
+        addRow(integer(1), "O amor vence tudo", real(2.5), boolean(true));
+        addRow(integer(32767), "Coração de \"ouro\", amor", real(-0.5), boolean(false));
+        addRow(Scalar{}, " 12 ", real(1e300), boolean(true));
+        addRow(integer(-7), nullptr, real(std::numeric_limits<double>::infinity()), Scalar{});
+        addRow(integer(0), "", real(0.0), boolean(false));
+        addRow(integer(5), "1e400 [*?#] 5", real(-1e-310), boolean(true));
+    }
+
+    static int column(QStringView name) {
+        static constexpr std::array<QStringView, columns> names{u"Numero", u"Mensagem", u"Valor",
+                                                                u"Ativo", u"Vazio"};
+        for (int i = 0; i < columns; ++i)
+            if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+
+    Scalar cell(int row, int column) const override {
+        const Row& r = m_rows[static_cast<std::size_t>(row)];
+        switch (column) {
+        case 0:
+            return r.numero;
+        case 1:
+            return r.mensagem ? text(*r.mensagem) : Scalar{};
+        case 2:
+            return r.valor;
+        case 3:
+            return r.ativo;
+        default:
+            return Scalar{};
+        }
+    }
+
+    // Numero of a row, when it holds a whole number.
+    std::optional<std::int64_t> numero(int row) const {
+        const Scalar& value = m_rows[static_cast<std::size_t>(row)].numero;
+        if (value.kind != Scalar::Kind::Integer)
+            return std::nullopt;
+        return value.integer;
+    }
+
+private:
+    struct Row {
+        Scalar numero;
+        std::optional<std::string> mensagem; // folded
+        Scalar valor;
+        Scalar ativo;
+    };
+
+    static Scalar integer(std::int64_t value) {
+        Scalar s;
+        s.kind = Scalar::Kind::Integer, s.integer = value;
+        return s;
+    }
+    static Scalar real(double value) {
+        Scalar s;
+        s.kind = Scalar::Kind::Double, s.real = value;
+        return s;
+    }
+    static Scalar boolean(bool value) {
+        Scalar s;
+        s.kind = Scalar::Kind::Boolean, s.boolean = value;
+        return s;
+    }
+    static Scalar text(std::string_view folded) {
+        Scalar s;
+        s.kind = Scalar::Kind::Text, s.folded = folded;
+        return s;
+    }
+
+    // A null pointer for a null Mensagem.
+    void addRow(Scalar numero, const char* mensagem, Scalar valor, Scalar ativo) {
+        std::optional<std::string> folded;
+        if (mensagem)
+            folded = db::text::fold(std::string_view(mensagem));
+        m_rows.push_back(Row{numero, std::move(folded), valor, ativo});
+    }
+
+    std::vector<Row> m_rows;
+};
+
+std::optional<Criterion> compiled(const QString& text,
+                                  std::optional<platform::RuntimeError>& error) {
+    try {
+        return Criterion::compile(text, &SampleRows::column);
+    } catch (const platform::RuntimeError& raised) {
+        error = raised;
+        return std::nullopt;
+    }
+}
+
+// The error box shows the description, so it must quote the criterion exactly as typed and,
+// for a syntax error, point at a place inside it or just past its end.
+void checkError(const platform::RuntimeError& error, const QString& text) {
+    const QString& description = error.description();
+    if (error.code() == ErrorCode::ColumnNotFound) {
+        fuzz::require(description.contains(u'"' + text + u'"'),
+                      "the column error does not quote the criterion", description);
+        return;
+    }
+    fuzz::require(error.code() == ErrorCode::CriterionSyntax, "unexpected error from compile",
+                  description);
+    const QString lead = u"Erro de sintaxe no critério \""_s + text + u"\", na posição "_s;
+    fuzz::require(description.startsWith(lead), "the syntax error does not quote the criterion",
+                  description);
+    const qsizetype colon = description.indexOf(u':', lead.size());
+    bool isNumber = false;
+    const qsizetype position =
+        colon < 0 ? 0 : description.sliced(lead.size(), colon - lead.size()).toLongLong(&isNumber);
+    fuzz::require(isNumber && position >= 1 && position <= text.size() + 1,
+                  "the syntax error points outside the criterion", description);
+}
+
+// The look-up by number takes a shortcut past the parser; both must read the criterion alike.
+void checkShortcut(const QString& text, const std::optional<Criterion>& criterion,
+                   const std::optional<platform::RuntimeError>& error) {
+    const auto simple = db::criteria::parseSimpleEquality(text);
+    if (!simple)
+        return;
+    const int column = SampleRows::column(simple->field);
+    if (column < 0) {
+        fuzz::require(error && error->code() == ErrorCode::ColumnNotFound,
+                      "shortcut names a column the parser did not reject", text);
+        return;
+    }
+    fuzz::require(criterion.has_value(), "shortcut accepts what the parser rejects", text);
+    const auto equality = criterion->columnEquality();
+    fuzz::require(equality && equality->column == column &&
+                      equality->value == static_cast<double>(simple->value),
+                  "shortcut and parser disagree on the equality", text);
+}
+
+// A row never matches both a criterion and its negation.
+void checkNegation(const QString& text, const Criterion& criterion, const SampleRows& rows) {
+    std::optional<platform::RuntimeError> error;
+    const auto negated = compiled(u"Not ("_s + text + u')', error);
+    if (!negated)
+        return; // one nesting too many
+    for (int row = 0; row < rows.rowCount(); ++row)
+        fuzz::require(!(criterion.matches(rows, row) && negated->matches(rows, row)),
+                      "a row matches a criterion and its negation", text);
+}
+
+// The Find window turns a typed number into "Numero = <plain form>"; that must always compile
+// and find exactly the rows holding that number.
+void checkTypedNumber(const QString& typed, const SampleRows& rows) {
+    if (!toolkit::IsNumeric(typed))
+        return;
+    const double value = toolkit::Val(toolkit::Trim(typed));
+    const QString text = u"Numero = "_s + toolkit::plainForm(value);
+    std::optional<platform::RuntimeError> error;
+    const auto criterion = compiled(text, error);
+    fuzz::require(criterion.has_value(), "the criterion for a typed number does not compile", text);
+    if (value != std::trunc(value) || std::fabs(value) >= 1e15)
+        return; // shown with 15 significant digits, so only whole numbers compare exactly
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (const auto numero = rows.numero(row))
+            fuzz::require(criterion->matches(rows, row) == (static_cast<double>(*numero) == value),
+                          "the criterion for a typed number finds the wrong rows", text);
+}
+
+void check(const QString& text) {
+    const SampleRows rows;
+    std::optional<platform::RuntimeError> error;
+    const auto criterion = compiled(text, error);
+    if (error)
+        checkError(*error, text);
+    checkShortcut(text, criterion, error);
+    checkTypedNumber(text, rows);
+    if (!criterion)
+        return;
+    // Evaluated here too, for a criterion nested so deep that its negation does not compile.
+    for (int row = 0; row < rows.rowCount(); ++row)
+        criterion->matches(rows, row);
+    checkNegation(text, *criterion, rows);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes = fuzz::bytesOf(data, size);
+    check(fuzz::fromUtf8(bytes));
+    check(fuzz::fromUtf16(bytes));
+    return 0;
+}
