@@ -310,6 +310,9 @@ void TestDamagedFiles::startUp_data() {
           {u"a cada -1 segundos (campo SegTem"_s, u"de 0 a 2147483 segundos"_s});
     fails("opcoes: SegTem 3000000", u"UPDATE opcoes SET SegTem = 3000000"_s, 201,
           {u"a cada 3000000 segundos (campo SegTem"_s, u"de 0 a 2147483 segundos"_s});
+    // A text that only starts with a number keeps its "%3" as typed in the message.
+    fails("opcoes: SegTem '9e9 %3'", u"UPDATE opcoes SET SegTem = '9e9 %3'"_s, 201,
+          {u"a cada 9e9 %3 segundos (campo SegTem"_s, u"de 0 a 2147483 segundos"_s});
     fails("opcoes: ComTem a word", u"UPDATE opcoes SET ComTem = 'talvez'"_s, 204,
           {u"diz \"talvez\" no campo ComTem da tabela opcoes"_s});
     // A word is 0 seconds to the timer, which then never fires.

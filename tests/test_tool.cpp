@@ -108,11 +108,16 @@ private slots:
         QFETCH(QStringList, messages);
         ScratchDirectory scratch;
         const QString sourcePath = scratch.file(u"fonte.txt"_s);
-        const QString database = scratch.file(u"colecao.db"_s);
+        // A "%3" in a file name is a name, not a place in the tool's messages.
+        const QString database = scratch.file(u"colecao %3.db"_s);
         writeFile(sourcePath, source);
 
         const ToolRun created = runTool({u"criar"_s, database, table, sourcePath});
         QVERIFY2(created.exitCode == 0, created.transcript());
+        QVERIFY2(created.out.contains(u"Coleção criada: %1 (tabela Mensagens, %2 mensagens)."_s
+                                          .arg(database, QString::number(messages.size()))
+                                          .toUtf8()),
+                 created.transcript());
         QCOMPARE(queryText(database, u"SELECT count(*) FROM Mensagens"_s),
                  QString::number(messages.size()));
         for (int number = 1; number <= messages.size(); ++number)
@@ -179,7 +184,7 @@ private slots:
         QFETCH(QString, reason);
         QFETCH(bool, outputExists);
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
+        const QString sourcePath = scratch.file(u"fonte %2.txt"_s);
         const QString output = scratch.file(u"saida.db"_s);
         writeFile(sourcePath, source);
         if (outputExists)
@@ -189,7 +194,7 @@ private slots:
 
         const ToolRun run = runTool({u"criar"_s, output, table, sourcePath});
         QVERIFY2(run.exitCode == 1, run.transcript());
-        const QByteArray where = u"%1:%2: "_s.arg(sourcePath).arg(line).toUtf8();
+        const QByteArray where = (sourcePath + u':' + QString::number(line) + u": "_s).toUtf8();
         QVERIFY2(run.err.contains(where) && run.err.contains(reason.toUtf8()), run.transcript());
         QCOMPARE(filesIn(scratch), filesBefore);
         QCOMPARE(readFile(output), before);

@@ -19,11 +19,11 @@ namespace {
 [[noreturn]] void periodOutOfRange(ErrorCode code, const db::Recordset& options,
                                    const QString& seconds) {
     constexpr int longestSeconds = std::numeric_limits<std::int32_t>::max() / 1000;
-    optionsError(code, options,
-                 QStringLiteral("pede que a mensagem mude a cada %1 segundos (campo SegTem da "
-                                "tabela %2), mas o temporizador só aceita de 0 a %3 segundos.")
-                     .arg(seconds, QString::fromUtf16(optionsTable))
-                     .arg(longestSeconds));
+    optionsError(
+        code, options,
+        QStringLiteral("pede que a mensagem mude a cada %1 segundos (campo SegTem da "
+                       "tabela %2), mas o temporizador só aceita de 0 a %3 segundos.")
+            .arg(seconds, QString::fromUtf16(optionsTable), QString::number(longestSeconds)));
 }
 
 } // namespace
@@ -88,6 +88,5 @@ bool timerOn(db::Recordset& options) {
 std::int32_t periodFromSecondsText(QStringView seconds) {
     return toolkit::toInt32(toolkit::checkedProduct(toolkit::Val(seconds), 1000.0));
 }
-
 
 } // namespace data

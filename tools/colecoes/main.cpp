@@ -57,8 +57,9 @@ int create(const QString& output, const QString& table, const QString& sourcePat
     const colecoes::ParsedSource parsed =
         colecoes::parseFortune(source.readAll(), data::largestCollection);
     for (const colecoes::SourceError& error : parsed.errors)
-        print(stderr,
-              QStringLiteral("%1:%2: %3").arg(sourcePath).arg(error.line).arg(error.reason));
+        print(
+            stderr,
+            QStringLiteral("%1:%2: %3").arg(sourcePath, QString::number(error.line), error.reason));
     if (!parsed.errors.empty()) {
         print(stderr,
               QStringLiteral("quelmar-colecoes: a coleção \"%1\" não foi criada.").arg(output));
@@ -74,8 +75,7 @@ int create(const QString& output, const QString& table, const QString& sourcePat
         return Failure;
     }
     print(stdout, QStringLiteral("Coleção criada: %1 (tabela %2, %3 mensagens).")
-                      .arg(output, table)
-                      .arg(messages.size()));
+                      .arg(output, table, QString::number(messages.size())));
     return Success;
 }
 
