@@ -119,34 +119,16 @@ void TestPrincipal::startUp() {
 
 void TestPrincipal::startUpFailure_data() {
     QTest::addColumn<QString>("removed");
-    QTest::addColumn<QString>("sql");
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("named");
 
-    const QString none;
-    // Both collections go too: the options file is reported before they are tried.
-    QTest::newRow("no opcoes") << u"opcoes quelmar.mdb tarvenas.mdb"_s << none << 101
-                               << u"opcoes"_s;
-    QTest::newRow("empty options table") << none << u"opcoes|DELETE FROM opcoes"_s << 107 << none;
-    QTest::newRow("no quelmar.mdb") << u"quelmar.mdb"_s << none << 101 << u"quelmar.mdb"_s;
-    QTest::newRow("no tarvenas.mdb") << u"tarvenas.mdb"_s << none << 101 << u"tarvenas.mdb"_s;
-    QTest::newRow("no mensagem column")
-        << none << u"quelmar.mdb|ALTER TABLE QuelmarOrivela RENAME COLUMN mensagem TO texto"_s
-        << 106 << u"mensagem"_s;
-    QTest::newRow("32768 messages")
-        << none
-        << u"quelmar.mdb|WITH RECURSIVE n(i) AS (SELECT 8 UNION ALL SELECT i + 1 FROM n "
-           "WHERE i < 32768) INSERT INTO QuelmarOrivela SELECT i, 'Q' || i FROM n"_s
-        << 201 << none;
-    QTest::newRow("negative period")
-        << none << u"opcoes|UPDATE opcoes SET SegTem = -1"_s << 301 << none;
-    QTest::newRow("period beyond 32 bits")
-        << none << u"opcoes|UPDATE opcoes SET SegTem = 3000000"_s << 201 << none;
+    // Every other damaged file has its row in test_damaged_files. Here both collections go too:
+    // the options file is reported before they are tried.
+    QTest::newRow("no opcoes") << u"opcoes quelmar.mdb tarvenas.mdb"_s << 101 << u"opcoes"_s;
 }
 
 void TestPrincipal::startUpFailure() {
     QFETCH(QString, removed);
-    QFETCH(QString, sql);
     QFETCH(int, number);
     QFETCH(QString, named);
 
@@ -155,8 +137,6 @@ void TestPrincipal::startUpFailure() {
     const ScratchDirectory& directory = program.directory;
     for (const QString& file : removed.split(u' ', Qt::SkipEmptyParts))
         QVERIFY(QFile::remove(directory.file(file)));
-    if (!sql.isEmpty())
-        runSql(directory.file(sql.section(u'|', 0, 0)), sql.section(u'|', 1));
     QVERIFY(!run.start());
 
     QVERIFY(run.program.ended());
