@@ -80,7 +80,10 @@ e2e_enter_display() {
     for attempt in 1 2; do
         status=0
         : >"$QUELMAR_E2E_SERVER_RECORD"
-        xvfb-run -n "$first_display" -a -e "$server_log" -s '-screen 0 1280x1024x24' \
+        # -noreset: by default the server resets whenever its last client leaves, and turns away
+        # whoever connects meanwhile; a script that starts the program several times in turn
+        # would meet that.
+        xvfb-run -n "$first_display" -a -e "$server_log" -s '-screen 0 1280x1024x24 -noreset' \
             bash "$1" "${@:2}" || status=$?
         if [[ $status -ne 0 && -s $server_log ]]; then
             echo "--- mensagens do Xvfb:" >&2
