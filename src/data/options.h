@@ -40,6 +40,4 @@ bool timerOn(db::Recordset& options);
 // check, rounded (halves to even) to a 32-bit number of milliseconds with an overflow check.
 std::int32_t periodFromSecondsText(QStringView seconds);
 
-
-
 } // namespace data
