@@ -11,7 +11,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
 #include <memory>
 #include <unistd.h>
@@ -69,14 +68,6 @@ QStringList entriesOf(const QString& directory) {
                        .arg(QString::fromLatin1(content));
     }
     return entries;
-}
-
-QByteArray randomBytes(int size) {
-    QByteArray bytes(size, '\0');
-    QRandomGenerator generator(20240611);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.bounded(256));
-    return bytes;
 }
 
 void replaceContent(const QString& path, const QByteArray& bytes) {

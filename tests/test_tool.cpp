@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -63,14 +62,6 @@ QByteArray numberedMessages(int count) {
 
 QString messageNumbered(const QString& database, int number) {
     return queryText(database, u"SELECT mensagem FROM Mensagens WHERE Numero = %1"_s.arg(number));
-}
-
-QByteArray randomBytes(int size) {
-    QByteArray bytes(size, '\0');
-    QRandomGenerator generator(20240611);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.bounded(256));
-    return bytes;
 }
 
 // A collection with the given rows, as SQL values; the column types are the ones a hand-made

@@ -23,13 +23,6 @@ delivered=$work/entregues
 mkdir "$delivered"
 cp "$program_dir/quelmar.mdb" "$program_dir/tarvenas.mdb" "$program_dir/opcoes" "$delivered/"
 
-# Any window with the main window's title, mapped or not, means the main window was made.
-no_main_window() {
-    local seen
-    seen=$(x xdotool search --name "$main_title_pattern" 2>/dev/null | head -n 1 || true)
-    [[ -z $seen ]] ||
-        fail "apareceu uma janela '$(x xdotool getwindowname "$seen" || true)' apesar do erro"
-}
 on_poll=no_main_window
 
 # COUNT bytes that are no database, the same in every run (a linear congruential sequence).

@@ -251,3 +251,23 @@ press() {
     x xdotool windowfocus --sync "$window" || fail "não foi possível dar o foco à janela $window"
     x xdotool key "$keys" || fail "xdotool não conseguiu teclar $keys"
 }
+
+# Any window with the main window's title, mapped or not, means the main window was made: for
+# scripts where an error must keep it from ever appearing (as their `on_poll`).
+no_main_window() {
+    local seen
+    seen=$(x xdotool search --name "$main_title_pattern" 2>/dev/null | head -n 1 || true)
+    [[ -z $seen ]] ||
+        fail "apareceu uma janela '$(x xdotool getwindowname "$seen" || true)' apesar do erro"
+}
+
+# Waits for the main window, checks its exact title and sets `window`.
+wait_for_main_window() {
+    wait_for_window "$main_title_pattern" 10
+    window=$found_window
+    local title
+    title=$(x xdotool getwindowname "$window")
+    [[ $title == "$main_title" ]] ||
+        fail "título da janela principal: '$title', esperado '$main_title'"
+    note "janela principal $window em $(($(now_ms) - started_ms)) ms"
+}

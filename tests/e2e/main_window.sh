@@ -19,11 +19,7 @@ e2e_setup "$1" "$2"
 way_out=$3
 
 start_program
-wait_for_window "$main_title_pattern" 10
-window=$found_window
-title=$(x xdotool getwindowname "$window")
-[[ $title == "$main_title" ]] || fail "título da janela principal: '$title', esperado '$main_title'"
-note "janela principal $window em $(($(now_ms) - started_ms)) ms"
+wait_for_main_window
 
 images=$work/imagens
 wait_for_stable_image "$window" "$images/inicial.xwd" 5

@@ -15,14 +15,6 @@ e2e_enter_display "${BASH_SOURCE[0]}" "$@"
 e2e_setup "$1" "$2"
 rm "$program_dir/opcoes"
 
-# Any window with the main window's title, mapped or not, means the main window was made; it
-# is looked for on every round of every wait, from the start until the program has ended.
-no_main_window() {
-    local seen
-    seen=$(x xdotool search --name "$main_title_pattern" 2>/dev/null | head -n 1 || true)
-    [[ -z $seen ]] ||
-        fail "apareceu uma janela '$(x xdotool getwindowname "$seen" || true)' apesar do erro"
-}
 on_poll=no_main_window
 
 start_program

@@ -25,11 +25,7 @@ install_into "$prefix"
 # start_program runs $program_dir/quelmar: here the symlink a user's PATH finds.
 program_dir=$prefix/bin
 start_program
-wait_for_window "$main_title_pattern" 10
-window=$found_window
-title=$(x xdotool getwindowname "$window")
-[[ $title == "$main_title" ]] || fail "título da janela principal: '$title', esperado '$main_title'"
-note "janela principal $window em $(($(now_ms) - started_ms)) ms"
+wait_for_main_window
 
 # The program keeps its three data files open while it runs: those of the installed program
 # directory, and no others.

@@ -1,5 +1,6 @@
 #include "support/scratch_database.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -91,4 +92,12 @@ LockInOtherProcess::~LockInOtherProcess() {
     m_process.closeWriteChannel();
     if (!m_process.waitForFinished(10'000))
         m_process.kill();
+}
+
+QByteArray randomBytes(int size) {
+    QByteArray bytes(size, '\0');
+    QRandomGenerator generator(20240611);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -15,6 +16,9 @@ public:
 private:
     QTemporaryDir m_directory;
 };
+
+// The same bytes at every run, none of them a database: a file spoilt beyond recognition.
+QByteArray randomBytes(int size);
 
 // Creates (or extends) the database at `path` by running `sql`; fails the test on an error.
 void runSql(const QString& path, const QString& sql);
