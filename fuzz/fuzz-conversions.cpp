@@ -6,8 +6,8 @@
 
 #include "data/options.h"
 #include "fuzz_input.h"
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -15,7 +15,7 @@
 #include <limits>
 #include <optional>
 
-using platform::ErrorCode;
+using core::ErrorCode;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -29,7 +29,7 @@ template <typename Action> auto outcome(Action&& action) {
     } result;
     try {
         result.value = action();
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         result.error = error.code();
     }
     return result;
@@ -41,7 +41,7 @@ QString described(double value) {
 
 // The number spelled at the start of the text, as the C library reads it.
 void checkLeadingNumber(const QString& text) {
-    const toolkit::LeadingNumber number = toolkit::scanLeadingNumber(text);
+    const core::LeadingNumber number = core::scanLeadingNumber(text);
     fuzz::require(number.end >= 0 && number.end <= text.size() &&
                       number.hasDigits == (number.end > 0),
                   "the scanned extent is off", text);
@@ -56,7 +56,7 @@ void checkLeadingNumber(const QString& text) {
                   text);
     fuzz::require(number.value == expected, "the scanned value differs from strtod's", text);
 
-    const auto val = outcome([&] { return toolkit::Val(text); });
+    const auto val = outcome([&] { return core::Val(text); });
     if (std::isfinite(number.value))
         fuzz::require(val.value == number.value, "Val differs from the scanned value", text);
     else
@@ -64,19 +64,19 @@ void checkLeadingNumber(const QString& text) {
 }
 
 void checkIsNumeric(const QString& text) {
-    if (!toolkit::IsNumeric(text))
+    if (!core::IsNumeric(text))
         return;
-    const auto val = outcome([&] { return toolkit::Val(text); });
+    const auto val = outcome([&] { return core::Val(text); });
     fuzz::require(val.value && std::isfinite(*val.value), "a numeric text has no finite value",
                   text);
-    fuzz::require(toolkit::Val(toolkit::Trim(text)) == *val.value,
+    fuzz::require(core::Val(core::Trim(text)) == *val.value,
                   "the spaces around a numeric text change its value", text);
 }
 
 // The timer period for typed seconds: within half a millisecond of the exact product, or a
 // clean error when that product has no 32-bit whole number.
 void checkPeriod(const QString& seconds) {
-    const double exact = toolkit::scanLeadingNumber(seconds).value * 1000.0;
+    const double exact = core::scanLeadingNumber(seconds).value * 1000.0;
     const auto period = outcome([&] { return data::periodFromSecondsText(seconds); });
     if (period.value) {
         fuzz::require(std::fabs(*period.value - exact) <= 0.5, "the period is off", seconds);
@@ -91,11 +91,11 @@ void checkPeriod(const QString& seconds) {
 template <typename Int> void checkRounding(double value) {
     const auto rounded = outcome([&] {
         if constexpr (sizeof(Int) == 2)
-            return toolkit::toInt16(value);
+            return core::toInt16(value);
         else
-            return toolkit::toInt32(value);
+            return core::toInt32(value);
     });
-    const double nearest = toolkit::roundHalfEven(value);
+    const double nearest = core::roundHalfEven(value);
     const bool fits =
         nearest >= std::numeric_limits<Int>::min() && nearest <= std::numeric_limits<Int>::max();
     if (!rounded.value) {
@@ -108,7 +108,7 @@ template <typename Int> void checkRounding(double value) {
 }
 
 void checkDouble(double value) {
-    const double nearest = toolkit::roundHalfEven(value);
+    const double nearest = core::roundHalfEven(value);
     if (std::isfinite(value)) {
         const double distance = std::fabs(nearest - value);
         fuzz::require(nearest == std::trunc(nearest) && distance <= 0.5 &&
@@ -118,7 +118,7 @@ void checkDouble(double value) {
     checkRounding<std::int16_t>(value);
     checkRounding<std::int32_t>(value);
 
-    const auto product = outcome([&] { return toolkit::checkedProduct(value, 1000.0); });
+    const auto product = outcome([&] { return core::checkedProduct(value, 1000.0); });
     fuzz::require(product.value
                       ? *product.value == value * 1000.0
                       : product.error == ErrorCode::FloatingPoint && !std::isfinite(value * 1000.0),
@@ -128,22 +128,22 @@ void checkDouble(double value) {
     // at the top of the range the rounded digits may lie beyond it.
     if (!std::isfinite(value) || std::fabs(value) > 1e308)
         return;
-    const QString plain = toolkit::plainForm(value);
-    const double back = toolkit::Val(plain);
+    const QString plain = core::plainForm(value);
+    const double back = core::Val(plain);
     const bool whole = value == std::trunc(value) && std::fabs(value) < 1e15;
     const double slack =
         whole ? 0.0 : std::fabs(value) * 1e-14 + std::numeric_limits<double>::denorm_min();
-    fuzz::require(toolkit::IsNumeric(plain) && std::fabs(back - value) <= slack,
+    fuzz::require(core::IsNumeric(plain) && std::fabs(back - value) <= slack,
                   "the plain form does not read back", described(value) + u" -> "_s + plain);
 }
 
 void checkInteger(std::int64_t value) {
-    const QString plain = toolkit::plainForm(value);
+    const QString plain = core::plainForm(value);
     fuzz::require(plain.toLongLong() == value && (value < 0) == plain.startsWith(u'-'),
                   "the plain form of a whole number is wrong", plain);
-    const QString str = toolkit::Str(value);
+    const QString str = core::Str(value);
     fuzz::require(str == (value < 0 ? plain : u' ' + plain), "Str is wrong", str);
-    const auto narrow = outcome([&] { return toolkit::toInt16(value); });
+    const auto narrow = outcome([&] { return core::toInt16(value); });
     const bool fits = value >= -32768 && value <= 32767;
     fuzz::require(narrow.value ? fits && *narrow.value == value
                                : !fits && narrow.error == ErrorCode::Overflow,
@@ -154,7 +154,7 @@ void checkText(const QString& text) {
     checkLeadingNumber(text);
     checkIsNumeric(text);
     checkPeriod(text);
-    checkDouble(toolkit::scanLeadingNumber(text).value);
+    checkDouble(core::scanLeadingNumber(text).value);
 }
 
 } // namespace

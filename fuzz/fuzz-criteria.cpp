@@ -3,10 +3,10 @@
 // answer to a bad criterion; anything else that goes wrong is a finding.
 
 #include "fuzz_input.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
+#include "platform/core/text_fold.h"
 #include "platform/database/criteria.h"
-#include "platform/database/text_fold.h"
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
 
 #include <array>
 #include <cmath>
@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+using core::ErrorCode;
 using db::criteria::Criterion;
 using db::criteria::Scalar;
-using platform::ErrorCode;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -105,18 +105,17 @@ private:
     void addRow(Scalar numero, const char* mensagem, Scalar valor, Scalar ativo) {
         std::optional<std::string> folded;
         if (mensagem)
-            folded = db::text::fold(std::string_view(mensagem));
+            folded = core::text::fold(std::string_view(mensagem));
         m_rows.push_back(Row{numero, std::move(folded), valor, ativo});
     }
 
     std::vector<Row> m_rows;
 };
 
-std::optional<Criterion> compiled(const QString& text,
-                                  std::optional<platform::RuntimeError>& error) {
+std::optional<Criterion> compiled(const QString& text, std::optional<core::RuntimeError>& error) {
     try {
         return Criterion::compile(text, &SampleRows::column);
-    } catch (const platform::RuntimeError& raised) {
+    } catch (const core::RuntimeError& raised) {
         error = raised;
         return std::nullopt;
     }
@@ -124,7 +123,7 @@ std::optional<Criterion> compiled(const QString& text,
 
 // The error box shows the description, so it must quote the criterion exactly as typed and,
 // for a syntax error, point at a place inside it or just past its end.
-void checkError(const platform::RuntimeError& error, const QString& text) {
+void checkError(const core::RuntimeError& error, const QString& text) {
     const QString& description = error.description();
     if (error.code() == ErrorCode::ColumnNotFound) {
         fuzz::require(description.contains(u'"' + text + u'"'),
@@ -146,7 +145,7 @@ void checkError(const platform::RuntimeError& error, const QString& text) {
 
 // The look-up by number takes a shortcut past the parser; both must read the criterion alike.
 void checkShortcut(const QString& text, const std::optional<Criterion>& criterion,
-                   const std::optional<platform::RuntimeError>& error) {
+                   const std::optional<core::RuntimeError>& error) {
     const auto simple = db::criteria::parseSimpleEquality(text);
     if (!simple)
         return;
@@ -165,7 +164,7 @@ void checkShortcut(const QString& text, const std::optional<Criterion>& criterio
 
 // A row never matches both a criterion and its negation.
 void checkNegation(const QString& text, const Criterion& criterion, const SampleRows& rows) {
-    std::optional<platform::RuntimeError> error;
+    std::optional<core::RuntimeError> error;
     const auto negated = compiled(u"Not ("_s + text + u')', error);
     if (!negated)
         return; // one nesting too many
@@ -177,11 +176,11 @@ void checkNegation(const QString& text, const Criterion& criterion, const Sample
 // The Find window turns a typed number into "Numero = <plain form>"; that must always compile
 // and find exactly the rows holding that number.
 void checkTypedNumber(const QString& typed, const SampleRows& rows) {
-    if (!toolkit::IsNumeric(typed))
+    if (!core::IsNumeric(typed))
         return;
-    const double value = toolkit::Val(toolkit::Trim(typed));
-    const QString text = u"Numero = "_s + toolkit::plainForm(value);
-    std::optional<platform::RuntimeError> error;
+    const double value = core::Val(core::Trim(typed));
+    const QString text = u"Numero = "_s + core::plainForm(value);
+    std::optional<core::RuntimeError> error;
     const auto criterion = compiled(text, error);
     fuzz::require(criterion.has_value(), "the criterion for a typed number does not compile", text);
     if (value != std::trunc(value) || std::fabs(value) >= 1e15)
@@ -194,7 +193,7 @@ void checkTypedNumber(const QString& typed, const SampleRows& rows) {
 
 void check(const QString& text) {
     const SampleRows rows;
-    std::optional<platform::RuntimeError> error;
+    std::optional<core::RuntimeError> error;
     const auto criterion = compiled(text, error);
     if (error)
         checkError(*error, text);

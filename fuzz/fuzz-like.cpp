@@ -5,8 +5,8 @@
 // plain table-filling matcher written from the documented rules.
 
 #include "fuzz_input.h"
+#include "platform/core/text_fold.h"
 #include "platform/database/like.h"
-#include "platform/database/text_fold.h"
 
 #include <string>
 #include <utility>
@@ -19,7 +19,7 @@ namespace {
 std::vector<char32_t> codePoints(std::string_view folded) {
     std::vector<char32_t> result;
     for (std::size_t pos = 0; pos < folded.size();)
-        result.push_back(db::text::decodeUtf8(folded, pos));
+        result.push_back(core::text::decodeUtf8(folded, pos));
     return result;
 }
 
@@ -126,15 +126,15 @@ void checkMatch(const std::string& foldedPattern, const std::string& foldedText,
 }
 
 std::string folded(const QString& typed, const QString& shown) {
-    std::string result = db::text::fold(typed);
-    fuzz::require(db::text::isValidUtf8(result), "folded text is not valid UTF-8", shown);
+    std::string result = core::text::fold(typed);
+    fuzz::require(core::text::isValidUtf8(result), "folded text is not valid UTF-8", shown);
     return result;
 }
 
 void check(const QString& pattern, std::string_view storedText) {
     const QString shown = pattern + u" | "_s + fuzz::fromUtf8(storedText);
-    const std::string text = db::text::fold(storedText);
-    fuzz::require(db::text::isValidUtf8(text), "folded text is not valid UTF-8", shown);
+    const std::string text = core::text::fold(storedText);
+    fuzz::require(core::text::isValidUtf8(text), "folded text is not valid UTF-8", shown);
     checkMatch(folded(pattern, shown), text, shown);
     checkMatch(folded(u"* "_s + pattern + u" *"_s, shown), text, shown);
 }

@@ -1,5 +1,5 @@
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
 #include "support/raised_error.h"
 
 #include <QTest>
@@ -7,7 +7,7 @@
 #include <limits>
 
 using namespace Qt::StringLiterals;
-using platform::ErrorCode;
+using core::ErrorCode;
 
 class TestConversions : public QObject {
     Q_OBJECT
@@ -47,10 +47,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, value);
         QFETCH(int, end);
-        const toolkit::LeadingNumber number = toolkit::scanLeadingNumber(text);
+        const core::LeadingNumber number = core::scanLeadingNumber(text);
         QCOMPARE(number.value, value);
         QCOMPARE(number.end, qsizetype(end));
-        QCOMPARE(toolkit::Val(text), value);
+        QCOMPARE(core::Val(text), value);
     }
 
     void valOverflowIsAnError_data() {
@@ -64,8 +64,8 @@ private slots:
 
     void valOverflowIsAnError() {
         QFETCH(QString, text);
-        QVERIFY(std::isinf(toolkit::scanLeadingNumber(text).value));
-        QCOMPARE(errorOf([&] { toolkit::Val(text); }), ErrorCode::Overflow);
+        QVERIFY(std::isinf(core::scanLeadingNumber(text).value));
+        QCOMPARE(errorOf([&] { core::Val(text); }), ErrorCode::Overflow);
     }
 
     void isNumeric_data() {
@@ -88,7 +88,7 @@ private slots:
     void isNumeric() {
         QFETCH(QString, text);
         QFETCH(bool, numeric);
-        QCOMPARE(toolkit::IsNumeric(text), numeric);
+        QCOMPARE(core::IsNumeric(text), numeric);
     }
 
     void trim_data() {
@@ -103,7 +103,7 @@ private slots:
     void trim() {
         QFETCH(QString, text);
         QFETCH(QString, trimmed);
-        QCOMPARE(toolkit::Trim(text), trimmed);
+        QCOMPARE(core::Trim(text), trimmed);
     }
 
     void numberForms_data() {
@@ -120,8 +120,8 @@ private slots:
         QFETCH(qint64, value);
         QFETCH(QString, plain);
         QFETCH(QString, blankPrefixed);
-        QCOMPARE(toolkit::plainForm(std::int64_t{value}), plain);
-        QCOMPARE(toolkit::Str(value), blankPrefixed);
+        QCOMPARE(core::plainForm(std::int64_t{value}), plain);
+        QCOMPARE(core::Str(value), blankPrefixed);
     }
 
     void plainFormOfDouble_data() {
@@ -139,8 +139,8 @@ private slots:
     void plainFormOfDouble() {
         QFETCH(double, value);
         QFETCH(QString, text);
-        QCOMPARE(toolkit::plainForm(value), text);
-        QCOMPARE(toolkit::Val(text), std::stod(text.toStdString()));
+        QCOMPARE(core::plainForm(value), text);
+        QCOMPARE(core::Val(text), std::stod(text.toStdString()));
     }
 
     void rounding_data() {
@@ -160,7 +160,7 @@ private slots:
     void rounding() {
         QFETCH(double, value);
         QFETCH(double, rounded);
-        QCOMPARE(toolkit::roundHalfEven(value), rounded);
+        QCOMPARE(core::roundHalfEven(value), rounded);
     }
 
     void checkedIntegers_data() {
@@ -184,24 +184,24 @@ private slots:
         QFETCH(double, value);
         QFETCH(int, bits);
         QFETCH(bool, fits);
-        const ErrorCode error = bits == 16 ? errorOf([&] { toolkit::toInt16(value); })
-                                           : errorOf([&] { toolkit::toInt32(value); });
+        const ErrorCode error = bits == 16 ? errorOf([&] { core::toInt16(value); })
+                                           : errorOf([&] { core::toInt32(value); });
         QCOMPARE(error, fits ? ErrorCode{} : ErrorCode::Overflow);
         if (fits && bits == 16)
-            QCOMPARE(double(toolkit::toInt16(value)), toolkit::roundHalfEven(value));
+            QCOMPARE(double(core::toInt16(value)), core::roundHalfEven(value));
     }
 
     void wholeNumberTo16Bits() {
-        QCOMPARE(toolkit::toInt16(std::int64_t{32767}), std::int16_t{32767});
-        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{32768}); }), ErrorCode::Overflow);
-        QCOMPARE(errorOf([] { toolkit::toInt16(std::int64_t{-32769}); }), ErrorCode::Overflow);
+        QCOMPARE(core::toInt16(std::int64_t{32767}), std::int16_t{32767});
+        QCOMPARE(errorOf([] { core::toInt16(std::int64_t{32768}); }), ErrorCode::Overflow);
+        QCOMPARE(errorOf([] { core::toInt16(std::int64_t{-32769}); }), ErrorCode::Overflow);
     }
 
     void productFloatingPointCheck() {
-        QCOMPARE(toolkit::checkedProduct(15.5, 1000.0), 15500.0);
-        QCOMPARE(errorOf([] { toolkit::checkedProduct(1e306, 1000.0); }), ErrorCode::FloatingPoint);
+        QCOMPARE(core::checkedProduct(15.5, 1000.0), 15500.0);
+        QCOMPARE(errorOf([] { core::checkedProduct(1e306, 1000.0); }), ErrorCode::FloatingPoint);
         QCOMPARE(
-            errorOf([] { toolkit::checkedProduct(std::numeric_limits<double>::quiet_NaN(), 1.0); }),
+            errorOf([] { core::checkedProduct(std::numeric_limits<double>::quiet_NaN(), 1.0); }),
             ErrorCode::FloatingPoint);
     }
 };

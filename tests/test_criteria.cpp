@@ -1,15 +1,15 @@
+#include "platform/core/runtime_error.h"
+#include "platform/core/text_fold.h"
 #include "platform/database/criteria.h"
-#include "platform/database/text_fold.h"
-#include "platform/runtime_error.h"
 #include "support/raised_error.h"
 
 #include <QTest>
 #include <vector>
 
 using namespace Qt::StringLiterals;
+using core::ErrorCode;
 using db::criteria::Criterion;
 using db::criteria::Scalar;
-using platform::ErrorCode;
 
 namespace {
 
@@ -17,7 +17,7 @@ namespace {
 // Ativo true, Vazio null.
 class OneRow : public db::criteria::RowSource {
 public:
-    OneRow() : m_text(db::text::fold(u"Coração de \"ouro\""_s)) {}
+    OneRow() : m_text(core::text::fold(u"Coração de \"ouro\""_s)) {}
 
     static int column(QStringView name) {
         const QStringList names{u"Numero"_s, u"Mensagem"_s, u"Valor"_s, u"Ativo"_s, u"Vazio"_s};
@@ -137,7 +137,7 @@ private slots:
         try {
             compile(criterion);
             QFAIL("no error raised");
-        } catch (const platform::RuntimeError& error) {
+        } catch (const core::RuntimeError& error) {
             QCOMPARE(error.code(), ErrorCode::CriterionSyntax);
             QVERIFY2(error.description().contains(u"posição %1:"_s.arg(position)),
                      qPrintable(error.description()));
@@ -172,7 +172,7 @@ private slots:
         try {
             compile(u"Mensagen Like \"*\""_s);
             QFAIL("no error raised");
-        } catch (const platform::RuntimeError& error) {
+        } catch (const core::RuntimeError& error) {
             QCOMPARE(error.code(), ErrorCode::ColumnNotFound);
             QVERIFY(error.description().contains(u"\"Mensagen\""_s));
         }

@@ -1,6 +1,6 @@
 #include "data/collections.h"
 #include "data/options.h"
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 #include "support/raised_error.h"
 #include "support/scratch_database.h"
 
@@ -10,7 +10,7 @@
 #include <clocale>
 
 using namespace Qt::StringLiterals;
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
@@ -201,7 +201,7 @@ private slots:
         try {
             data::openOptions(db::DBEngine(), directory.path());
             QFAIL("no error raised");
-        } catch (const platform::RuntimeError& error) {
+        } catch (const core::RuntimeError& error) {
             QCOMPARE(error.code(), ErrorCode::FileNotFound);
             QVERIFY(error.description().contains(path));
         }

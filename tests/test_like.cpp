@@ -1,5 +1,5 @@
+#include "platform/core/text_fold.h"
 #include "platform/database/like.h"
-#include "platform/database/text_fold.h"
 
 #include <QTest>
 
@@ -8,7 +8,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 bool like(const QString& text, const QString& pattern) {
-    return db::LikePattern(db::text::fold(pattern)).matches(db::text::fold(text));
+    return db::LikePattern(core::text::fold(pattern)).matches(core::text::fold(text));
 }
 
 // The pattern the Find window builds around a keyword.
@@ -114,12 +114,12 @@ private slots:
     void foldingRules() {
         QFETCH(QString, text);
         QFETCH(QString, folded);
-        QCOMPARE(QString::fromStdString(db::text::fold(text)), folded);
+        QCOMPARE(QString::fromStdString(core::text::fold(text)), folded);
     }
 
     void invalidUtf8FoldsToReplacement() {
-        const std::string folded = db::text::fold(std::string_view("a\xC3(b\xFF", 5));
-        QVERIFY(db::text::isValidUtf8(folded));
+        const std::string folded = core::text::fold(std::string_view("a\xC3(b\xFF", 5));
+        QVERIFY(core::text::isValidUtf8(folded));
         QCOMPARE(QString::fromStdString(folded), u"a\uFFFD(b\uFFFD"_s);
     }
 };

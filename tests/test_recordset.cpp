@@ -1,5 +1,5 @@
+#include "platform/core/runtime_error.h"
 #include "platform/database/engine.h"
-#include "platform/runtime_error.h"
 #include "support/raised_error.h"
 #include "support/scratch_database.h"
 
@@ -8,7 +8,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 

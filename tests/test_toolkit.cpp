@@ -2,7 +2,7 @@
 // small form of the test's own.
 
 #include "data/collections.h"
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/random_source.h"
@@ -17,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace toolkit;
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
@@ -309,7 +309,7 @@ void TestToolkit::screenReaderReadsAndStepsTheSpin() {
 void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {
     bool after = false;
     m_program->dispatch([&] {
-        platform::raise(ErrorCode::Overflow, u"Estouro de capacidade:\n\n40000.\r\nFim."_s);
+        core::raise(ErrorCode::Overflow, u"Estouro de capacidade:\n\n40000.\r\nFim."_s);
         after = true;
     });
     QVERIFY(!after);

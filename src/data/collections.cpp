@@ -1,21 +1,21 @@
 #include "data/collections.h"
 
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
 
 #include <cmath>
 
 namespace data {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
 // How every fault of a collection begins: A coleção "…/quelmar.mdb" (tabela QuelmarOrivela).
 [[noreturn]] void collectionError(ErrorCode code, const QString& path,
                                   const CollectionSource& source, const QString& fault) {
-    platform::raise(code, QStringLiteral("A coleção \"%1\" (tabela %2) %3")
-                              .arg(path, QString::fromUtf16(source.table), fault));
+    core::raise(code, QStringLiteral("A coleção \"%1\" (tabela %2) %3")
+                          .arg(path, QString::fromUtf16(source.table), fault));
 }
 
 [[noreturn]] void missingColumn(const QString& path, const CollectionSource& source,
@@ -80,7 +80,7 @@ QString collectionPath(const QString& programDirectory, const CollectionSource& 
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source) {
     try {
         return database.OpenRecordset(QString::fromUtf16(source.rowSource));
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         // The statement names no column but the one it orders by.
         if (error.code() != ErrorCode::ColumnNotFound)
             throw;
@@ -130,8 +130,8 @@ std::optional<QString> collectionFault(const db::Recordset& rows, int numberColu
 }
 
 std::int16_t randomMessageNumber(std::int16_t total, float r) {
-    const double scaled = toolkit::checkedProduct(double(float(total)), double(r)) + 1.0;
-    return toolkit::toInt16(std::floor(scaled));
+    const double scaled = core::checkedProduct(double(float(total)), double(r)) + 1.0;
+    return core::toInt16(std::floor(scaled));
 }
 
 // The count is checked before the moves, so that an empty or oversized collection is named as
@@ -148,7 +148,7 @@ std::int16_t countCollection(db::Recordset& collection, const CollectionSource& 
                             .arg(rows)
                             .arg(largestCollection));
     collection.MoveLast();
-    const std::int16_t count = toolkit::toInt16(std::int64_t{collection.RecordCount()});
+    const std::int16_t count = core::toInt16(std::int64_t{collection.RecordCount()});
     collection.MoveFirst();
     const int numberColumn =
         requireColumn(collection, source, QStringLiteral("Numero"), QStringLiteral("o número"));
@@ -161,7 +161,7 @@ std::int16_t countCollection(db::Recordset& collection, const CollectionSource& 
 }
 
 QString numberCriterion(std::int16_t number) {
-    return QStringLiteral("Numero = ") + toolkit::plainForm(std::int64_t{number});
+    return QStringLiteral("Numero = ") + core::plainForm(std::int64_t{number});
 }
 
 void lookUpMessage(db::Recordset& collection, std::int16_t number) {
@@ -177,7 +177,7 @@ QString currentNumberText(db::Recordset& collection) {
 }
 
 std::int16_t currentNumber(db::Recordset& collection) {
-    return toolkit::toInt16(collection.Fields(u"Numero").Value().toDouble());
+    return core::toInt16(collection.Fields(u"Numero").Value().toDouble());
 }
 
 } // namespace data

@@ -1,19 +1,19 @@
 #include "data/options.h"
 
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
 
 #include <limits>
 
 namespace data {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
 [[noreturn]] void optionsError(ErrorCode code, const db::Recordset& options, const QString& fault) {
-    platform::raise(
-        code, QStringLiteral("O arquivo de opções \"%1\" %2").arg(options.DatabaseName(), fault));
+    core::raise(code,
+                QStringLiteral("O arquivo de opções \"%1\" %2").arg(options.DatabaseName(), fault));
 }
 
 [[noreturn]] void periodOutOfRange(ErrorCode code, const db::Recordset& options,
@@ -59,7 +59,7 @@ std::int32_t timerPeriodMilliseconds(db::Recordset& options) {
     std::int32_t period = 0;
     try {
         period = periodFromSecondsText(seconds);
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         periodOutOfRange(error.code(), options, seconds);
     }
     if (period < 0)
@@ -70,14 +70,14 @@ std::int32_t timerPeriodMilliseconds(db::Recordset& options) {
 // Read the way the period is, so that a stored text the timer takes as 0 opens the Options
 // window too instead of ending the program.
 std::int32_t wholeSeconds(db::Recordset& options) {
-    return toolkit::toInt32(toolkit::Val(secondsText(options)));
+    return core::toInt32(core::Val(secondsText(options)));
 }
 
 bool timerOn(db::Recordset& options) {
     const db::Variant on = options.Fields(u"ComTem").Value();
     try {
         return on.truthValue();
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         optionsError(error.code(), options,
                      QStringLiteral("diz \"%1\" no campo ComTem da tabela %2, que deveria dizer se "
                                     "o temporizador está ligado (verdadeiro ou falso).")
@@ -86,7 +86,7 @@ bool timerOn(db::Recordset& options) {
 }
 
 std::int32_t periodFromSecondsText(QStringView seconds) {
-    return toolkit::toInt32(toolkit::checkedProduct(toolkit::Val(seconds), 1000.0));
+    return core::toInt32(core::checkedProduct(core::Val(seconds), 1000.0));
 }
 
 } // namespace data

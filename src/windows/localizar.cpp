@@ -1,11 +1,12 @@
 #include "windows/localizar.h"
 
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
 #include "platform/toolkit/program.h"
 #include "windows/principal.h"
 
 namespace windows {
 
+using namespace core;
 using namespace toolkit;
 using namespace Qt::StringLiterals;
 

@@ -1,14 +1,15 @@
 #include "windows/opcoes.h"
 
 #include "data/options.h"
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
 #include "windows/module1.h"
 #include "windows/principal.h"
 
 namespace windows {
 
+using namespace core;
 using namespace toolkit;
 using namespace Qt::StringLiterals;
 
@@ -78,7 +79,7 @@ void FrmOpçoes::cmdOKop_Click() {
     const TimerSetting before{timer.Interval(), timer.Enabled()};
     try {
         storeAndApply(timer);
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         // Nothing was stored; the timer goes back to what the stored options still say, and
         // the window stays open with the user's choices so that "Ok" can be tried again.
         rsOpcoes->CancelUpdate();

@@ -2,7 +2,7 @@
 
 #include "data/collections.h"
 #include "data/options.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
 #include "platform/toolkit/program.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
@@ -12,6 +12,7 @@
 
 namespace windows {
 
+using namespace core;
 using namespace toolkit;
 using namespace Qt::StringLiterals;
 

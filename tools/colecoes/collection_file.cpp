@@ -1,9 +1,9 @@
 #include "colecoes/collection_file.h"
 
 #include "data/collections.h"
+#include "platform/core/runtime_error.h"
 #include "platform/database/engine.h"
 #include "platform/database/sqlite.h"
-#include "platform/runtime_error.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,7 +157,7 @@ public:
         std::shared_ptr<db::Recordset> rows;
         try {
             rows = openInNumberOrder(path, table);
-        } catch (const platform::RuntimeError& error) {
+        } catch (const core::RuntimeError& error) {
             add(0, {}, error.description());
             return std::move(m_violations);
         }

@@ -1,6 +1,6 @@
 #include "colecoes/fortune.h"
 
-#include "platform/database/text_fold.h"
+#include "platform/core/text_fold.h"
 
 #include <QList>
 #include <QStringList>
@@ -26,7 +26,7 @@ public:
             ++lineNumber;
             if (line.endsWith('\r'))
                 line.chop(1);
-            if (!db::text::isValidUtf8(std::string_view(line.constData(), line.size())))
+            if (!core::text::isValidUtf8(std::string_view(line.constData(), line.size())))
                 error(lineNumber, QStringLiteral("o texto não está em UTF-8 válido"));
             if (isSeparator(line)) {
                 finishMessage(lineNumber, false);

@@ -3,7 +3,7 @@
 #include "colecoes/collection_file.h"
 #include "colecoes/fortune.h"
 #include "data/collections.h"
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -101,7 +101,7 @@ int exportMessages(const QString& path, const QString& table) {
         const QByteArray text = colecoes::writeFortune(colecoes::readCollection(path, table));
         std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
         return Success;
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         print(stderr, QStringLiteral("quelmar-colecoes: %1").arg(error.description()));
         return Failure;
     }

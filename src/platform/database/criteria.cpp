@@ -1,9 +1,9 @@
 #include "platform/database/criteria.h"
 
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
+#include "platform/core/text_fold.h"
 #include "platform/database/like.h"
-#include "platform/database/text_fold.h"
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
 
 #include <QString>
 #include <algorithm>
@@ -13,7 +13,7 @@
 
 namespace db::criteria {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 enum class Truth { False, True, Unknown };
 
@@ -84,9 +84,9 @@ private:
     // One arg() call fills all three places at once: chained calls would take a "%2" typed
     // inside the criterion for a place of the message.
     [[noreturn]] void fail(qsizetype position, const QString& why) const {
-        platform::raise(ErrorCode::CriterionSyntax,
-                        QStringLiteral("Erro de sintaxe no critério \"%1\", na posição %2: %3.")
-                            .arg(m_text.toString(), QString::number(position + 1), why));
+        core::raise(ErrorCode::CriterionSyntax,
+                    QStringLiteral("Erro de sintaxe no critério \"%1\", na posição %2: %3.")
+                        .arg(m_text.toString(), QString::number(position + 1), why));
     }
 
     QChar peek(qsizetype offset = 0) const {
@@ -140,7 +140,7 @@ private:
     }
 
     void readNumber() {
-        const toolkit::LeadingNumber scanned = toolkit::scanLeadingNumber(m_text.sliced(m_pos));
+        const core::LeadingNumber scanned = core::scanLeadingNumber(m_text.sliced(m_pos));
         const QStringView spelled = m_text.sliced(m_pos, scanned.end);
         bool whole = false;
         const qlonglong integer = spelled.toLongLong(&whole);
@@ -269,7 +269,7 @@ private:
             advance();
             return node;
         case Token::Kind::Text:
-            node->constantText = text::fold(m_token.text);
+            node->constantText = core::text::fold(m_token.text);
             node->constant.kind = Scalar::Kind::Text;
             node->constant.folded = node->constantText;
             advance();
@@ -280,9 +280,9 @@ private:
             node->kind = Node::Kind::Field;
             node->column = m_columnOf(m_token.text);
             if (node->column < 0)
-                platform::raise(ErrorCode::ColumnNotFound,
-                                QStringLiteral("A coluna \"%1\" do critério \"%2\" não existe.")
-                                    .arg(m_token.text, m_text.toString()));
+                core::raise(ErrorCode::ColumnNotFound,
+                            QStringLiteral("A coluna \"%1\" do critério \"%2\" não existe.")
+                                .arg(m_token.text, m_text.toString()));
             advance();
             return node;
         case Token::Kind::LeftParen: {
@@ -352,9 +352,9 @@ double numberOf(const Scalar& value) {
 std::optional<double> numberInText(const Scalar& value) {
     const QString text =
         QString::fromUtf8(value.folded.data(), static_cast<qsizetype>(value.folded.size()));
-    if (!toolkit::IsNumeric(text))
+    if (!core::IsNumeric(text))
         return std::nullopt;
-    return toolkit::scanLeadingNumber(text).value;
+    return core::scanLeadingNumber(text).value;
 }
 
 // <0, 0, >0, or nothing when the two cannot be compared.
@@ -459,9 +459,9 @@ private:
         if (value.kind == Scalar::Kind::Text)
             return value.folded;
         if (value.kind == Scalar::Kind::Integer)
-            storage = toolkit::plainForm(value.integer).toStdString();
+            storage = core::plainForm(value.integer).toStdString();
         else
-            storage = toolkit::plainForm(numberOf(value)).toStdString();
+            storage = core::plainForm(numberOf(value)).toStdString();
         return storage;
     }
 

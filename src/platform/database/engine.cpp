@@ -1,7 +1,7 @@
 #include "platform/database/engine.h"
 
+#include "platform/core/runtime_error.h"
 #include "platform/database/sqlite.h"
-#include "platform/runtime_error.h"
 
 namespace db {
 
@@ -22,9 +22,8 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& name) {
 
 Workspace& Engine::Workspaces(int index) {
     if (index != 0)
-        platform::raise(
-            platform::ErrorCode::InvalidPropertyValue,
-            QStringLiteral("O espaço de trabalho %1 não existe; só há o 0.").arg(index));
+        core::raise(core::ErrorCode::InvalidPropertyValue,
+                    QStringLiteral("O espaço de trabalho %1 não existe; só há o 0.").arg(index));
     return m_defaultWorkspace;
 }
 

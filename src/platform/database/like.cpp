@@ -1,12 +1,12 @@
 #include "platform/database/like.h"
 
-#include "platform/database/text_fold.h"
+#include "platform/core/text_fold.h"
 
 #include <cstring>
 
 namespace db {
 
-using text::decodeUtf8;
+using core::text::decodeUtf8;
 
 LikePattern::LikePattern(std::string_view pattern) {
     m_pieces.emplace_back();

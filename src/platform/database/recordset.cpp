@@ -1,9 +1,9 @@
 #include "platform/database/recordset.h"
 
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
+#include "platform/core/text_fold.h"
 #include "platform/database/sqlite.h"
-#include "platform/database/text_fold.h"
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -12,7 +12,7 @@
 
 namespace db {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
@@ -44,10 +44,10 @@ Variant Field::Value() const {
 
 void Field::setValue(const Variant& value) {
     if (!m_recordset->m_edit)
-        platform::raise(ErrorCode::NotInEditMode,
-                        QStringLiteral("Não é possível alterar a coluna \"%1\" de \"%2\": o "
-                                       "registro não está em edição.")
-                            .arg(Name(), m_recordset->m_source));
+        core::raise(ErrorCode::NotInEditMode,
+                    QStringLiteral("Não é possível alterar a coluna \"%1\" de \"%2\": o "
+                                   "registro não está em edição.")
+                        .arg(Name(), m_recordset->m_source));
     (*m_recordset->m_edit)[m_column] = value;
 }
 
@@ -60,14 +60,14 @@ Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QStri
         return;
     }
     if (!m_connection->hasTable(source))
-        platform::raise(ErrorCode::TableNotFound,
-                        QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
-                            .arg(source, m_connection->path()));
+        core::raise(ErrorCode::TableNotFound,
+                    QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
+                        .arg(source, m_connection->path()));
     const QString table = sqlite::quoteIdentifier(source);
     try {
         load(QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(table), 1);
         m_table = source;
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         // A view or a table without row ids can be read but not changed.
         if (error.code() != ErrorCode::ColumnNotFound)
             throw;
@@ -164,17 +164,17 @@ void Recordset::requireCurrentRow() const {
     if (hasCurrentRow())
         return;
     if (rowCount() == 0 && !startsWithSelect(m_source))
-        platform::raise(ErrorCode::NoCurrentRecord,
-                        QStringLiteral("A tabela \"%1\" de \"%2\" não tem nenhum registro.")
-                            .arg(m_source, m_connection->path()));
-    if (rowCount() == 0)
-        platform::raise(ErrorCode::NoCurrentRecord,
-                        QStringLiteral("A consulta \"%1\" em \"%2\" não encontrou nenhum registro.")
-                            .arg(m_source, m_connection->path()));
-    platform::raise(ErrorCode::NoCurrentRecord,
-                    QStringLiteral("Nenhum registro atual em \"%1\" (%2): a posição passou do "
-                                   "último registro.")
+        core::raise(ErrorCode::NoCurrentRecord,
+                    QStringLiteral("A tabela \"%1\" de \"%2\" não tem nenhum registro.")
                         .arg(m_source, m_connection->path()));
+    if (rowCount() == 0)
+        core::raise(ErrorCode::NoCurrentRecord,
+                    QStringLiteral("A consulta \"%1\" em \"%2\" não encontrou nenhum registro.")
+                        .arg(m_source, m_connection->path()));
+    core::raise(ErrorCode::NoCurrentRecord,
+                QStringLiteral("Nenhum registro atual em \"%1\" (%2): a posição passou do "
+                               "último registro.")
+                    .arg(m_source, m_connection->path()));
 }
 
 void Recordset::MoveFirst() {
@@ -202,9 +202,9 @@ int Recordset::columnIndex(QStringView name) const {
 int Recordset::requireColumn(QStringView name) const {
     const int column = columnIndex(name);
     if (column < 0)
-        platform::raise(ErrorCode::ColumnNotFound,
-                        QStringLiteral("A coluna \"%1\" não existe em \"%2\" (%3).")
-                            .arg(name.toString(), m_source, m_connection->path()));
+        core::raise(ErrorCode::ColumnNotFound,
+                    QStringLiteral("A coluna \"%1\" não existe em \"%2\" (%3).")
+                        .arg(name.toString(), m_source, m_connection->path()));
     return column;
 }
 
@@ -298,7 +298,7 @@ std::string_view Recordset::foldedText(int row, int column) const {
     if (!folded) {
         const Cell& c = m_cells[index];
         m_foldBuffer.clear();
-        text::foldInto(std::string_view(c.text, c.length), m_foldBuffer);
+        core::text::foldInto(std::string_view(c.text, c.length), m_foldBuffer);
         folded = m_foldedTexts.store(m_foldBuffer);
     }
     return *folded;
@@ -334,7 +334,7 @@ criteria::Scalar Recordset::cell(int row, int column) const {
 
 void Recordset::Edit() {
     if (!Updatable())
-        platform::raise(
+        core::raise(
             ErrorCode::NotUpdatable,
             QStringLiteral("Os registros de \"%1\" não podem ser alterados.").arg(m_source));
     requireCurrentRow();
@@ -346,8 +346,8 @@ void Recordset::Edit() {
 
 void Recordset::Update() {
     if (!m_edit)
-        platform::raise(ErrorCode::NotInEditMode,
-                        QStringLiteral("Update sem Edit em \"%1\".").arg(m_source));
+        core::raise(ErrorCode::NotInEditMode,
+                    QStringLiteral("Update sem Edit em \"%1\".").arg(m_source));
     // Whatever happens, the edit ends here; on failure the row in memory keeps its old values.
     const std::vector<Variant> values = std::move(*m_edit);
     m_edit.reset();
@@ -367,15 +367,15 @@ void Recordset::Update() {
         update.bind(FieldCount() + 1, Variant(m_rowIds[m_current]));
         update.step();
         if (sqlite3_changes(m_connection->handle()) != 1)
-            platform::raise(ErrorCode::WriteFailed,
-                            QStringLiteral("Não foi possível gravar em \"%1\": o registro não "
-                                           "existe mais na tabela \"%2\".")
-                                .arg(m_connection->path(), m_table));
+            core::raise(ErrorCode::WriteFailed,
+                        QStringLiteral("Não foi possível gravar em \"%1\": o registro não "
+                                       "existe mais na tabela \"%2\".")
+                            .arg(m_connection->path(), m_table));
         transaction.commit();
-    } catch (const platform::RuntimeError& error) {
+    } catch (const core::RuntimeError& error) {
         if (error.code() == ErrorCode::WriteFailed)
             throw;
-        platform::raise(ErrorCode::WriteFailed, error.description());
+        core::raise(ErrorCode::WriteFailed, error.description());
     }
     reloadCurrentRow();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/core/text_arena.h"
 #include "platform/database/criteria.h"
-#include "platform/database/text_arena.h"
 #include "platform/database/variant.h"
 
 #include <QString>
@@ -128,7 +128,7 @@ private:
     std::vector<bool> m_booleanColumns;
     std::vector<Cell> m_cells; // row after row
     std::vector<std::int64_t> m_rowIds;
-    TextArena m_texts;
+    core::TextArena m_texts;
     std::size_t m_textBytes = 0;
     int m_current = 0;
     bool m_noMatch = false;
@@ -137,7 +137,7 @@ private:
 
     // Parallel to m_cells, filled on first use.
     mutable std::vector<std::optional<std::string_view>> m_folded;
-    mutable TextArena m_foldedTexts;
+    mutable core::TextArena m_foldedTexts;
     mutable std::string m_foldBuffer;
     mutable std::vector<std::optional<std::vector<std::int64_t>>> m_sortedKeys;
     mutable std::vector<bool> m_sortChecked;

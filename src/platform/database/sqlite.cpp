@@ -1,13 +1,13 @@
 #include "platform/database/sqlite.h"
 
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 
 #include <QFileInfo>
 #include <sqlite3.h>
 
 namespace db::sqlite {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
@@ -76,20 +76,20 @@ QString quoteIdentifier(QStringView name) {
 std::shared_ptr<Connection> Connection::open(const QString& path) {
     const QFileInfo file(path);
     if (!file.exists())
-        platform::raise(ErrorCode::FileNotFound,
-                        QStringLiteral("O arquivo \"%1\" não foi encontrado.").arg(path));
+        core::raise(ErrorCode::FileNotFound,
+                    QStringLiteral("O arquivo \"%1\" não foi encontrado.").arg(path));
     if (file.isDir())
-        platform::raise(ErrorCode::NotADatabase,
-                        QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
+        core::raise(ErrorCode::NotADatabase,
+                    QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
     // SQLite would only say it cannot open the file.
     if (!file.isReadable())
-        platform::raise(ErrorCode::DatabaseError,
-                        QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
-                                       "permissão para ler o arquivo.")
-                            .arg(path));
+        core::raise(ErrorCode::DatabaseError,
+                    QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
+                                   "permissão para ler o arquivo.")
+                        .arg(path));
     // SQLite takes an empty file for an empty database; for us it is a damaged delivery.
     if (file.size() == 0)
-        platform::raise(
+        core::raise(
             ErrorCode::NotADatabase,
             QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(path));
     sqlite3* handle = nullptr;
@@ -136,21 +136,21 @@ void Connection::fail(int rc, const QString& action) const {
     const int primary = rc & 0xFF;
     const char* message = m_handle ? sqlite3_errmsg(m_handle) : "";
     if (primary == SQLITE_ERROR && qstrncmp(message, "no such table", 13) == 0)
-        platform::raise(ErrorCode::TableNotFound,
-                        QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
-                            .arg(nameAfterColon(message), m_path));
+        core::raise(ErrorCode::TableNotFound,
+                    QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
+                        .arg(nameAfterColon(message), m_path));
     if (primary == SQLITE_ERROR && qstrncmp(message, "no such column", 14) == 0)
-        platform::raise(ErrorCode::ColumnNotFound,
-                        QStringLiteral("A coluna \"%1\" não existe em \"%2\".")
-                            .arg(nameAfterColon(message), m_path));
+        core::raise(ErrorCode::ColumnNotFound,
+                    QStringLiteral("A coluna \"%1\" não existe em \"%2\".")
+                        .arg(nameAfterColon(message), m_path));
     QString reason = reasonFor(rc);
     if (primary == SQLITE_ERROR)
         reason = QStringLiteral("erro do SQLite: %1").arg(QString::fromUtf8(message));
     if (primary == SQLITE_BUSY)
         reason +=
             QStringLiteral(", que não o liberou em %1 segundos").arg(lockWaitMilliseconds / 1000);
-    platform::raise(codeFor(rc),
-                    QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason));
+    core::raise(codeFor(rc),
+                QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason));
 }
 
 Statement::Statement(Connection& connection, const QString& sql, const QString& action)

@@ -1,22 +1,22 @@
 #include "platform/database/variant.h"
 
-#include "platform/runtime_error.h"
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
+#include "platform/core/runtime_error.h"
 
 namespace db {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
 [[noreturn]] void nullUsed() {
-    platform::raise(ErrorCode::InvalidUseOfNull);
+    core::raise(ErrorCode::InvalidUseOfNull);
 }
 
 [[noreturn]] void mismatch(const QString& text, const char* wanted) {
-    platform::raise(ErrorCode::TypeMismatch,
-                    QStringLiteral("Tipo incompatível: o texto \"%1\" não é %2.")
-                        .arg(text, QString::fromUtf8(wanted)));
+    core::raise(ErrorCode::TypeMismatch,
+                QStringLiteral("Tipo incompatível: o texto \"%1\" não é %2.")
+                    .arg(text, QString::fromUtf8(wanted)));
 }
 
 } // namespace
@@ -30,9 +30,9 @@ QString Variant::toText() const {
     case Type::Null:
         nullUsed();
     case Type::Integer:
-        return toolkit::plainForm(integer());
+        return core::plainForm(integer());
     case Type::Double:
-        return toolkit::plainForm(real());
+        return core::plainForm(real());
     case Type::Boolean:
         return boolean() ? QStringLiteral("Verdadeiro") : QStringLiteral("Falso");
     case Type::Text:
@@ -52,9 +52,9 @@ double Variant::toDouble() const {
     case Type::Boolean:
         return boolean() ? -1.0 : 0.0;
     case Type::Text:
-        if (!toolkit::IsNumeric(text()))
+        if (!core::IsNumeric(text()))
             mismatch(text(), "um número");
-        return toolkit::Val(text());
+        return core::Val(text());
     }
     nullUsed();
 }
@@ -73,9 +73,9 @@ bool Variant::truthValue() const {
         for (const char* no : {"false", "falso", "não", "nao"})
             if (word.compare(QString::fromUtf8(no), Qt::CaseInsensitive) == 0)
                 return false;
-        if (!toolkit::IsNumeric(word))
+        if (!core::IsNumeric(word))
             mismatch(text(), "verdadeiro nem falso");
-        return toolkit::Val(word) != 0.0;
+        return core::Val(word) != 0.0;
     }
     default:
         return toDouble() != 0.0;
@@ -89,7 +89,7 @@ bool Variant::equalsInteger(std::int64_t value) const {
     case Type::Double:
         return real() == static_cast<double>(value);
     case Type::Text:
-        return toolkit::IsNumeric(text()) && toolkit::Val(text()) == static_cast<double>(value);
+        return core::IsNumeric(text()) && core::Val(text()) == static_cast<double>(value);
     default:
         return false;
     }

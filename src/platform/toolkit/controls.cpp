@@ -1,6 +1,6 @@
 #include "platform/toolkit/controls.h"
 
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
 
 #include <QGuiApplication>
@@ -32,11 +32,10 @@ void runFromCode(const Handler& handler) {
 std::int16_t checkedInt16(int value, const char16_t* property) {
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
-        platform::raise(
-            platform::ErrorCode::InvalidPropertyValue,
-            QStringLiteral("Valor de propriedade inválido: %1 = %2 não cabe em 16 bits.")
-                .arg(QString::fromUtf16(property))
-                .arg(value));
+        core::raise(core::ErrorCode::InvalidPropertyValue,
+                    QStringLiteral("Valor de propriedade inválido: %1 = %2 não cabe em 16 bits.")
+                        .arg(QString::fromUtf16(property))
+                        .arg(value));
     return static_cast<std::int16_t>(value);
 }
 
@@ -102,10 +101,10 @@ int CheckBox::Value() const {
 void CheckBox::setValue(int value) {
     static constexpr Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
     if (value < 0 || value > 2)
-        platform::raise(platform::ErrorCode::InvalidPropertyValue,
-                        QStringLiteral("Valor de propriedade inválido: uma caixa de seleção "
-                                       "aceita 0, 1 ou 2, não %1.")
-                            .arg(value));
+        core::raise(core::ErrorCode::InvalidPropertyValue,
+                    QStringLiteral("Valor de propriedade inválido: uma caixa de seleção "
+                                   "aceita 0, 1 ou 2, não %1.")
+                        .arg(value));
     setCheckState(states[value]);
 }
 
@@ -352,12 +351,12 @@ void HScrollBar::keepValueWithinRange() {
 
 void HScrollBar::setValue(int value) {
     if (value < lowest() || value > highest())
-        platform::raise(platform::ErrorCode::InvalidPropertyValue,
-                        QStringLiteral("Valor de propriedade inválido: a barra de rolagem "
-                                       "vai de %1 a %2 e não aceita %3.")
-                            .arg(lowest())
-                            .arg(highest())
-                            .arg(value));
+        core::raise(core::ErrorCode::InvalidPropertyValue,
+                    QStringLiteral("Valor de propriedade inválido: a barra de rolagem "
+                                   "vai de %1 a %2 e não aceita %3.")
+                        .arg(lowest())
+                        .arg(highest())
+                        .arg(value));
     if (value == m_value)
         return;
     m_value = static_cast<std::int16_t>(value);
@@ -374,10 +373,10 @@ Timer::Timer(QObject* parent) : QObject(parent) {
 
 void Timer::setInterval(std::int64_t milliseconds) {
     if (milliseconds < 0 || milliseconds > std::numeric_limits<std::int32_t>::max())
-        platform::raise(platform::ErrorCode::InvalidPropertyValue,
-                        QStringLiteral("Valor de propriedade inválido: o temporizador aceita "
-                                       "de 0 a 2147483647 milissegundos, não %1.")
-                            .arg(milliseconds));
+        core::raise(core::ErrorCode::InvalidPropertyValue,
+                    QStringLiteral("Valor de propriedade inválido: o temporizador aceita "
+                                   "de 0 a 2147483647 milissegundos, não %1.")
+                        .arg(milliseconds));
     m_interval = static_cast<std::int32_t>(milliseconds);
     restart();
 }

@@ -1,6 +1,6 @@
 #include "platform/toolkit/program.h"
 
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 #include "platform/toolkit/accessibility.h"
 #include "platform/toolkit/form.h"
 
@@ -73,18 +73,18 @@ void Program::dispatch(const std::function<void()>& handler) noexcept {
     try {
         try {
             handler();
-        } catch (const platform::RuntimeError& error) {
+        } catch (const core::RuntimeError& error) {
             reportError(error.number(), error.description());
             finish(1);
         } catch (const ProgramEnd& end) {
             finish(end.status);
         } catch (const std::bad_alloc&) {
-            reportError(int(platform::ErrorCode::OutOfMemory),
-                        platform::standardDescription(platform::ErrorCode::OutOfMemory));
+            reportError(int(core::ErrorCode::OutOfMemory),
+                        core::standardDescription(core::ErrorCode::OutOfMemory));
             finish(1);
         } catch (const std::exception& error) {
-            reportError(int(platform::ErrorCode::InternalError),
-                        platform::standardDescription(platform::ErrorCode::InternalError) +
+            reportError(int(core::ErrorCode::InternalError),
+                        core::standardDescription(core::ErrorCode::InternalError) +
                             QStringLiteral(" (") + QString::fromLocal8Bit(error.what()) +
                             QStringLiteral(")"));
             finish(1);

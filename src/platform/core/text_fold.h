@@ -7,7 +7,7 @@
 // Texts compared by criteria ignore letter case and accents: both sides are brought to a
 // folded UTF-8 form (canonical decomposition, combining marks dropped, case folded), so that
 // "coracao" and "Coração" meet. Folded texts are always valid UTF-8.
-namespace db::text {
+namespace core::text {
 
 inline constexpr char32_t replacementCharacter = 0xFFFD;
 
@@ -22,4 +22,4 @@ std::string fold(std::string_view utf8);
 void foldInto(std::string_view utf8, std::string& out);
 std::string fold(QStringView text);
 
-} // namespace db::text
+} // namespace core::text

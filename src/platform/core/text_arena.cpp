@@ -1,9 +1,9 @@
-#include "platform/database/text_arena.h"
+#include "platform/core/text_arena.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace db {
+namespace core {
 
 void TextArena::expect(std::size_t bytes) {
     m_expected = bytes;
@@ -29,4 +29,4 @@ std::string_view TextArena::store(std::string_view text) {
     return {place, text.size()};
 }
 
-} // namespace db
+} // namespace core

@@ -1,6 +1,6 @@
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 
-namespace platform {
+namespace core {
 
 RuntimeError::RuntimeError(ErrorCode code, const QString& description)
     : std::runtime_error(description.toStdString()), m_code(code), m_description(description) {}
@@ -60,4 +60,4 @@ void raise(ErrorCode code, const QString& description) {
     throw RuntimeError(code, description);
 }
 
-} // namespace platform
+} // namespace core

@@ -3,7 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace platform {
+namespace core {
 
 // Every failure the program does not handle itself ends up as one of these. The numbers are
 // what the user sees in the error box, so they never change meaning once released.
@@ -49,4 +49,4 @@ QString standardDescription(ErrorCode code);
 [[noreturn]] void raise(ErrorCode code);
 [[noreturn]] void raise(ErrorCode code, const QString& description);
 
-} // namespace platform
+} // namespace core

@@ -6,7 +6,7 @@
 
 // Conversions between text and numbers that behave the same in every locale: the decimal point
 // is always ".", so a value written on one machine reads back the same on another.
-namespace toolkit {
+namespace core {
 
 // The longest leading part of a text that spells a decimal number: leading blanks, an optional
 // sign, digits with at most one "." and an optional exponent ("e" or "E", optional sign,
@@ -50,4 +50,4 @@ std::int16_t toInt16(std::int64_t value);
 // a * b, with an infinite or undefined result reported as a floating-point error.
 double checkedProduct(double a, double b);
 
-} // namespace toolkit
+} // namespace core

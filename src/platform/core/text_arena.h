@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace db {
+namespace core {
 
 // Holds many texts in large blocks that never move, so views into it stay valid and storing a
 // text never copies the ones before it (a growing string would, again and again).
@@ -27,4 +27,4 @@ private:
     std::size_t m_expected = 0;
 };
 
-} // namespace db
+} // namespace core

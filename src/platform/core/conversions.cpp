@@ -1,15 +1,15 @@
-#include "platform/toolkit/conversions.h"
+#include "platform/core/conversions.h"
 
-#include "platform/runtime_error.h"
+#include "platform/core/runtime_error.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
-namespace toolkit {
+namespace core {
 
-using platform::ErrorCode;
+using core::ErrorCode;
 
 namespace {
 
@@ -115,9 +115,9 @@ LeadingNumber scanLeadingNumber(QStringView text) {
 double Val(QStringView text) {
     const LeadingNumber number = scanLeadingNumber(text);
     if (!std::isfinite(number.value))
-        platform::raise(ErrorCode::Overflow,
-                        QStringLiteral("Estouro de capacidade: o número \"%1\" é grande demais.")
-                            .arg(text.sliced(0, number.end).trimmed()));
+        core::raise(ErrorCode::Overflow,
+                    QStringLiteral("Estouro de capacidade: o número \"%1\" é grande demais.")
+                        .arg(text.sliced(0, number.end).trimmed()));
     return number.value;
 }
 
@@ -181,9 +181,9 @@ template <typename Int> Int toChecked(double value, const char* typeName) {
     const double rounded = roundHalfEven(value);
     if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
           rounded <= static_cast<double>(std::numeric_limits<Int>::max())))
-        platform::raise(ErrorCode::Overflow,
-                        QStringLiteral("Estouro de capacidade: %1 não cabe em um inteiro de %2.")
-                            .arg(plainForm(value), QLatin1StringView(typeName)));
+        core::raise(ErrorCode::Overflow,
+                    QStringLiteral("Estouro de capacidade: %1 não cabe em um inteiro de %2.")
+                        .arg(plainForm(value), QLatin1StringView(typeName)));
     return static_cast<Int>(rounded);
 }
 
@@ -200,20 +200,19 @@ std::int32_t toInt32(double value) {
 std::int16_t toInt16(std::int64_t value) {
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max())
-        platform::raise(
-            ErrorCode::Overflow,
-            QStringLiteral("Estouro de capacidade: %1 não cabe em um inteiro de 16 bits.")
-                .arg(value));
+        core::raise(ErrorCode::Overflow,
+                    QStringLiteral("Estouro de capacidade: %1 não cabe em um inteiro de 16 bits.")
+                        .arg(value));
     return static_cast<std::int16_t>(value);
 }
 
 double checkedProduct(double a, double b) {
     const double product = a * b;
     if (!std::isfinite(product))
-        platform::raise(ErrorCode::FloatingPoint,
-                        QStringLiteral("Erro de ponto flutuante ao multiplicar %1 por %2.")
-                            .arg(plainForm(a), plainForm(b)));
+        core::raise(ErrorCode::FloatingPoint,
+                    QStringLiteral("Erro de ponto flutuante ao multiplicar %1 por %2.")
+                        .arg(plainForm(a), plainForm(b)));
     return product;
 }
 
-} // namespace toolkit
+} // namespace core

@@ -1,4 +1,4 @@
-#include "platform/database/text_fold.h"
+#include "platform/core/text_fold.h"
 
 #include <QChar>
 #include <QList>
@@ -6,7 +6,7 @@
 #include <array>
 #include <unordered_map>
 
-namespace db::text {
+namespace core::text {
 
 namespace {
 
@@ -140,4 +140,4 @@ std::string fold(QStringView text) {
     return fold(std::string_view(utf8.constData(), utf8.size()));
 }
 
-} // namespace db::text
+} // namespace core::text
