@@ -173,7 +173,7 @@ void TestPrincipal::numberForms() {
     QCOMPARE(shownNumber(window), u" 7"_s);
     expectConsistent(window, u'Q');
 
-    browser(window).triggerAction(QAbstractSlider::SliderSingleStepSub);
+    browser(window).slider()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     QCOMPARE(shownNumber(window), u" 6"_s);
     expectConsistent(window, u'Q');
 }
@@ -226,23 +226,23 @@ void TestPrincipal::dragShowsEveryPosition() {
     toolkit::HScrollBar& bar = browser(window);
     toolkit::TextBox& text = window.textBox(u"TxtTexto");
 
-    bar.setSliderDown(true);
+    bar.slider()->setSliderDown(true);
     for (int position : {2, 3, 5}) {
         text.setText(u"-"_s);
-        bar.setSliderPosition(position);
+        bar.slider()->setSliderPosition(position);
         QCOMPARE(bar.Value(), position);
         QCOMPARE(text.Text(), u"Q%1"_s.arg(position));
         QCOMPARE(shownNumber(window), u" %1"_s.arg(position));
     }
     text.setText(u"-"_s);
-    bar.setSliderDown(false);
+    bar.slider()->setSliderDown(false);
     QCOMPARE(text.Text(), u"Q5"_s);
     expectConsistent(window, u'Q');
 
     // A press and release without a move is no change.
     text.setText(u"-"_s);
-    bar.setSliderDown(true);
-    bar.setSliderDown(false);
+    bar.slider()->setSliderDown(true);
+    bar.slider()->setSliderDown(false);
     QCOMPARE(text.Text(), u"-"_s);
 }
 

@@ -300,25 +300,38 @@ QPixmap picture(const QString& resource, qreal devicePixelRatio) {
 
 // --- Horizontal scroll bar --------------------------------------------------------------------
 
-HScrollBar::HScrollBar(QWidget* parent) : QScrollBar(Qt::Horizontal, parent) {
-    setTracking(true);
-    setSingleStep(1);
-    setPageStep(1);
-    setFocusPolicy(Qt::StrongFocus);
-    connect(this, &QScrollBar::valueChanged, this, [this](int position) { userMoved(position); });
-    connect(this, &QScrollBar::sliderReleased, this, [this] { userReleased(); });
+HScrollBar::HScrollBar(QWidget* parent)
+    : QWidget(parent), m_bar(new QScrollBar(Qt::Horizontal, this)) {
+    m_bar->setTracking(true);
+    m_bar->setSingleStep(1);
+    m_bar->setPageStep(1);
+    // Only the bar takes the focus: a proxy on this holder would stand in the tab chain where
+    // the holder was created, ahead of the window's first control.
+    m_bar->setFocusPolicy(Qt::StrongFocus);
+    connect(m_bar, &QScrollBar::valueChanged, this, [this](int position) { userMoved(position); });
+    connect(m_bar, &QScrollBar::sliderReleased, this, [this] { userReleased(); });
     showRange();
 }
 
+void HScrollBar::setAccessibleText(const QString& name) {
+    setAccessibleName(name);
+    m_bar->setAccessibleName(name);
+}
+
+void HScrollBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_bar->setGeometry(rect());
+}
+
 void HScrollBar::showRange() {
-    const QSignalBlocker quiet(this);
-    setRange(lowest(), highest());
-    QScrollBar::setValue(m_value);
+    const QSignalBlocker quiet(m_bar);
+    m_bar->setRange(lowest(), highest());
+    m_bar->setValue(m_value);
 }
 
 void HScrollBar::userMoved(int position) {
     m_value = static_cast<std::int16_t>(position);
-    if (isSliderDown()) {
+    if (m_bar->isSliderDown()) {
         // The message follows the thumb; Change comes once, when it is let go.
         m_scrolledInDrag = true;
         runFromUser(m_scroll);

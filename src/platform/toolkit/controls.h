@@ -131,7 +131,10 @@ private:
     bool m_border = false;
 };
 
-class HScrollBar : public QScrollBar {
+// A horizontal scroll bar holding a 16-bit range and value of its own. Qt's scroll bar inside
+// only shows them and reports the user's moves, so nothing can change its range behind the
+// control's back.
+class HScrollBar : public QWidget {
 public:
     explicit HScrollBar(QWidget* parent);
     void onChange(Handler handler) { m_change = std::move(handler); }
@@ -146,6 +149,14 @@ public:
     // A value outside Min..Max is an invalid property value. A new value runs Change at once.
     void setValue(int value);
 
+    void setAccessibleText(const QString& name);
+
+    // The bar the user moves: what takes the focus, the keys and the screen reader's questions.
+    QScrollBar* slider() const { return m_bar; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     // Min may lie above Max; the values allowed lie between the two either way.
     int lowest() const { return std::min(m_min, m_max); }
@@ -155,6 +166,7 @@ private:
     void userMoved(int position);
     void userReleased();
 
+    QScrollBar* m_bar;
     Handler m_change;
     Handler m_scroll;
     std::int16_t m_min = 0;

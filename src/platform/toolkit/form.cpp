@@ -327,6 +327,8 @@ void dress(QWidget& widget, const ControlLayout& row) {
         p.description.empty() ? withoutMnemonics(row.caption) : text(p.description);
     if (auto* box = dynamic_cast<TextBox*>(&widget))
         box->setAccessibleText(spoken);
+    else if (auto* bar = dynamic_cast<HScrollBar*>(&widget))
+        bar->setAccessibleText(spoken);
     else
         widget.setAccessibleName(spoken);
     if (!takesFocus(row.kind))
@@ -443,6 +445,8 @@ void Form::chainTabOrder() {
         auto* widget = static_cast<QWidget*>(object(row->name));
         if (auto* box = dynamic_cast<TextBox*>(widget))
             widget = box->editor();
+        else if (auto* bar = dynamic_cast<HScrollBar*>(widget))
+            widget = bar->slider();
         if (previous != nullptr)
             QWidget::setTabOrder(previous, widget);
         previous = widget;
