@@ -98,6 +98,8 @@ private slots:
     void runtimeErrorShowsTheBoxAndEnds();
     void endStopsEveryLaterHandler();
     void oneInstancePerForm();
+    void misspeltControlIsAnErrorNamingIt_data();
+    void misspeltControlIsAnErrorNamingIt();
     void focusStartsAtTheLowestTabIndex();
     void closeBoxUnloads();
     void windowPlacementAndStyle();
@@ -354,6 +356,26 @@ void TestToolkit::oneInstancePerForm() {
     QVERIFY(&again != m_form);
     QCOMPARE(again.loads, 1);
     QCOMPARE(again.textBox(u"txtNome").Text(), u"inicial"_s);
+}
+
+void TestToolkit::misspeltControlIsAnErrorNamingIt_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("no such control")
+        << u"cmdB"_s << u"O formulário frmAmostra não tem nenhum controle chamado \"cmdB\"."_s;
+    QTest::newRow("a control of another kind")
+        << u"lblNome"_s
+        << u"O controle \"lblNome\" do formulário frmAmostra não é do tipo que o programa espera."_s;
+}
+
+void TestToolkit::misspeltControlIsAnErrorNamingIt() {
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    const std::u16string asked = name.toStdU16String();
+    const auto error = raisedBy([&] { m_form->button(asked); });
+    QVERIFY(error);
+    QCOMPARE(error->code(), ErrorCode::InternalError);
+    QCOMPARE(error->description(), description);
 }
 
 void TestToolkit::focusStartsAtTheLowestTabIndex() {

@@ -1,5 +1,6 @@
 #include "platform/toolkit/form.h"
 
+#include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
 
 #include <QApplication>
@@ -451,6 +452,18 @@ void Form::chainTabOrder() {
             QWidget::setTabOrder(previous, widget);
         previous = widget;
     }
+}
+
+void Form::reportUnboundControl(std::u16string_view name, bool ofAnotherKind) const {
+    const QString control = text(name);
+    const QString form = text(m_layout.name);
+    core::raise(core::ErrorCode::InternalError,
+                ofAnotherKind
+                    ? QStringLiteral("O controle \"%1\" do formulário %2 não é do tipo que o "
+                                     "programa espera.")
+                          .arg(control, form)
+                    : QStringLiteral("O formulário %1 não tem nenhum controle chamado \"%2\".")
+                          .arg(form, control));
 }
 
 QObject* Form::object(std::u16string_view name) const {

@@ -30,11 +30,14 @@ public:
     // nothing.
     Failure PrintForm();
 
-    // A control of the table by its name, of the kind the table gives it.
+    // A control of the table by its name, of the kind the table gives it. A name the table does
+    // not hold, or holds for another kind, is the program's own fault: a run-time error naming
+    // the form and the control, in every build, when the window binds its controls.
     template <typename Control> Control& control(std::u16string_view name) const {
-        auto* found = dynamic_cast<Control*>(object(name));
-        Q_ASSERT_X(found, "Form::control", "no control of that name and kind");
-        return *found;
+        QObject* named = object(name);
+        if (auto* found = dynamic_cast<Control*>(named))
+            return *found;
+        reportUnboundControl(name, named != nullptr);
     }
     CommandButton& button(std::u16string_view name) const { return control<CommandButton>(name); }
     OptionButton& option(std::u16string_view name) const { return control<OptionButton>(name); }
@@ -52,6 +55,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    [[noreturn]] void reportUnboundControl(std::u16string_view name, bool ofAnotherKind) const;
     void applyWindowProperties();
     void place();
     void buildControls();
