@@ -75,9 +75,9 @@ void sweepThroughWindow(benchmark::State& state, windows::frmPrincipal& window, 
     const QString criterion =
         windows::keywordCriterion(QString::fromLatin1(keyword.data(), qsizetype(keyword.size())));
     for (auto _ : state) {
-        bool found = window.Localizar(criterion, 1);
+        bool found = window.Localizar(criterion, windows::SearchFrom::FirstMessage);
         for (int hit = 1; found && hit < hits; ++hit)
-            found = window.Localizar(criterion, 2);
+            found = window.Localizar(criterion, windows::SearchFrom::AfterCurrent);
         if (!found)
             abandon("the sweep missed a match");
     }

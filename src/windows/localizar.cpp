@@ -10,13 +10,6 @@ using namespace core;
 using namespace toolkit;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Localizar's first kind of search: from the first message of the collection on display.
-constexpr std::int32_t fromTheFirst = 1;
-
-} // namespace
-
 // clang-format off
 const FormLayout FrmLocalizar::layout{
     .name = u"FrmLocalizar",
@@ -60,7 +53,7 @@ void FrmLocalizar::cmdLoc_Click() {
     const std::optional<QString> criterion = criterionFromBoxes();
     if (!criterion)
         return;
-    if (Load<frmPrincipal>().Localizar(*criterion, fromTheFirst))
+    if (Load<frmPrincipal>().Localizar(*criterion, SearchFrom::FirstMessage))
         Unload();
 }
 

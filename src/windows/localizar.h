@@ -10,7 +10,7 @@ namespace windows {
 
 // The Find window: turns a keyword or a message number into a criterion and asks the main
 // window to show the first message that meets it, closing itself when one does.
-class FrmLocalizar : public toolkit::Form {
+class FrmLocalizar final : public toolkit::Form {
 public:
     static const toolkit::FormLayout layout;
 

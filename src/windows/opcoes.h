@@ -9,7 +9,7 @@ namespace windows {
 // The Options window: the collection to start with and the message timer. "Ok" stores the
 // choices and sets the main window's timer at once; the start-up collection waits for the next
 // start.
-class FrmOpçoes : public toolkit::Form {
+class FrmOpçoes final : public toolkit::Form {
 public:
     static const toolkit::FormLayout layout;
 

@@ -110,11 +110,11 @@ void frmPrincipal::Form_Load() {
     dbOpcoes = options.database;
     rsOpcoes = options.record;
 
-    wsPadrao = &db::DBEngine().Workspaces(0);
-    CaminhoBanco = data::collectionPath(AppPath(), data::quelmarCollection);
-    dbQuelmar = wsPadrao->OpenDatabase(CaminhoBanco);
+    db::Workspace& wsPadrao = db::DBEngine().Workspaces(0);
+    QString CaminhoBanco = data::collectionPath(AppPath(), data::quelmarCollection);
+    dbQuelmar = wsPadrao.OpenDatabase(CaminhoBanco);
     CaminhoBanco = data::collectionPath(AppPath(), data::tarvenasCollection);
-    dbTarvenas = wsPadrao->OpenDatabase(CaminhoBanco);
+    dbTarvenas = wsPadrao.OpenDatabase(CaminhoBanco);
     rsQuelmar = data::openRows(*dbQuelmar, data::quelmarCollection);
     rsTarvenas = data::openRows(*dbTarvenas, data::tarvenasCollection);
 
@@ -194,12 +194,15 @@ void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection,
 
 // The number box keeps the found row's plain number when the scroll bar already stood there;
 // otherwise the scroll bar's change handler rewrites it.
-bool frmPrincipal::Localizar(const QString& Opc, const std::int32_t& Tip) {
-    if (Tip == 1) {
+bool frmPrincipal::Localizar(const QString& Opc, SearchFrom Tip) {
+    switch (Tip) {
+    case SearchFrom::FirstMessage:
         rsAtual->MoveFirst();
         rsAtual->FindFirst(Opc);
-    } else if (Tip == 2) {
+        break;
+    case SearchFrom::AfterCurrent:
         rsAtual->FindNext(Opc);
+        break;
     }
     if (rsAtual->NoMatch()) {
         MsgBox(u"Palavra chave ou número não encontrado"_s, vbExclamation,
@@ -223,7 +226,7 @@ void frmPrincipal::Command1_Click() {
         showFindWindow();
         return;
     }
-    Localizar(UltimoCriterio, 2);
+    Localizar(UltimoCriterio, SearchFrom::AfterCurrent);
 }
 
 void frmPrincipal::showFindWindow() {

@@ -12,9 +12,16 @@ struct CollectionSource;
 
 namespace windows {
 
+// Where Localizar starts looking in the current collection. The values are the ones the window
+// code has always passed.
+enum class SearchFrom : std::int32_t {
+    FirstMessage = 1, // a new search
+    AfterCurrent = 2, // find-next, from the message on display
+};
+
 // The main window: it opens the collections and the options at start-up, owns the message on
 // display and every way of changing it, and ends the program when it closes.
-class frmPrincipal : public toolkit::Form {
+class frmPrincipal final : public toolkit::Form {
 public:
     static const toolkit::FormLayout layout;
 
@@ -23,10 +30,10 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
 
-    // Tip 1: the first message of the current collection that meets the criterion `Opc`;
-    // Tip 2: the next one after the current record. A message found is put on display and its
+    // The first message of the current collection that meets the criterion `Opc`, or the next
+    // one after the current record, as `Tip` says. A message found is put on display and its
     // criterion remembered for find-next; a miss is reported and changes nothing on display.
-    bool Localizar(const QString& Opc, const std::int32_t& Tip);
+    bool Localizar(const QString& Opc, SearchFrom Tip);
 
     // The window's state, for reading only.
     std::int16_t nuAtual() const { return NuAtual; }
@@ -70,13 +77,11 @@ private:
 
     std::int16_t NuAtual = 0;
     std::int16_t TotMensagens = 0;
-    db::Workspace* wsPadrao = nullptr;
     std::shared_ptr<db::Database> dbQuelmar;
     std::shared_ptr<db::Database> dbTarvenas;
     std::shared_ptr<db::Recordset> rsQuelmar;
     std::shared_ptr<db::Recordset> rsTarvenas;
     std::shared_ptr<db::Recordset> rsAtual;
-    QString CaminhoBanco;
 };
 
 } // namespace windows

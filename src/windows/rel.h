@@ -6,7 +6,7 @@ namespace windows {
 
 // The page that "Imprimir" puts on paper: the title and the message on display, on white. It is
 // never shown; once loaded it stays, hidden, until the program ends.
-class FrmRel : public toolkit::Form {
+class FrmRel final : public toolkit::Form {
 public:
     static const toolkit::FormLayout layout;
 

@@ -8,7 +8,7 @@ namespace windows {
 
 // The About window: the version, who drew and who wrote the program, and links that open their
 // pages or a new e-mail to them.
-class FrmSobre : public toolkit::Form {
+class FrmSobre final : public toolkit::Form {
 public:
     static const toolkit::FormLayout layout;
 
