@@ -231,7 +231,7 @@ void TestLocalizar::search() {
     if (found > 0) {
         QCOMPARE(session.boxCount(), std::size_t{0});
         QCOMPARE(session.find(), nullptr);
-        QCOMPARE(windows::UltimoCriterio, criterion);
+        QCOMPARE(windows::module1().UltimoCriterio, criterion);
         // Moving the scroll bar rewrites the number box; a hit where it stood does not.
         verifyShown(session, found, quelmar(found), found == 1 ? u"1"_s : u" %1"_s.arg(found));
         QCOMPARE(session.main().nuAtual(), found);
@@ -252,7 +252,7 @@ void TestLocalizar::search() {
     QVERIFY(session.find()->isVisible());
     QCOMPARE(session.find()->textBox(u"Text1").Text(), keyword);
     QCOMPARE(session.find()->textBox(u"Text2").Text(), number);
-    QVERIFY(windows::UltimoCriterio.isEmpty());
+    QVERIFY(windows::module1().UltimoCriterio.isEmpty());
     verifyShown(session, 1, quelmar(1), u"1"_s);
     QVERIFY(!session.run.program.ended());
 }
@@ -302,7 +302,7 @@ void TestLocalizar::closingByCancelOrCloseBox() {
         window.close();
 
     QCOMPARE(session.find(), nullptr);
-    QVERIFY(windows::UltimoCriterio.isEmpty());
+    QVERIFY(windows::module1().UltimoCriterio.isEmpty());
     QVERIFY(!session.run.program.ended());
     QCOMPARE(session.openFind().textBox(u"Text1").Text(), QString());
 }
@@ -341,7 +341,7 @@ void TestLocalizar::findNextWalksMatchesInOrder() {
     verifyNotFoundBox(session, 0);
     verifyShown(session, 6, quelmar(6), u" 6"_s);
     QCOMPARE(session.main().nuAtual(), 6);
-    QCOMPARE(windows::UltimoCriterio, amorCriterion);
+    QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
     QCOMPARE(session.find(), nullptr);
 }
 
@@ -357,7 +357,7 @@ void TestLocalizar::findNextAfterFailedSearchKeepsCriterion() {
     session.search(u"xyz"_s);
     verifyNotFoundBox(session, 0);
     verifyShown(session, 4, quelmar(4), u" 4"_s);
-    QCOMPARE(windows::UltimoCriterio, amorCriterion);
+    QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
 
     session.findNext();
     QCOMPARE(session.boxCount(), std::size_t{1});
@@ -388,7 +388,7 @@ void TestLocalizar::findNextAfterNumberHit() {
     session.findNext();
     verifyNotFoundBox(session, 0);
     verifyShown(session, 3, quelmar(3), u" 3"_s);
-    QCOMPARE(windows::UltimoCriterio, u"Numero = 3"_s);
+    QCOMPARE(windows::module1().UltimoCriterio, u"Numero = 3"_s);
 }
 
 // The scroll bar already stands at the number found, so its change handler does not run and the
@@ -434,7 +434,7 @@ void TestLocalizar::enterAndEscPressNothing() {
     QTest::keyClick(keyword, Qt::Key_Escape);
     QCOMPARE(session.find(), &window);
     QVERIFY(window.isVisible());
-    QVERIFY(windows::UltimoCriterio.isEmpty());
+    QVERIFY(windows::module1().UltimoCriterio.isEmpty());
     verifyShown(session, 1, quelmar(1), u"1"_s);
 }
 

@@ -1,9 +1,11 @@
 #include "windows/module1.h"
 
+#include "platform/toolkit/program.h"
+
 namespace windows {
 
-std::shared_ptr<db::Database> dbOpcoes;
-std::shared_ptr<db::Recordset> rsOpcoes;
-QString UltimoCriterio;
+Module1& module1() {
+    return toolkit::Program::instance().global<Module1>();
+}
 
 } // namespace windows

@@ -5,14 +5,19 @@
 #include <QString>
 #include <memory>
 
-// The program-wide state that more than one window reads.
 namespace windows {
 
-// The options file and its one-row table, opened at start-up and held until the program ends.
-extern std::shared_ptr<db::Database> dbOpcoes;
-extern std::shared_ptr<db::Recordset> rsOpcoes;
+// The state that more than one window reads. The running program holds it, so it lives exactly
+// as long as one run of the program.
+struct Module1 {
+    // The options file and its one-row table, opened at start-up and held until the end.
+    std::shared_ptr<db::Database> dbOpcoes;
+    std::shared_ptr<db::Recordset> rsOpcoes;
+    // The criterion of the last search that found a message; empty until one does.
+    QString UltimoCriterio;
+};
 
-// The criterion of the last search that found a message; empty until one does.
-extern QString UltimoCriterio;
+// The running program's.
+Module1& module1();
 
 } // namespace windows

@@ -61,13 +61,14 @@ FrmOpçoes::FrmOpçoes()
 // The spin control cannot show a stored period outside its range; it then stands at the
 // nearest end without a change, and the text keeps the stored value until the user moves it.
 void FrmOpçoes::Form_Load() {
-    if (data::startsWithFirstCollection(*rsOpcoes))
+    db::Recordset& rsOpcoes = *module1().rsOpcoes;
+    if (data::startsWithFirstCollection(rsOpcoes))
         Option1.setValue(true);
     else
         Option2.setValue(true);
-    Check1.setValue(data::timerOn(*rsOpcoes) ? 1 : 0);
-    Text1.setText(data::secondsText(*rsOpcoes));
-    UpDown1.setValue(data::wholeSeconds(*rsOpcoes));
+    Check1.setValue(data::timerOn(rsOpcoes) ? 1 : 0);
+    Text1.setText(data::secondsText(rsOpcoes));
+    UpDown1.setValue(data::wholeSeconds(rsOpcoes));
 }
 
 void FrmOpçoes::UpDown1_Change() {
@@ -82,7 +83,7 @@ void FrmOpçoes::cmdOKop_Click() {
     } catch (const core::RuntimeError& error) {
         // Nothing was stored; the timer goes back to what the stored options still say, and
         // the window stays open with the user's choices so that "Ok" can be tried again.
-        rsOpcoes->CancelUpdate();
+        module1().rsOpcoes->CancelUpdate();
         timer.setInterval(before.interval);
         timer.setEnabled(before.enabled);
         reportFailedWrite(error.description());
@@ -95,13 +96,14 @@ void FrmOpçoes::cmdOKop_Click() {
 void FrmOpçoes::storeAndApply(Timer& timer) {
     const QString seconds = Text1.Text();
     const bool timerOn = Check1.Value() == 1;
-    rsOpcoes->Edit();
-    rsOpcoes->Fields(u"IniCom").setValue(Option1.Value() ? 1 : 2);
-    rsOpcoes->Fields(u"SegTem").setValue(Val(seconds));
+    db::Recordset& rsOpcoes = *module1().rsOpcoes;
+    rsOpcoes.Edit();
+    rsOpcoes.Fields(u"IniCom").setValue(Option1.Value() ? 1 : 2);
+    rsOpcoes.Fields(u"SegTem").setValue(Val(seconds));
     timer.setInterval(data::periodFromSecondsText(seconds));
-    rsOpcoes->Fields(u"ComTem").setValue(timerOn);
+    rsOpcoes.Fields(u"ComTem").setValue(timerOn);
     timer.setEnabled(timerOn);
-    rsOpcoes->Update();
+    rsOpcoes.Update();
 }
 
 void FrmOpçoes::reportFailedWrite(const QString& reason) {

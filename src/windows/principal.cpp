@@ -107,8 +107,9 @@ frmPrincipal::frmPrincipal()
 // gets reported; its fields are read only once both collections are open.
 void frmPrincipal::Form_Load() {
     data::OptionsHandles options = data::openOptions(db::DBEngine(), AppPath());
-    dbOpcoes = options.database;
-    rsOpcoes = options.record;
+    Module1& globals = module1();
+    globals.dbOpcoes = options.database;
+    globals.rsOpcoes = options.record;
 
     db::Workspace& wsPadrao = db::DBEngine().Workspaces(0);
     QString CaminhoBanco = data::collectionPath(AppPath(), data::quelmarCollection);
@@ -118,13 +119,14 @@ void frmPrincipal::Form_Load() {
     rsQuelmar = data::openRows(*dbQuelmar, data::quelmarCollection);
     rsTarvenas = data::openRows(*dbTarvenas, data::tarvenasCollection);
 
-    rsOpcoes->MoveFirst();
-    if (data::startsWithFirstCollection(*rsOpcoes))
+    db::Recordset& rsOpcoes = *globals.rsOpcoes;
+    rsOpcoes.MoveFirst();
+    if (data::startsWithFirstCollection(rsOpcoes))
         OptQuelmar.setValue(true);
     else
         OptTarvenas.setValue(true);
-    tmpTimer.setInterval(data::timerPeriodMilliseconds(*rsOpcoes));
-    tmpTimer.setEnabled(data::timerOn(*rsOpcoes));
+    tmpTimer.setInterval(data::timerPeriodMilliseconds(rsOpcoes));
+    tmpTimer.setEnabled(data::timerOn(rsOpcoes));
 
     // The option buttons, not the stored choice, decide which collection is shown.
     const bool second = OptTarvenas.Value();
@@ -209,7 +211,7 @@ bool frmPrincipal::Localizar(const QString& Opc, SearchFrom Tip) {
                u"Palavra ou número não encontrado"_s);
         return false;
     }
-    UltimoCriterio = Opc;
+    module1().UltimoCriterio = Opc;
     TxtTexto.setText(data::currentMessageText(*rsAtual));
     TxtNuMensagem.setText(data::currentNumberText(*rsAtual));
     hscrollBrowser.setValue(data::currentNumber(*rsAtual));
@@ -222,6 +224,7 @@ void frmPrincipal::cmdLocalizar_Click() {
 
 // Find-next: with no search that found something yet, the Find window opens instead.
 void frmPrincipal::Command1_Click() {
+    const QString& UltimoCriterio = module1().UltimoCriterio;
     if (Trim(UltimoCriterio).isEmpty()) {
         showFindWindow();
         return;

@@ -1,6 +1,5 @@
 #include "support/program_run.h"
 
-#include "windows/module1.h"
 #include "windows/principal.h"
 
 #include <QCoreApplication>
@@ -16,12 +15,7 @@ void ProgramFiles::writeTo(const ScratchDirectory& directory) const {
 
 ProgramRun::ProgramRun(const QString& directory) : program(services, directory) {}
 
-ProgramRun::~ProgramRun() {
-    // The globals outlive a run; the next run of the same test program starts clean.
-    windows::rsOpcoes.reset();
-    windows::dbOpcoes.reset();
-    windows::UltimoCriterio.clear();
-}
+ProgramRun::~ProgramRun() = default;
 
 bool ProgramRun::start() {
     return program.start<windows::frmPrincipal>();

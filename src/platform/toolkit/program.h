@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <memory>
 #include <typeindex>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
     template <typename F> F* loadedForm() const;
     void forget(Form& form);
 
+    // The program-wide instance of T, the window code's module-level state: created on first use
+    // and gone with the run, so that the next run starts from nothing.
+    template <typename T> T& global();
+
     // Loads the start-up form and shows it; false when its load failed and the program ended.
     template <typename F> bool start();
 
@@ -66,6 +71,8 @@ private:
     // Unloaded windows wait for the event loop to delete them; the end of the program may come
     // first.
     std::vector<QPointer<Form>> m_unloaded;
+    // Destroyed after the forms, which may still hold on to it as they go.
+    std::map<std::type_index, std::shared_ptr<void>> m_globals;
     bool m_ended = false;
     int m_exitStatus = 0;
 };
@@ -81,6 +88,13 @@ template <typename F> F& Program::form() {
 
 template <typename F> F* Program::loadedForm() const {
     return static_cast<F*>(find(typeid(F)));
+}
+
+template <typename T> T& Program::global() {
+    std::shared_ptr<void>& slot = m_globals[typeid(T)];
+    if (!slot)
+        slot = std::make_shared<T>();
+    return *static_cast<T*>(slot.get());
 }
 
 template <typename F> bool Program::start() {
