@@ -4,11 +4,11 @@
 
 #include <QPrinter>
 
-void RecordingServices::MsgBox(const QString& prompt, int style, const QString& title) {
+void RecordingServices::messageBox(const QString& prompt, int style, const QString& title) {
     boxes.push_back({prompt, style, title});
 }
 
-float RecordingServices::Rnd() {
+float RecordingServices::nextRandom() {
     ++draws;
     if (m_values.empty())
         return 0.0f;
@@ -22,12 +22,12 @@ void RecordingServices::drawNext(std::vector<float> values) {
     m_next = 0;
 }
 
-toolkit::Failure RecordingServices::Shell(const QString& commandLine, int windowStyle) {
+toolkit::Failure RecordingServices::runStartCommand(const QString& commandLine, int windowStyle) {
     commands.push_back({commandLine, windowStyle});
     return shellFailure;
 }
 
-toolkit::Failure RecordingServices::PrintForm(QWidget& page) {
+toolkit::Failure RecordingServices::printPage(QWidget& page) {
     ++prints;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -18,16 +18,16 @@ public:
         int windowStyle = 0;
     };
 
-    void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void messageBox(const QString& prompt, int style, const QString& title) override;
     void printError(const QString& line) override { errorLines.push_back(line); }
-    void Randomize() override { ++reseeds; }
+    void reseedRandom() override { ++reseeds; }
     // The chosen numbers in turn, starting over after the last; 0 when none were chosen.
-    float Rnd() override;
+    float nextRandom() override;
     void endProgram(int status) override { endings.push_back(status); }
     // Remembers the command line and answers with shellFailure.
-    toolkit::Failure Shell(const QString& commandLine, int windowStyle) override;
+    toolkit::Failure runStartCommand(const QString& commandLine, int windowStyle) override;
     // Prints into the PDF file printTo, as the real printer would be given the page.
-    toolkit::Failure PrintForm(QWidget& page) override;
+    toolkit::Failure printPage(QWidget& page) override;
 
     void drawNext(std::vector<float> values);
 

@@ -493,7 +493,7 @@ void Form::Unload() {
 }
 
 Failure Form::PrintForm() {
-    return Program::instance().services().PrintForm(*this);
+    return Program::instance().services().printPage(*this);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -100,7 +100,7 @@ void Program::reportError(int number, const QString& description) {
     m_ended = true;
     // Written first: the box waits for an answer, the terminal need not.
     m_services.printError(errorLine(number, description));
-    m_services.MsgBox(errorBoxText(number, description), vbCritical,
+    m_services.messageBox(errorBoxText(number, description), vbCritical,
                       QStringLiteral("Quelmar de Orivela"));
 }
 
@@ -119,20 +119,20 @@ void Program::leaveIfEnded() const {
 
 void MsgBox(const QString& prompt, int style, const QString& title) {
     Program& program = Program::instance();
-    program.services().MsgBox(prompt, style, title);
+    program.services().messageBox(prompt, style, title);
     program.leaveIfEnded();
 }
 
 void Randomize() {
-    Program::instance().services().Randomize();
+    Program::instance().services().reseedRandom();
 }
 
 float Rnd() {
-    return Program::instance().services().Rnd();
+    return Program::instance().services().nextRandom();
 }
 
 Failure Shell(const QString& commandLine, int windowStyle) {
-    return Program::instance().services().Shell(commandLine, windowStyle);
+    return Program::instance().services().runStartCommand(commandLine, windowStyle);
 }
 
 void End(int status) {

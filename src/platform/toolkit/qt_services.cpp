@@ -28,7 +28,7 @@ QMessageBox::Icon iconFor(int style) {
 
 } // namespace
 
-void QtServices::MsgBox(const QString& prompt, int style, const QString& title) {
+void QtServices::messageBox(const QString& prompt, int style, const QString& title) {
     QMessageBox box(iconFor(style), title, prompt, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.exec();
@@ -40,21 +40,21 @@ void QtServices::printError(const QString& line) {
     std::fflush(stderr);
 }
 
-void QtServices::Randomize() {
+void QtServices::reseedRandom() {
     m_random.reseedFromClock();
 }
 
-float QtServices::Rnd() {
+float QtServices::nextRandom() {
     return m_random.next();
 }
 
 // The desktop's launcher places the program it starts as it always does; no window style can be
 // asked of it.
-Failure QtServices::Shell(const QString& commandLine, int) {
-    return runStartCommand(commandLine);
+Failure QtServices::runStartCommand(const QString& commandLine, int) {
+    return toolkit::runStartCommand(commandLine);
 }
 
-Failure QtServices::PrintForm(QWidget& page) {
+Failure QtServices::printPage(QWidget& page) {
     return printOnDefaultPrinter(page);
 }
 

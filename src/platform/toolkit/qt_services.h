@@ -9,12 +9,12 @@ namespace toolkit {
 // default printer, the event loop.
 class QtServices : public Services {
 public:
-    void MsgBox(const QString& prompt, int style, const QString& title) override;
+    void messageBox(const QString& prompt, int style, const QString& title) override;
     void printError(const QString& line) override;
-    void Randomize() override;
-    float Rnd() override;
-    Failure Shell(const QString& commandLine, int windowStyle) override;
-    Failure PrintForm(QWidget& page) override;
+    void reseedRandom() override;
+    float nextRandom() override;
+    Failure runStartCommand(const QString& commandLine, int windowStyle) override;
+    Failure printPage(QWidget& page) override;
     void endProgram(int status) override;
 
 private:

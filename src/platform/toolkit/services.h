@@ -24,20 +24,20 @@ public:
     virtual ~Services() = default;
 
     // A modal message box with one OK button; the answer is not read.
-    virtual void MsgBox(const QString& prompt, int style, const QString& title) = 0;
+    virtual void messageBox(const QString& prompt, int style, const QString& title) = 0;
     // One line on the program's standard error, for whoever started it from a terminal.
     virtual void printError(const QString& line) = 0;
 
     // Reseeds the random generator from the clock.
-    virtual void Randomize() = 0;
+    virtual void reseedRandom() = 0;
     // The next pseudo-random number r, 0 <= r < 1, in single precision.
-    virtual float Rnd() = 0;
+    virtual float nextRandom() = 0;
 
     // Runs a command line of the desktop's "start" command: "start " and what to open.
-    virtual Failure Shell(const QString& commandLine, int windowStyle) = 0;
+    virtual Failure runStartCommand(const QString& commandLine, int windowStyle) = 0;
 
     // Prints the page's image, its controls as they are, on one sheet of the default printer.
-    virtual Failure PrintForm(QWidget& page) = 0;
+    virtual Failure printPage(QWidget& page) = 0;
 
     // The program has ended with `status`: leave the event loop, if one runs.
     virtual void endProgram(int status) = 0;
