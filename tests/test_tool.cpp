@@ -515,7 +515,7 @@ private slots:
                u"1 tem bytes que não são UTF-8"_s);
         warned("longer than the message box",
                u"(1, 'curta'), (2, '%1')"_s.arg(QStringList(60, u"palavra comprida"_s).join(u' ')),
-               u"2 tem "_s);
+               u"2 ocupa cerca de"_s);
         warned("a line of only %", u"(1, 'a' || char(10) || '%' || char(10) || 'b')"_s,
                u"1 só volta igual"_s);
         broken("every fault listed", collectionWithRows(u"(1, ''), (1, NULL), (7, 'c')"_s),

@@ -8,8 +8,8 @@
 // real box.
 namespace data {
 
-inline constexpr int messageBoxColumns = 50;
-inline constexpr int messageBoxLines = 11;
+inline constexpr int messageBoxColumns = 56;
+inline constexpr int messageBoxLines = 12;
 
 // The lines the text takes when each of its lines is wrapped at blanks to messageBoxColumns
 // characters (a longer word is cut, as the box cuts it).

@@ -347,8 +347,8 @@ private:
                                         "mostra como o autor quis")
                              .arg(controls));
         if (!data::fitsMessageBox(text))
-            warn(number, QStringLiteral("tem %1 linhas na caixa da mensagem, que mostra %2 de "
-                                        "uma vez: o fim não aparece")
+            warn(number, QStringLiteral("ocupa cerca de %1 linhas na caixa da mensagem, que "
+                                        "mostra %2: o fim não aparece")
                              .arg(data::messageBoxLineCount(text))
                              .arg(data::messageBoxLines));
         if (needsProtectedLines(bytes))
