@@ -2,6 +2,7 @@
 // collections written for each test; its search compared with the Find window's on the same
 // collection.
 
+#include "support/command_run.h"
 #include "support/program_run.h"
 #include "windows/localizar.h"
 #include "windows/principal.h"
@@ -10,23 +11,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct Run {
-    int exitCode = -1; // -1 when the command died by a signal or hung
-    QByteArray out;
-    QByteArray err;
-
-    QByteArray transcript() const {
-        return "exit " + QByteArray::number(exitCode) + "\nstdout:\n" + out + "stderr:\n" + err;
-    }
-};
 
 // Texts whose words stand where the search rows need them; 3 and 6 are long.
 ProgramFiles testFiles() {
@@ -57,21 +47,12 @@ public:
     QString file(const QString& name) const { return m_directory.file(name); }
     QString path() const { return m_directory.path(); }
 
-    Run run(const QStringList& arguments) const {
-        QProcess process;
-        process.start(file(u"quelmar-frase"_s), arguments);
-        return finished(process);
+    CommandRun run(const QStringList& arguments) const {
+        return runCommand(file(u"quelmar-frase"_s), arguments);
     }
 
-    // Through bash, for a closed stdout or a reader that goes away; the status is the command's.
-    Run runRedirected(const QStringList& arguments, const QString& redirection) const {
-        QProcess process;
-        process.start(u"bash"_s,
-                      QStringList{u"-c"_s,
-                                  u"\"$0\" \"$@\" "_s + redirection + u"; exit ${PIPESTATUS[0]}"_s,
-                                  file(u"quelmar-frase"_s)} +
-                          arguments);
-        return finished(process);
+    CommandRun runRedirected(const QStringList& arguments, const QString& redirection) const {
+        return runCommandRedirected(file(u"quelmar-frase"_s), arguments, redirection);
     }
 
     // Every file with its bytes and time of change, to show that nothing was written.
@@ -90,13 +71,6 @@ public:
     }
 
 private:
-    static Run finished(QProcess& process) {
-        const bool ended = process.waitForFinished(30'000);
-        const bool normal = ended && process.exitStatus() == QProcess::NormalExit;
-        return {normal ? process.exitCode() : -1, process.readAllStandardOutput(),
-                process.readAllStandardError()};
-    }
-
     ScratchDirectory m_directory;
 };
 
@@ -173,7 +147,7 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         const Installed installed;
-        const Run run = installed.run(arguments);
+        const CommandRun run = installed.run(arguments);
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out))
                      .match(QString::fromUtf8(run.out))
@@ -190,13 +164,14 @@ private slots:
         QSet<QByteArray> seen;
         for (int day = 0; day < 7; ++day) {
             const QString date = first.addDays(day).toString(Qt::ISODate);
-            const Run run = installed.run({u"-d"_s, u"-c"_s, u"quelmar"_s, u"--data"_s, date});
+            const CommandRun run =
+                installed.run({u"-d"_s, u"-c"_s, u"quelmar"_s, u"--data"_s, date});
             QVERIFY2(run.exitCode == 0, run.transcript());
             QCOMPARE(installed.run({u"-dcquelmar"_s, u"--data="_s + date}).out, run.out);
             seen.insert(run.out);
         }
         QCOMPARE(seen.size(), 7);
-        const Run today = installed.run({u"--do-dia"_s});
+        const CommandRun today = installed.run({u"--do-dia"_s});
         QCOMPARE(
             today.out,
             installed.run({u"-d"_s, u"--data"_s, QDate::currentDate().toString(Qt::ISODate)}).out);
@@ -235,7 +210,7 @@ private slots:
                     (replaced.open(QIODevice::WriteOnly) && replaced.write(bytes) == bytes.size()));
         }
         const QStringList before = installed.snapshot();
-        const Run run = installed.run({});
+        const CommandRun run = installed.run({});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.startsWith("quelmar-frase: Erro em tempo de execução ") &&
                      QString::fromUtf8(run.err).contains(error),
@@ -258,18 +233,12 @@ private slots:
                                              {u"-d"_s, u"-c"_s, u"quelmar"_s},
                                              QStringList{}})
             installed.run(arguments);
-        const Run run = installed.run({});
+        const CommandRun run = installed.run({});
         QVERIFY2(run.exitCode == 1 && run.err.contains("-journal"), run.transcript());
         QCOMPARE(installed.snapshot(), before);
     }
 
-    void outputFailures_data() {
-        QTest::addColumn<QString>("redirection");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("full disk") << u">/dev/full"_s << u"disco está cheio"_s;
-        QTest::newRow("closed stdout") << u">&-"_s << u"saída está fechada"_s;
-        QTest::newRow("reader gone") << u"| head -c 1 >/dev/null"_s << u"deixou de ler"_s;
-    }
+    void outputFailures_data() { addWriteFailureRows(); }
 
     void outputFailures() {
         QFETCH(QString, redirection);
@@ -278,7 +247,7 @@ private slots:
         // More than a pipe holds, so that the reader is gone before the last write.
         files.quelmar.assign(3000, u"a mesma palavra de novo e de novo, sempre a mesma"_s);
         const Installed installed(files);
-        const Run run =
+        const CommandRun run =
             installed.runRedirected({u"-c"_s, u"quelmar"_s, u"-b"_s, u"palavra"_s}, redirection);
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.transcript());
@@ -300,7 +269,7 @@ private slots:
         files.iniCom = u"1"_s;
         files.comTem = u"0"_s;
         const Installed installed(files);
-        const Run run = installed.run({u"-b"_s, keyword});
+        const CommandRun run = installed.run({u"-b"_s, keyword});
         QVERIFY2(run.exitCode <= 1, run.transcript());
 
         ProgramRun program(installed.path());

@@ -1,9 +1,9 @@
+#include "support/command_run.h"
 #include "support/scratch_database.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -15,39 +15,8 @@ namespace {
 
 const QString table = u"Mensagens"_s;
 
-struct ToolRun {
-    int exitCode = -1; // -1 when the tool crashed or hung
-    QByteArray out;
-    QByteArray err;
-
-    QByteArray transcript() const {
-        return "exit " + QByteArray::number(exitCode) + "\nstdout:\n" + out + "stderr:\n" + err;
-    }
-};
-
-// The tool run by bash with `redirection` after it, for what QProcess cannot arrange: a closed
-// stdout, a reader that goes away. The exit status is the tool's own.
-ToolRun runToolRedirected(const QStringList& arguments, const QString& redirection) {
-    QProcess process;
-    process.start(u"bash"_s,
-                  QStringList{u"-c"_s,
-                              u"\"$0\" \"$@\" "_s + redirection + u"; exit ${PIPESTATUS[0]}"_s,
-                              QStringLiteral(QUELMAR_TOOL)} +
-                      arguments);
-    const bool finished = process.waitForFinished(120'000);
-    const bool normal = finished && process.exitStatus() == QProcess::NormalExit;
-    return {normal ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
-}
-
-ToolRun runTool(const QStringList& arguments, const QString& workingDirectory = {}) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(QUELMAR_TOOL), arguments);
-    const bool finished = process.waitForFinished(120'000);
-    const bool normal = finished && process.exitStatus() == QProcess::NormalExit;
-    return {normal ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+CommandRun runTool(const QStringList& arguments, const QString& workingDirectory = {}) {
+    return runCommand(QStringLiteral(QUELMAR_TOOL), arguments, workingDirectory);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -129,7 +98,7 @@ private slots:
         const QString database = scratch.file(u"colecao %3.db"_s);
         writeFile(sourcePath, source);
 
-        const ToolRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
         QVERIFY2(created.exitCode == 0, created.transcript());
         QVERIFY2(created.out.contains(u"Coleção criada: %1 (tabela Mensagens, %2 mensagens)."_s
                                           .arg(database, QString::number(messages.size()))
@@ -146,11 +115,11 @@ private slots:
         QByteArray expectedExport;
         for (const QString& message : messages)
             expectedExport += message.toUtf8() + "\n%\n";
-        const ToolRun exported = runTool({u"exportar"_s, database, table});
+        const CommandRun exported = runTool({u"exportar"_s, database, table});
         QVERIFY2(exported.exitCode == 0, exported.transcript());
         QCOMPARE(exported.out, expectedExport);
 
-        const ToolRun verified = runTool({u"verificar"_s, database, table});
+        const CommandRun verified = runTool({u"verificar"_s, database, table});
         QVERIFY2(verified.exitCode == 0, verified.transcript());
     }
 
@@ -159,11 +128,11 @@ private slots:
         const QString sourcePath = scratch.file(u"fonte.txt"_s);
         const QString database = scratch.file(u"colecao.db"_s);
         writeFile(sourcePath, numberedMessages(32767));
-        const ToolRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
         QVERIFY2(created.exitCode == 0, created.transcript());
         QCOMPARE(queryText(database, u"SELECT max(Numero) FROM Mensagens"_s), u"32767"_s);
         QCOMPARE(messageNumbered(database, 32767), u"mensagem 32767"_s);
-        const ToolRun verified = runTool({u"verificar"_s, database, table});
+        const CommandRun verified = runTool({u"verificar"_s, database, table});
         QVERIFY2(verified.exitCode == 0, verified.transcript());
     }
 
@@ -209,7 +178,7 @@ private slots:
         const QByteArray before = readFile(output);
         const QStringList filesBefore = filesIn(scratch);
 
-        const ToolRun run = runTool({u"criar"_s, output, table, sourcePath});
+        const CommandRun run = runTool({u"criar"_s, output, table, sourcePath});
         QVERIFY2(run.exitCode == 1, run.transcript());
         const QByteArray where = (sourcePath + u':' + QString::number(line) + u": "_s).toUtf8();
         QVERIFY2(run.err.contains(where) && run.err.contains(reason.toUtf8()), run.transcript());
@@ -247,7 +216,7 @@ private slots:
         for (const QString& name : filesIn(scratch))
             before << name + u' ' + QString::fromLatin1(readFile(scratch.file(name)).toHex());
 
-        const ToolRun run = runTool({u"criar"_s, scratch.file(output), table, source});
+        const CommandRun run = runTool({u"criar"_s, scratch.file(output), table, source});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.contains(reason.toUtf8()), run.transcript());
         QStringList after;
@@ -275,7 +244,7 @@ private slots:
         copyMidWrite(old, output, leftover);
         writeFile(source, "nova 1\n%\nnova 2\n%\n");
 
-        const ToolRun run = runTool({u"criar"_s, output, table, source});
+        const CommandRun run = runTool({u"criar"_s, output, table, source});
         QVERIFY2(run.exitCode == 0, run.transcript());
         for (const char* suffix : {"-journal", "-wal", "-shm"})
             QVERIFY2(!QFileInfo::exists(output + QLatin1StringView(suffix)), suffix);
@@ -294,20 +263,14 @@ private slots:
         const QByteArray before = readFile(database);
         const QByteArray journalBefore = readFile(database + u"-journal"_s);
 
-        const ToolRun run = runTool({u"verificar"_s, database, table});
+        const CommandRun run = runTool({u"verificar"_s, database, table});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.out.contains("-journal"), run.transcript());
         QCOMPARE(readFile(database), before);
         QCOMPARE(readFile(database + u"-journal"_s), journalBefore);
     }
 
-    void exportReportsWriteFailures_data() {
-        QTest::addColumn<QString>("redirection");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("full disk") << u">/dev/full"_s << u"disco está cheio"_s;
-        QTest::newRow("closed stdout") << u">&-"_s << u"saída está fechada"_s;
-        QTest::newRow("reader gone") << u"| head -c 1 >/dev/null"_s << u"deixou de ler"_s;
-    }
+    void exportReportsWriteFailures_data() { addWriteFailureRows(); }
 
     void exportReportsWriteFailures() {
         QFETCH(QString, redirection);
@@ -319,7 +282,8 @@ private slots:
         QCOMPARE(runTool({u"criar"_s, database, table, source}).exitCode, 0);
         const QByteArray before = readFile(database);
 
-        const ToolRun run = runToolRedirected({u"exportar"_s, database, table}, redirection);
+        const CommandRun run = runCommandRedirected(QStringLiteral(QUELMAR_TOOL),
+                                                    {u"exportar"_s, database, table}, redirection);
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.contains("não foram escritas por inteiro") &&
                      run.err.contains(reason.toUtf8()),
@@ -354,10 +318,10 @@ private slots:
                          u"INSERT INTO Mensagens VALUES (1, 'antes'), (2, CAST(X'%1' AS TEXT)), "
                          u"(3, 'depois')"_s.arg(QString::fromLatin1(text.toHex())));
 
-        const ToolRun out = runTool({u"exportar"_s, original, table});
+        const CommandRun out = runTool({u"exportar"_s, original, table});
         QVERIFY2(out.exitCode == 0, out.transcript());
         writeFile(exported, out.out);
-        const ToolRun created = runTool({u"criar"_s, copy, table, exported});
+        const CommandRun created = runTool({u"criar"_s, copy, table, exported});
         QVERIFY2(created.exitCode == 0, created.transcript() + "\nexported:\n" + out.out);
         QCOMPARE(storedBytes(copy), storedBytes(original));
     }
@@ -376,7 +340,7 @@ private slots:
         large.close();
         const QString output = scratch.file(u"colecao.db"_s);
 
-        const ToolRun run = runTool(
+        const CommandRun run = runTool(
             {u"criar"_s, output, table, source.startsWith(u'/') ? source : scratch.file(source)});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.contains("32 MiB"), run.transcript());
@@ -390,13 +354,13 @@ private slots:
         const QString output = scratch.file(u"colecao.db"_s);
         writeFile(first, "a\n%\nb\n");
         writeFile(second, "c\n%\n");
-        const ToolRun run = runTool({u"criar"_s, output, table, first, second});
+        const CommandRun run = runTool({u"criar"_s, output, table, first, second});
         QVERIFY2(run.exitCode == 0, run.transcript());
         QCOMPARE(queryText(output, u"SELECT group_concat(Numero || mensagem, ' ') FROM (SELECT * "
                                    u"FROM Mensagens ORDER BY Numero)"_s),
                  u"1a 2b 3c"_s);
         writeFile(second, "c\n%\n%\n");
-        const ToolRun refused = runTool({u"criar"_s, output, table, first, second});
+        const CommandRun refused = runTool({u"criar"_s, output, table, first, second});
         QVERIFY2(refused.exitCode == 1 && refused.err.contains((second + u":3: "_s).toUtf8()),
                  refused.transcript());
     }
@@ -432,7 +396,7 @@ private slots:
         QStringList arguments{u"criar"_s, output, table, sourcePath};
         if (!encoding.isEmpty())
             arguments << u"--codificacao=%1"_s.arg(encoding);
-        const ToolRun run = runTool(arguments);
+        const CommandRun run = runTool(arguments);
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         if (exitCode == 0)
             QCOMPARE(messageNumbered(output, 1), message);
@@ -538,7 +502,7 @@ private slots:
         const QStringList filesBefore = filesIn(scratch);
         const QByteArray before = readFile(database);
 
-        const ToolRun run = runTool({u"verificar"_s, database, table});
+        const CommandRun run = runTool({u"verificar"_s, database, table});
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         for (const QString& report : reports)
             QVERIFY2(run.out.contains(report.toUtf8()), run.transcript());
@@ -549,7 +513,7 @@ private slots:
     void optionsAreCreatedOnce() {
         ScratchDirectory scratch;
         const QString options = scratch.file(u"opcoes.db"_s);
-        const ToolRun first = runTool({u"opcoes"_s, options});
+        const CommandRun first = runTool({u"opcoes"_s, options});
         QVERIFY2(first.exitCode == 0, first.transcript());
         QCOMPARE(queryText(options, u"SELECT count(*) FROM opcoes"_s), u"1"_s);
         QCOMPARE(queryText(options, u"SELECT IniCom || ' | ' || SegTem || ' | ' || ComTem "
@@ -559,7 +523,7 @@ private slots:
 
         runSql(options, u"UPDATE opcoes SET SegTem = 30"_s);
         const QByteArray before = readFile(options);
-        const ToolRun second = runTool({u"opcoes"_s, options});
+        const CommandRun second = runTool({u"opcoes"_s, options});
         QVERIFY2(second.exitCode == 1, second.transcript());
         QCOMPARE(readFile(options), before);
         QCOMPARE(filesIn(scratch), QStringList{u"opcoes.db"_s});
@@ -582,14 +546,14 @@ private slots:
     void usageErrors() {
         QFETCH(QStringList, arguments);
         ScratchDirectory scratch;
-        const ToolRun run = runTool(arguments, scratch.path());
+        const CommandRun run = runTool(arguments, scratch.path());
         QVERIFY2(run.exitCode == 2, run.transcript());
         QVERIFY2(run.err.contains("--help"), run.transcript());
         QCOMPARE(filesIn(scratch), QStringList{});
     }
 
     void helpNamesEveryCommand() {
-        const ToolRun run = runTool({u"--help"_s});
+        const CommandRun run = runTool({u"--help"_s});
         QVERIFY2(run.exitCode == 0, run.transcript());
         for (const char* usage :
              {"criar [--codificacao COD] SAIDA TABELA FONTE [FONTE...]", "verificar ARQUIVO TABELA",
