@@ -20,6 +20,22 @@ std::string_view trimmedAscii(std::string_view text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+// One line into `line`, its end included, but never more than `most` bytes of it: false when
+// nothing could be read.
+bool readLineUpTo(QIODevice& source, qint64 most, QByteArray& line) {
+    constexpr qint64 chunkSize = 64 * 1024;
+    char chunk[chunkSize];
+    line.clear();
+    while (line.size() < most && !line.endsWith('\n')) {
+        // QIODevice keeps the last byte for a terminating zero.
+        const qint64 read = source.readLine(chunk, std::min(chunkSize, most - line.size() + 1));
+        if (read <= 0)
+            break;
+        line.append(chunk, read);
+    }
+    return !line.isEmpty();
+}
+
 bool isSeparator(std::string_view line) {
     return trimmedAscii(line) == "%";
 }
@@ -106,18 +122,18 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
     m_line = 0;
     const int countBefore = m_count;
     const bool failedBefore = failed();
+    QByteArray bytes;
     while (!source.atEnd()) {
         // Never more than one byte past the limit, so one endless line cannot fill memory.
         const qint64 left = largestSourceBytes - m_bytesRead;
-        const QByteArray bytes = left > 0 ? source.readLine(left + 1) : QByteArray();
-        if (left <= 0 || bytes.size() > left) {
-            error(QStringLiteral("as fontes passam de %1 MiB juntas, o máximo que uma coleção "
-                                 "aceita; divida-as em mais de uma coleção")
-                      .arg(largestSourceBytes / (1024 * 1024)));
-            break;
-        }
-        if (bytes.isEmpty()) {
-            error(QStringLiteral("não foi possível ler o arquivo: %1").arg(source.errorString()));
+        if (left <= 0 || !readLineUpTo(source, left + 1, bytes) || bytes.size() > left) {
+            if (left <= 0 || bytes.size() > left)
+                error(QStringLiteral("as fontes passam de %1 MiB juntas, o máximo que uma "
+                                     "coleção aceita; divida-as em mais de uma coleção")
+                          .arg(largestSourceBytes / (1024 * 1024)));
+            else
+                error(
+                    QStringLiteral("não foi possível ler o arquivo: %1").arg(source.errorString()));
             break;
         }
         m_bytesRead += bytes.size();
