@@ -238,7 +238,8 @@ private slots:
         QFETCH(Leftover, leftover);
         ScratchDirectory scratch;
         const QString old = scratch.file(u"antiga.db"_s);
-        const QString output = scratch.file(u"colecao.db"_s);
+        // Characters a file name keeps but an SQLite address would take for its own.
+        const QString output = scratch.file(u"colecao %3 #1?.db"_s);
         const QString source = scratch.file(u"fonte.txt"_s);
         makeCollection(old, table, {u"velha 1"_s, u"velha 2"_s, u"velha 3"_s});
         copyMidWrite(old, output, leftover);
