@@ -3,6 +3,7 @@
 #include "colecoes/collection_file.h"
 #include "colecoes/encoding.h"
 #include "colecoes/fortune.h"
+#include "colecoes/verification.h"
 #include "data/collections.h"
 #include "platform/core/runtime_error.h"
 #include "platform/core/standard_streams.h"
