@@ -6,11 +6,11 @@
 
 #include "colecoes/collection_file.h"
 #include "data/collections.h"
+#include "data/search.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/qt_services.h"
 #include "sample_collection.h"
 #include "summary.h"
-#include "windows/localizar.h"
 #include "windows/principal.h"
 
 #include <QApplication>
@@ -73,7 +73,7 @@ private:
 void sweepThroughWindow(benchmark::State& state, windows::frmPrincipal& window, int hits) {
     const std::string_view keyword = sweepWord.substr(1, sweepWord.size() - 2);
     const QString criterion =
-        windows::keywordCriterion(QString::fromLatin1(keyword.data(), qsizetype(keyword.size())));
+        data::keywordCriterion(QString::fromLatin1(keyword.data(), qsizetype(keyword.size())));
     for (auto _ : state) {
         bool found = window.Localizar(criterion, windows::SearchFrom::FirstMessage);
         for (int hit = 1; found && hit < hits; ++hit)

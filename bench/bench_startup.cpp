@@ -8,6 +8,7 @@
 #include "colecoes/collection_file.h"
 #include "data/collections.h"
 #include "first_paint.h"
+#include "process_timing.h"
 #include "sample_collection.h"
 #include "table.h"
 
@@ -157,12 +158,6 @@ private:
     std::string m_errorFile;
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
-}
-
 struct Medians {
     double milliseconds = 0.0;
     double peakMiB = 0.0;
@@ -177,7 +172,8 @@ Medians summarise(const std::vector<Sample>& samples) {
         times.push_back(sample.milliseconds);
         memory.push_back(sample.peakMiB);
     }
-    return {median(times), median(memory), *std::min_element(times.begin(), times.end()),
+    return {bench::median(times), bench::median(memory),
+            *std::min_element(times.begin(), times.end()),
             *std::max_element(times.begin(), times.end())};
 }
 

@@ -47,16 +47,18 @@ function(quelmar_exec_argument path result)
   set(${result} "${value}" PARENT_SCOPE)
 endfunction()
 
-# The menu entry names the installed program by its absolute path, so that it starts without
-# PATH; the path leaves DESTDIR out, since the files will not stay there.
-function(quelmar_install_desktop_entry app_id program_subdir template staging)
+# A desktop entry names the installed program by its absolute path, so that it starts without
+# PATH; the path leaves DESTDIR out, since the files will not stay there. `program` is the
+# program's name in its directory; the entry is installed as `file_name` under `destination`,
+# relative to the prefix.
+function(quelmar_install_entry app_id program_subdir program template staging file_name
+         destination)
   quelmar_installed_prefix(prefix)
-  set(program "${prefix}/${program_subdir}/quelmar")
+  set(program "${prefix}/${program_subdir}/${program}")
   set(QUELMAR_APP_ID "${app_id}")
   quelmar_exec_argument("${program}" QUELMAR_EXEC)
   quelmar_desktop_string("${program}" QUELMAR_TRY_EXEC)
-  set(entry "${staging}/${app_id}.desktop")
+  set(entry "${staging}/${file_name}")
   configure_file("${template}" "${entry}" @ONLY)
-  file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE
-       FILES "${entry}")
+  file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/${destination}" TYPE FILE FILES "${entry}")
 endfunction()

@@ -12,6 +12,9 @@ packages=(
   xvfb xauth xdotool x11-apps libx11-dev
   poppler-utils cups printer-driver-cups-pdf
   desktop-file-utils appstream python3
+  # tests and benchmarks only: fortune-mod (the speed baseline of quelmar-frase), a session bus
+  # with a notification daemon for quelmar-frase --notificar, man for checking the manual pages
+  fortune-mod dbus dunst man-db
 )
 for group in "$@"; do
   case $group in

@@ -1,6 +1,7 @@
 // The Find window and find-next, driven as a user would: typing into the boxes and pressing the
 // buttons of the real windows, on scratch collections written for each test.
 
+#include "data/search.h"
 #include "support/layout_check.h"
 #include "support/program_run.h"
 #include "windows/localizar.h"
@@ -162,7 +163,7 @@ void TestLocalizar::criteria() {
     QFETCH(bool, keyword);
     QFETCH(QString, typed);
     QFETCH(QString, criterion);
-    QCOMPARE(keyword ? windows::keywordCriterion(typed) : windows::typedNumberCriterion(typed),
+    QCOMPARE(keyword ? data::keywordCriterion(typed) : data::typedNumberCriterion(typed),
              criterion);
 }
 

@@ -2,12 +2,15 @@
 // way of changing it, closing, and the layout against its table.
 
 #include "data/collections.h"
+#include "data/message_box.h"
 #include "support/layout_check.h"
 #include "support/program_run.h"
 #include "windows/principal.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -42,6 +45,8 @@ class TestPrincipal : public QObject {
     Q_OBJECT
 
 private slots:
+    void messageBoxEstimate_data();
+    void messageBoxEstimate();
     void startUp_data();
     void startUp();
     void startUpFailure_data();
@@ -352,6 +357,37 @@ void TestPrincipal::tabOrderFollowsTable() {
     // The window opens with the focus on the lowest tab index.
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(QApplication::focusWidget(), &window.button(u"cmdProxima"));
+}
+
+// The collection tool, which has no screen, tells from the text alone whether a message shows
+// whole in the box; that estimate agrees with the real box wherever a text is not within a
+// tenth of the limit.
+void TestPrincipal::messageBoxEstimate_data() {
+    QTest::addColumn<QString>("text");
+    const QString prose = u"A paciência é a arte de esperar sem perder a alegria, e quem planta "
+                          u"hoje com cuidado colhe amanhã com gratidão o que o tempo fez crescer "
+                          u"devagar no jardim da vida. "_s.repeated(8);
+    QTest::newRow("prose of 600 characters") << prose.left(600);
+    QTest::newRow("prose of 760 characters") << prose.left(760);
+    QTest::newRow("10 short lines") << u"linha\n"_s.repeated(9) + u"fim"_s;
+    QTest::newRow("14 short lines") << u"linha\n"_s.repeated(13) + u"fim"_s;
+    QTest::newRow("a word of 540 letters") << QString(540, u'a');
+    QTest::newRow("a word of 680 letters") << QString(680, u'a');
+    QTest::newRow("blank lines between paragraphs")
+        << prose.left(200) + u"\n\n\n\n\n"_s + prose.left(100);
+}
+
+void TestPrincipal::messageBoxEstimate() {
+    QFETCH(QString, text);
+    ProgramOnDisk disk;
+    QVERIFY(disk.run.start());
+    toolkit::TextBox& box = disk.run.main().textBox(u"TxtTexto");
+    auto* editor = qobject_cast<QPlainTextEdit*>(box.editor());
+    QVERIFY(editor != nullptr);
+    box.setText(text);
+    QApplication::processEvents();
+    const bool shownWhole = editor->verticalScrollBar()->maximum() == 0;
+    QCOMPARE(data::fitsMessageBox(text), shownWhole);
 }
 
 QTEST_MAIN(TestPrincipal)

@@ -1,34 +1,22 @@
+#include "support/command_run.h"
 #include "support/scratch_database.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(Leftover)
 
 namespace {
 
 const QString table = u"Mensagens"_s;
 
-struct ToolRun {
-    int exitCode = -1; // -1 when the tool crashed or hung
-    QByteArray out;
-    QByteArray err;
-
-    QByteArray transcript() const {
-        return "exit " + QByteArray::number(exitCode) + "\nstdout:\n" + out + "stderr:\n" + err;
-    }
-};
-
-ToolRun runTool(const QStringList& arguments, const QString& workingDirectory = {}) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(QUELMAR_TOOL), arguments);
-    const bool finished = process.waitForFinished(120'000);
-    const bool normal = finished && process.exitStatus() == QProcess::NormalExit;
-    return {normal ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+CommandRun runTool(const QStringList& arguments, const QString& workingDirectory = {}) {
+    return runCommand(QStringLiteral(QUELMAR_TOOL), arguments, workingDirectory);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -58,6 +46,13 @@ QByteArray numberedMessages(int count) {
     for (int i = 1; i <= count; ++i)
         source += "mensagem " + QByteArray::number(i) + "\n%\n";
     return source;
+}
+
+// Every message's bytes in number order, so that any change to any byte shows.
+QString storedBytes(const QString& database) {
+    return queryText(database, u"SELECT count(*) || ':' || group_concat(typeof(mensagem) || "
+                               u"hex(mensagem), ',') FROM (SELECT mensagem FROM Mensagens ORDER "
+                               u"BY Numero)"_s);
 }
 
 QString messageNumbered(const QString& database, int number) {
@@ -103,7 +98,7 @@ private slots:
         const QString database = scratch.file(u"colecao %3.db"_s);
         writeFile(sourcePath, source);
 
-        const ToolRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
         QVERIFY2(created.exitCode == 0, created.transcript());
         QVERIFY2(created.out.contains(u"Coleção criada: %1 (tabela Mensagens, %2 mensagens)."_s
                                           .arg(database, QString::number(messages.size()))
@@ -120,11 +115,11 @@ private slots:
         QByteArray expectedExport;
         for (const QString& message : messages)
             expectedExport += message.toUtf8() + "\n%\n";
-        const ToolRun exported = runTool({u"exportar"_s, database, table});
+        const CommandRun exported = runTool({u"exportar"_s, database, table});
         QVERIFY2(exported.exitCode == 0, exported.transcript());
         QCOMPARE(exported.out, expectedExport);
 
-        const ToolRun verified = runTool({u"verificar"_s, database, table});
+        const CommandRun verified = runTool({u"verificar"_s, database, table});
         QVERIFY2(verified.exitCode == 0, verified.transcript());
     }
 
@@ -133,11 +128,11 @@ private slots:
         const QString sourcePath = scratch.file(u"fonte.txt"_s);
         const QString database = scratch.file(u"colecao.db"_s);
         writeFile(sourcePath, numberedMessages(32767));
-        const ToolRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
         QVERIFY2(created.exitCode == 0, created.transcript());
         QCOMPARE(queryText(database, u"SELECT max(Numero) FROM Mensagens"_s), u"32767"_s);
         QCOMPARE(messageNumbered(database, 32767), u"mensagem 32767"_s);
-        const ToolRun verified = runTool({u"verificar"_s, database, table});
+        const CommandRun verified = runTool({u"verificar"_s, database, table});
         QVERIFY2(verified.exitCode == 0, verified.transcript());
     }
 
@@ -183,12 +178,231 @@ private slots:
         const QByteArray before = readFile(output);
         const QStringList filesBefore = filesIn(scratch);
 
-        const ToolRun run = runTool({u"criar"_s, output, table, sourcePath});
+        const CommandRun run = runTool({u"criar"_s, output, table, sourcePath});
         QVERIFY2(run.exitCode == 1, run.transcript());
         const QByteArray where = (sourcePath + u':' + QString::number(line) + u": "_s).toUtf8();
         QVERIFY2(run.err.contains(where) && run.err.contains(reason.toUtf8()), run.transcript());
         QCOMPARE(filesIn(scratch), filesBefore);
         QCOMPARE(readFile(output), before);
+    }
+
+    void createRefusesOutput_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("reason");
+        const QString notCollection = u"não é uma coleção"_s;
+        QTest::newRow("the source itself") << u"fonte.txt"_s << u"próprio arquivo de texto"_s;
+        QTest::newRow("the source through a link") << u"link-da-fonte"_s << u"link simbólico"_s;
+        QTest::newRow("the options file") << u"opcoes"_s << notCollection;
+        QTest::newRow("a document") << u"carta.odt"_s << notCollection;
+        QTest::newRow("an empty file") << u"vazio"_s << notCollection;
+        QTest::newRow("a link to a collection") << u"link-da-colecao"_s << u"link simbólico"_s;
+        QTest::newRow("a pipe") << u"fifo"_s << u"pipe"_s;
+    }
+
+    void createRefusesOutput() {
+        QFETCH(QString, output);
+        QFETCH(QString, reason);
+        ScratchDirectory scratch;
+        const QString source = scratch.file(u"fonte.txt"_s);
+        writeFile(source, "nova\n%\n");
+        makeOptions(scratch.file(u"opcoes"_s), u"2"_s, u"30"_s, u"0"_s);
+        writeFile(scratch.file(u"carta.odt"_s), randomBytes(2048));
+        writeFile(scratch.file(u"vazio"_s), {});
+        makeCollection(scratch.file(u"colecao.db"_s), table, {u"velha"_s});
+        QFile::link(source, scratch.file(u"link-da-fonte"_s));
+        QFile::link(scratch.file(u"colecao.db"_s), scratch.file(u"link-da-colecao"_s));
+        QCOMPARE(mkfifo(QFile::encodeName(scratch.file(u"fifo"_s)).constData(), 0600), 0);
+        QStringList before;
+        for (const QString& name : filesIn(scratch))
+            before << name + u' ' + QString::fromLatin1(readFile(scratch.file(name)).toHex());
+
+        const CommandRun run = runTool({u"criar"_s, scratch.file(output), table, source});
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(run.err.contains(reason.toUtf8()), run.transcript());
+        QStringList after;
+        for (const QString& name : filesIn(scratch))
+            after << name + u' ' + QString::fromLatin1(readFile(scratch.file(name)).toHex());
+        QCOMPARE(after, before);
+        QVERIFY(QFileInfo(scratch.file(u"link-da-colecao"_s)).isSymLink());
+    }
+
+    // A journal left by the collection that was there before must not be played back into the
+    // new one by whoever opens it next.
+    void createReplacesLeftovers_data() {
+        QTest::addColumn<Leftover>("leftover");
+        QTest::newRow("rollback journal") << Leftover::Journal;
+        QTest::newRow("write-ahead log") << Leftover::WriteAheadLog;
+    }
+
+    void createReplacesLeftovers() {
+        QFETCH(Leftover, leftover);
+        ScratchDirectory scratch;
+        const QString old = scratch.file(u"antiga.db"_s);
+        // Characters a file name keeps but an SQLite address would take for its own.
+        const QString output = scratch.file(u"colecao %3 #1?.db"_s);
+        const QString source = scratch.file(u"fonte.txt"_s);
+        makeCollection(old, table, {u"velha 1"_s, u"velha 2"_s, u"velha 3"_s});
+        copyMidWrite(old, output, leftover);
+        writeFile(source, "nova 1\n%\nnova 2\n%\n");
+
+        const CommandRun run = runTool({u"criar"_s, output, table, source});
+        QVERIFY2(run.exitCode == 0, run.transcript());
+        for (const char* suffix : {"-journal", "-wal", "-shm"})
+            QVERIFY2(!QFileInfo::exists(output + QLatin1StringView(suffix)), suffix);
+        QCOMPARE(queryText(output, u"PRAGMA integrity_check"_s), u"ok"_s);
+        QCOMPARE(queryText(output, u"SELECT group_concat(mensagem, '|') FROM Mensagens"_s),
+                 u"nova 1|nova 2"_s);
+    }
+
+    void verifyLeavesAnInterruptedWriteAlone() {
+        ScratchDirectory scratch;
+        const QString original = scratch.file(u"original.db"_s);
+        const QString database = scratch.file(u"colecao.db"_s);
+        makeCollection(original, table, {u"a"_s, u"b"_s});
+        copyMidWrite(original, database, Leftover::Journal);
+        QFile::remove(original);
+        const QByteArray before = readFile(database);
+        const QByteArray journalBefore = readFile(database + u"-journal"_s);
+
+        const CommandRun run = runTool({u"verificar"_s, database, table});
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(run.out.contains("-journal"), run.transcript());
+        QCOMPARE(readFile(database), before);
+        QCOMPARE(readFile(database + u"-journal"_s), journalBefore);
+    }
+
+    void exportReportsWriteFailures_data() { addWriteFailureRows(); }
+
+    void exportReportsWriteFailures() {
+        QFETCH(QString, redirection);
+        QFETCH(QString, reason);
+        ScratchDirectory scratch;
+        const QString source = scratch.file(u"fonte.txt"_s);
+        const QString database = scratch.file(u"colecao.db"_s);
+        writeFile(source, numberedMessages(20000));
+        QCOMPARE(runTool({u"criar"_s, database, table, source}).exitCode, 0);
+        const QByteArray before = readFile(database);
+
+        const CommandRun run = runCommandRedirected(QStringLiteral(QUELMAR_TOOL),
+                                                    {u"exportar"_s, database, table}, redirection);
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(run.err.contains("não foram escritas por inteiro") &&
+                     run.err.contains(reason.toUtf8()),
+                 run.transcript());
+        QCOMPARE(readFile(database), before);
+    }
+
+    // Collections made by hand hold texts no plain message separated by "%" lines can carry; each
+    // comes back byte for byte, between two plain messages whose numbers must not move.
+    void exportThenCreateGivesTheSameCollection_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("a line of only %") << QByteArray("um\n%\ndois");
+        QTest::newRow("a % line with blanks") << QByteArray("um\n  %\t\ndois");
+        QTest::newRow("blank lines at both ends") << QByteArray("\n  \nmeio\n\n\t\n");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("only blanks") << QByteArray("   ");
+        QTest::newRow("byte-order mark first") << QByteArray("\xEF\xBB\xBFol\xC3\xA1");
+        QTest::newRow("byte-order mark inside") << QByteArray("a\n\xEF\xBB\xBF"
+                                                              "b \xEF\xBB\xBF");
+        QTest::newRow("invalid UTF-8") << QByteArray("d\xFFo\xC3\n\xED\xA0\x80");
+        QTest::newRow("carriage returns") << QByteArray("a\r\nb\r");
+        QTest::newRow("escapes lookalikes") << QByteArray("%\\x41 \\r\n%\\\n%%\n\\");
+    }
+
+    void exportThenCreateGivesTheSameCollection() {
+        QFETCH(QByteArray, text);
+        ScratchDirectory scratch;
+        const QString original = scratch.file(u"original.db"_s);
+        const QString copy = scratch.file(u"copia.db"_s);
+        const QString exported = scratch.file(u"exportada.txt"_s);
+        runSql(original, u"CREATE TABLE Mensagens (Numero SMALLINT, mensagem TEXT);"
+                         u"INSERT INTO Mensagens VALUES (1, 'antes'), (2, CAST(X'%1' AS TEXT)), "
+                         u"(3, 'depois')"_s.arg(QString::fromLatin1(text.toHex())));
+
+        const CommandRun out = runTool({u"exportar"_s, original, table});
+        QVERIFY2(out.exitCode == 0, out.transcript());
+        writeFile(exported, out.out);
+        const CommandRun created = runTool({u"criar"_s, copy, table, exported});
+        QVERIFY2(created.exitCode == 0, created.transcript() + "\nexported:\n" + out.out);
+        QCOMPARE(storedBytes(copy), storedBytes(original));
+    }
+
+    void createRefusesLargeSources_data() {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("a file over the limit") << u"grande.txt"_s;
+        QTest::newRow("an endless device") << u"/dev/zero"_s;
+    }
+
+    void createRefusesLargeSources() {
+        QFETCH(QString, source);
+        ScratchDirectory scratch;
+        QFile large(scratch.file(u"grande.txt"_s));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(33 * 1024 * 1024));
+        large.close();
+        const QString output = scratch.file(u"colecao.db"_s);
+
+        const CommandRun run = runTool(
+            {u"criar"_s, output, table, source.startsWith(u'/') ? source : scratch.file(source)});
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(run.err.contains("32 MiB"), run.transcript());
+        QCOMPARE(filesIn(scratch), QStringList{u"grande.txt"_s});
+    }
+
+    void createJoinsSourcesInOrder() {
+        ScratchDirectory scratch;
+        const QString first = scratch.file(u"um.txt"_s);
+        const QString second = scratch.file(u"dois.txt"_s);
+        const QString output = scratch.file(u"colecao.db"_s);
+        writeFile(first, "a\n%\nb\n");
+        writeFile(second, "c\n%\n");
+        const CommandRun run = runTool({u"criar"_s, output, table, first, second});
+        QVERIFY2(run.exitCode == 0, run.transcript());
+        QCOMPARE(queryText(output, u"SELECT group_concat(Numero || mensagem, ' ') FROM (SELECT * "
+                                   u"FROM Mensagens ORDER BY Numero)"_s),
+                 u"1a 2b 3c"_s);
+        writeFile(second, "c\n%\n%\n");
+        const CommandRun refused = runTool({u"criar"_s, output, table, first, second});
+        QVERIFY2(refused.exitCode == 1 && refused.err.contains((second + u":3: "_s).toUtf8()),
+                 refused.transcript());
+    }
+
+    void createReadsEncodings_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("message"); // or, when refused, what the error says
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("latin1") << QByteArray("cora\xE7\xE3o") << u"latin1"_s << u"coração"_s << 0;
+        QTest::newRow("cp1252 quotes and euro") << QByteArray("\x93"
+                                                              "aspas\x94 \x80 5")
+                                                << u"cp1252"_s << u"“aspas” € 5"_s << 0;
+        QTest::newRow("auto on cp1252")
+            << QByteArray("\x93ol\xE1\x94") << u"auto"_s << u"“olá”"_s << 0;
+        QTest::newRow("auto on UTF-8") << u"olá “x”"_s.toUtf8() << u"AUTO"_s << u"olá “x”"_s << 0;
+        QTest::newRow("byte cp1252 leaves undefined") << QByteArray("a\x81"
+                                                                    "b")
+                                                      << u"cp1252"_s << u"0x81"_s << 1;
+        QTest::newRow("latin1 refused as UTF-8")
+            << QByteArray("cora\xE7\xE3o") << QString() << u"--codificacao"_s << 1;
+    }
+
+    void createReadsEncodings() {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, encoding);
+        QFETCH(QString, message);
+        QFETCH(int, exitCode);
+        ScratchDirectory scratch;
+        const QString sourcePath = scratch.file(u"fonte.txt"_s);
+        const QString output = scratch.file(u"colecao.db"_s);
+        writeFile(sourcePath, source + "\n%\n");
+        QStringList arguments{u"criar"_s, output, table, sourcePath};
+        if (!encoding.isEmpty())
+            arguments << u"--codificacao=%1"_s.arg(encoding);
+        const CommandRun run = runTool(arguments);
+        QVERIFY2(run.exitCode == exitCode, run.transcript());
+        if (exitCode == 0)
+            QCOMPARE(messageNumbered(output, 1), message);
+        else
+            QVERIFY2(run.err.contains(message.toUtf8()), run.transcript());
     }
 
     void verifyReports_data() {
@@ -252,6 +466,23 @@ private slots:
                u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32768)"
                u"INSERT INTO Mensagens SELECT i, 'm' FROM n"_s,
                {u"mais de 32767 mensagens"_s, u"valor 32768: Numero não cabe"_s});
+        const auto warned = [](const char* name, const QString& rows, const QString& report) {
+            QTest::newRow(name) << QByteArray() << collectionWithRows(rows) << 0
+                                << QStringList{u"aviso: a mensagem "_s + report,
+                                               u"sem problemas ("_s};
+        };
+        warned("alike but for case and accents",
+               u"(1, 'Coração valente'), (2, 'outra'), (3, 'CORACAO VALENTE')"_s,
+               u"3 é igual à mensagem 1"_s);
+        warned("control character", u"(1, 'a' || char(7) || 'b' || char(9) || 'c')"_s,
+               u"1 tem caracteres de controle (U+0007)"_s);
+        warned("bytes that are not UTF-8", u"(1, CAST(X'61FF62' AS TEXT))"_s,
+               u"1 tem bytes que não são UTF-8"_s);
+        warned("longer than the message box",
+               u"(1, 'curta'), (2, '%1')"_s.arg(QStringList(60, u"palavra comprida"_s).join(u' ')),
+               u"2 ocupa cerca de"_s);
+        warned("a line of only %", u"(1, 'a' || char(10) || '%' || char(10) || 'b')"_s,
+               u"1 só volta igual"_s);
         broken("every fault listed", collectionWithRows(u"(1, ''), (1, NULL), (7, 'c')"_s),
                {u"mensagem vazia"_s, u"mensagem nula"_s, u"Numero repetido"_s,
                 u"valor 7: Numero fora de 1 a 3"_s, u"falta a mensagem de número 2"_s,
@@ -272,7 +503,7 @@ private slots:
         const QStringList filesBefore = filesIn(scratch);
         const QByteArray before = readFile(database);
 
-        const ToolRun run = runTool({u"verificar"_s, database, table});
+        const CommandRun run = runTool({u"verificar"_s, database, table});
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         for (const QString& report : reports)
             QVERIFY2(run.out.contains(report.toUtf8()), run.transcript());
@@ -283,7 +514,7 @@ private slots:
     void optionsAreCreatedOnce() {
         ScratchDirectory scratch;
         const QString options = scratch.file(u"opcoes.db"_s);
-        const ToolRun first = runTool({u"opcoes"_s, options});
+        const CommandRun first = runTool({u"opcoes"_s, options});
         QVERIFY2(first.exitCode == 0, first.transcript());
         QCOMPARE(queryText(options, u"SELECT count(*) FROM opcoes"_s), u"1"_s);
         QCOMPARE(queryText(options, u"SELECT IniCom || ' | ' || SegTem || ' | ' || ComTem "
@@ -293,7 +524,7 @@ private slots:
 
         runSql(options, u"UPDATE opcoes SET SegTem = 30"_s);
         const QByteArray before = readFile(options);
-        const ToolRun second = runTool({u"opcoes"_s, options});
+        const CommandRun second = runTool({u"opcoes"_s, options});
         QVERIFY2(second.exitCode == 1, second.transcript());
         QCOMPARE(readFile(options), before);
         QCOMPARE(filesIn(scratch), QStringList{u"opcoes.db"_s});
@@ -309,22 +540,25 @@ private slots:
             << QStringList{u"exportar"_s, u"x.db"_s, table, u"y"_s};
         QTest::newRow("opcoes without file") << QStringList{u"opcoes"_s};
         QTest::newRow("opcoes with two files") << QStringList{u"opcoes"_s, u"x.db"_s, u"y.db"_s};
+        QTest::newRow("unknown encoding")
+            << QStringList{u"criar"_s, u"--codificacao"_s, u"ebcdic"_s, u"x.db"_s, table, u"y"_s};
     }
 
     void usageErrors() {
         QFETCH(QStringList, arguments);
         ScratchDirectory scratch;
-        const ToolRun run = runTool(arguments, scratch.path());
+        const CommandRun run = runTool(arguments, scratch.path());
         QVERIFY2(run.exitCode == 2, run.transcript());
         QVERIFY2(run.err.contains("--help"), run.transcript());
         QCOMPARE(filesIn(scratch), QStringList{});
     }
 
     void helpNamesEveryCommand() {
-        const ToolRun run = runTool({u"--help"_s});
+        const CommandRun run = runTool({u"--help"_s});
         QVERIFY2(run.exitCode == 0, run.transcript());
-        for (const char* usage : {"criar SAIDA TABELA FONTE", "verificar ARQUIVO TABELA",
-                                  "exportar ARQUIVO TABELA", "opcoes ARQUIVO"})
+        for (const char* usage :
+             {"criar [--codificacao COD] SAIDA TABELA FONTE [FONTE...]", "verificar ARQUIVO TABELA",
+              "exportar ARQUIVO TABELA", "opcoes ARQUIVO"})
             QVERIFY2(run.out.contains(usage), usage);
     }
 };

@@ -1,5 +1,6 @@
 #include "windows/localizar.h"
 
+#include "data/search.h"
 #include "platform/core/conversions.h"
 #include "platform/toolkit/program.h"
 #include "windows/principal.h"
@@ -60,7 +61,7 @@ void FrmLocalizar::cmdLoc_Click() {
 std::optional<QString> FrmLocalizar::criterionFromBoxes() {
     const QString keyword = Trim(Text1.Text());
     if (!keyword.isEmpty())
-        return keywordCriterion(keyword);
+        return data::keywordCriterion(keyword);
     const QString number = Text2.Text();
     if (Trim(number).isEmpty())
         return std::nullopt;
@@ -68,21 +69,11 @@ std::optional<QString> FrmLocalizar::criterionFromBoxes() {
         MsgBox(u"O valor digitado não é numérico"_s, vbExclamation, u"Valor inválido"_s);
         return std::nullopt;
     }
-    return typedNumberCriterion(number);
+    return data::typedNumberCriterion(number);
 }
 
 void FrmLocalizar::FrmLocCancel_Click() {
     Unload();
-}
-
-QString keywordCriterion(QStringView keyword) {
-    QString pattern = keyword.toString();
-    pattern.replace(u'"', u"\"\""_s);
-    return u"Mensagem Like \"* "_s + pattern + u" *\""_s;
-}
-
-QString typedNumberCriterion(QStringView typed) {
-    return u"Numero = "_s + plainForm(Val(Trim(typed)));
 }
 
 } // namespace windows

@@ -3,7 +3,6 @@
 #include "platform/toolkit/form.h"
 
 #include <QString>
-#include <QStringView>
 #include <optional>
 
 namespace windows {
@@ -28,14 +27,5 @@ private:
     toolkit::CommandButton& cmdLoc;
     toolkit::CommandButton& FrmLocCancel;
 };
-
-// Mensagem Like "* keyword *": the keyword with a blank on each side of it, its pattern
-// characters keeping their meaning. A double quote in it is doubled, so it is looked for
-// literally instead of closing the pattern.
-QString keywordCriterion(QStringView keyword);
-
-// Numero = the number the text spells, written with "." as the decimal point whatever the
-// locale. The text must pass IsNumeric.
-QString typedNumberCriterion(QStringView typed);
 
 } // namespace windows

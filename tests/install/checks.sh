@@ -3,11 +3,12 @@
 #
 #   layout     every file where it belongs and nothing else; the symlinks on PATH are relative
 #              and reach the programs; the programs are executable and run from there; the icons
-#              have the sizes their folders say; the menu entry names the installed program
-#   validate   the menu entry and the software-centre entry pass their validators with nothing
-#              to say, not even a warning (desktop-file-validate prints nothing;
-#              appstreamcli validate-tree --strict, which also checks the entry the metainfo
-#              launches, fails on anything above its pedantic hints)
+#              have the sizes their folders say; the menu entry and the autostart example name
+#              the installed programs
+#   validate   the menu entry, the autostart example and the software-centre entry pass their
+#              validators with nothing to say, not even a warning (desktop-file-validate prints
+#              nothing; appstreamcli validate-tree --strict, which also checks the entry the
+#              metainfo launches, fails on anything above its pedantic hints)
 #   options    a new installation gets fresh default options, not the build's; installing again
 #              keeps the options a user saved, byte for byte, while the programs and the
 #              collections are replaced
@@ -38,7 +39,7 @@ png_size() {
 
 check_programs() {
     local prefix=$1 program real link
-    for program in quelmar quelmar-colecoes; do
+    for program in quelmar quelmar-colecoes quelmar-frase; do
         real=$prefix/$program_subdir/$program
         link=$prefix/bin/$program
         [[ -f $real && ! -L $real && -x $real ]] || fail "não é um executável comum: $real"
@@ -61,6 +62,11 @@ check_layout() {
     done
     "$prefix/bin/quelmar-colecoes" verificar "$prefix/$program_subdir/quelmar.mdb" \
         QuelmarOrivela >/dev/null || fail "a ferramenta instalada não verificou a coleção"
+    [[ $("$prefix/bin/quelmar-frase" -n 1) == *"— Quelmar de Orivela, nº 1" ]] ||
+        fail "quelmar-frase instalado não mostrou a mensagem nº 1"
+    grep -qxF "Exec=\"$prefix/$program_subdir/quelmar-frase\" --do-dia --notificar" \
+        "$prefix/$autostart_example" ||
+        fail "Exec do exemplo de início automático: $(grep '^Exec=' "$prefix/$autostart_example")"
     for size in "${icon_sizes[@]}"; do
         file=$prefix/share/icons/hicolor/${size}x$size/apps/$app_id.png
         [[ $(png_size "$file") == "$size $size" ]] ||
@@ -74,15 +80,17 @@ check_layout() {
 }
 
 check_validate() {
-    local prefix="$work/pasta com espaço" tool report
+    local prefix="$work/pasta com espaço" tool report entry
     for tool in desktop-file-validate appstreamcli; do
         command -v "$tool" >/dev/null ||
             fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
     done
     install_into "$prefix"
-    report=$(desktop-file-validate "$prefix/share/applications/$app_id.desktop" 2>&1) ||
-        fail "desktop-file-validate recusou o atalho: $report"
-    [[ -z $report ]] || fail "desktop-file-validate tem observações: $report"
+    for entry in "share/applications/$app_id.desktop" "$autostart_example"; do
+        report=$(desktop-file-validate "$prefix/$entry" 2>&1) ||
+            fail "desktop-file-validate recusou $entry: $report"
+        [[ -z $report ]] || fail "desktop-file-validate tem observações sobre $entry: $report"
+    done
     report=$(appstreamcli validate-tree --no-net --strict "$prefix" 2>&1) ||
         fail "appstreamcli recusou a instalação: $report"
     note "atalho e metainfo válidos"

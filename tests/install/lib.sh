@@ -6,6 +6,8 @@
 app_id=org.example.QuelmarDeOrivela
 program_subdir=lib/quelmar-de-orivela
 icon_sizes=(16 24 32 48 64 128 256)
+# Installed as an example for users to copy; an installation never enables it.
+autostart_example=share/doc/quelmar-de-orivela/exemplos/quelmar-frase-do-dia.desktop
 
 # install_setup CMAKE BUILD_DIR: sets `cmake` and `build` and makes the workspace.
 install_setup() {
@@ -28,9 +30,11 @@ install_into() {
 expected_listing() {
     local size
     {
-        printf '%s\n' bin/quelmar bin/quelmar-colecoes
-        printf '%s\n' "$program_subdir/"{opcoes,quelmar,quelmar-colecoes,quelmar.mdb,tarvenas.mdb}
+        printf '%s\n' bin/quelmar bin/quelmar-colecoes bin/quelmar-frase
+        printf '%s\n' "$program_subdir/"{opcoes,quelmar,quelmar-colecoes,quelmar-frase}
+        printf '%s\n' "$program_subdir/"{quelmar.mdb,tarvenas.mdb}
         printf '%s\n' "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
+        printf '%s\n' "$autostart_example"
         for size in "${icon_sizes[@]}"; do
             echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
         done

@@ -1,5 +1,6 @@
 #include "support/scratch_database.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <sqlite3.h>
@@ -49,6 +50,28 @@ void makeOptions(const QString& path, const QString& iniCom, const QString& segT
     runSql(path, QStringLiteral("CREATE TABLE opcoes (IniCom SMALLINT, SegTem DOUBLE, ComTem "
                                 "BOOLEAN); INSERT INTO opcoes VALUES (%1, %2, %3);")
                      .arg(iniCom, segTem, comTem));
+}
+
+void copyMidWrite(const QString& path, const QString& copy, Leftover leftover) {
+    const bool wal = leftover == Leftover::WriteAheadLog;
+    const QString suffix = wal ? QStringLiteral("-wal") : QStringLiteral("-journal");
+    sqlite3* handle = openForTest(path);
+    // A one-page cache makes the change spill into the file before it commits.
+    const char* sql = wal ? "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; "
+                            "CREATE TABLE IF NOT EXISTS mudanca (x); BEGIN;"
+                          : "PRAGMA cache_size = 1; CREATE TABLE IF NOT EXISTS mudanca (x); BEGIN;";
+    if (sqlite3_exec(handle, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("cannot start a change in %s", qPrintable(path));
+    for (int i = 0; i < 500; ++i)
+        sqlite3_exec(handle, "INSERT INTO mudanca VALUES (randomblob(500))", nullptr, nullptr,
+                     nullptr);
+    if (wal)
+        sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+    QFile::remove(copy);
+    QFile::remove(copy + suffix);
+    if (!QFile::copy(path, copy) || !QFile::copy(path + suffix, copy + suffix))
+        qFatal("cannot copy %s in the middle of a change", qPrintable(path));
+    sqlite3_close(handle);
 }
 
 QString queryText(const QString& path, const QString& sql) {

@@ -33,6 +33,12 @@ void makeOptions(const QString& path, const QString& iniCom, const QString& segT
 // Reads one value from `path` with a fresh connection, as SQL text ("NULL" for a null).
 QString queryText(const QString& path, const QString& sql);
 
+// Copies the database at `path` to `copy` as a crash in the middle of a change leaves it: with
+// the rollback journal that the next read-write open plays back ("-journal"), or with committed
+// changes still only in the write-ahead log ("-wal").
+enum class Leftover { Journal, WriteAheadLog };
+void copyMidWrite(const QString& path, const QString& copy, Leftover leftover);
+
 // Holds a write lock on a database from another connection until destroyed.
 class LockHolder {
 public:

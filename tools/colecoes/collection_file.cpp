@@ -1,7 +1,9 @@
 #include "colecoes/collection_file.h"
 
+#include "colecoes/fortune.h"
 #include "data/collections.h"
 #include "platform/core/runtime_error.h"
+#include "platform/core/standard_streams.h"
 #include "platform/database/engine.h"
 #include "platform/database/sqlite.h"
 
@@ -10,14 +12,90 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <QUrl>
+#include <array>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace colecoes {
 
 namespace {
+
+// The files SQLite keeps beside a database while writing it.
+constexpr std::array journalSuffixes{"-journal", "-wal", "-shm"};
+
+QString fileKind(mode_t mode) {
+    if (S_ISLNK(mode))
+        return QStringLiteral("um link simbólico");
+    if (S_ISDIR(mode))
+        return QStringLiteral("uma pasta");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("um pipe (FIFO)");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("um dispositivo");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("um socket");
+    return QStringLiteral("um arquivo especial");
+}
+
+std::optional<struct stat> statOf(const QString& path, bool followLinks) {
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    const int rc = followLinks ? stat(name.constData(), &info) : lstat(name.constData(), &info);
+    if (rc != 0)
+        return std::nullopt;
+    return info;
+}
+
+// Read without taking locks or looking at journals, so that even a file another program is
+// writing, or one with a journal left beside it, is only ever read.
+bool holdsACollectionTable(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.read(16) != QByteArray("SQLite format 3\0", 16))
+        return false;
+    QUrl uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    uri.setQuery(QStringLiteral("immutable=1"));
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(uri.toEncoded().constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                    nullptr);
+    sqlite3_stmt* query = nullptr;
+    // A table with both columns the program reads, whatever its name.
+    const char* sql = "SELECT 1 FROM sqlite_master AS t WHERE t.type = 'table' AND "
+                      "(SELECT count(*) FROM pragma_table_info(t.name) WHERE lower(name) IN "
+                      "('numero', 'mensagem')) = 2";
+    bool found = false;
+    if (sqlite3_prepare_v2(handle, sql, -1, &query, nullptr) == SQLITE_OK)
+        found = sqlite3_step(query) == SQLITE_ROW;
+    sqlite3_finalize(query);
+    sqlite3_close_v2(handle);
+    return found;
+}
+
+} // namespace
+
+std::optional<QString> outputRefusal(const QString& output, const QStringList& sources) {
+    const std::optional<struct stat> existing = statOf(output, false);
+    if (!existing)
+        return std::nullopt;
+    for (const QString& source : sources) {
+        const std::optional<struct stat> read = statOf(source, true);
+        if (read && read->st_dev == existing->st_dev && read->st_ino == existing->st_ino)
+            return QStringLiteral("\"%1\" é o próprio arquivo de texto \"%2\"; a coleção não o "
+                                  "substituirá")
+                .arg(output, source);
+    }
+    if (!S_ISREG(existing->st_mode))
+        return QStringLiteral("\"%1\" é %2, não um arquivo comum; a coleção não o substituirá")
+            .arg(output, fileKind(existing->st_mode));
+    if (!holdsACollectionTable(output))
+        return QStringLiteral("\"%1\" já existe e não é uma coleção (nenhuma tabela com as "
+                              "colunas Numero e mensagem); só uma coleção pode ser substituída, "
+                              "escolha outro nome")
+            .arg(output);
+    return std::nullopt;
+}
 
 // A database being built under a temporary name beside its final place.
 class NewDatabase {
@@ -46,7 +124,21 @@ public:
         return rc == SQLITE_OK ? QString() : reason(rc);
     }
 
-    sqlite3* handle() const { return m_handle; }
+    QString prepareInsert(const QString& table) {
+        const QString sql = QStringLiteral("INSERT INTO %1 (Numero, mensagem) VALUES (?1, ?2)")
+                                .arg(db::sqlite::quoteIdentifier(table));
+        const int rc =
+            sqlite3_prepare_v2(m_handle, sql.toUtf8().constData(), -1, &m_insert, nullptr);
+        return rc == SQLITE_OK ? QString() : reason(rc);
+    }
+
+    QString insert(int number, std::string_view text) {
+        sqlite3_bind_int(m_insert, 1, number);
+        sqlite3_bind_text(m_insert, 2, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        const int rc = sqlite3_step(m_insert);
+        sqlite3_reset(m_insert);
+        return rc == SQLITE_DONE ? QString() : reason(sqlite3_errcode(m_handle));
+    }
 
     QString reason(int rc) const {
         return QStringLiteral("%1 (%2)").arg(db::sqlite::reasonFor(rc),
@@ -74,59 +166,59 @@ public:
 
 private:
     void close() {
+        sqlite3_finalize(m_insert);
+        m_insert = nullptr;
         sqlite3_close_v2(m_handle);
         m_handle = nullptr;
     }
 
     QTemporaryFile m_temporary;
     sqlite3* m_handle = nullptr;
+    sqlite3_stmt* m_insert = nullptr;
 };
 
-QString insertMessages(NewDatabase& database, const QString& table,
-                       const std::vector<QString>& messages) {
-    sqlite3_stmt* insert = nullptr;
-    const QString sql = QStringLiteral("INSERT INTO %1 (Numero, mensagem) VALUES (?1, ?2)")
-                            .arg(db::sqlite::quoteIdentifier(table));
-    int rc = sqlite3_prepare_v2(database.handle(), sql.toUtf8().constData(), -1, &insert, nullptr);
-    for (std::size_t i = 0; rc == SQLITE_OK && i < messages.size(); ++i) {
-        const QByteArray text = messages[i].toUtf8();
-        sqlite3_bind_int(insert, 1, static_cast<int>(i + 1));
-        sqlite3_bind_text(insert, 2, text.constData(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
-        rc = sqlite3_step(insert) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(database.handle());
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    return rc == SQLITE_OK ? QString() : database.reason(rc);
-}
+CollectionBuilder::CollectionBuilder(const QString& path, const QString& table)
+    : m_database(std::make_unique<NewDatabase>(path)), m_path(path), m_table(table) {}
 
-} // namespace
+CollectionBuilder::~CollectionBuilder() = default;
 
-bool isValidTableName(const QString& table) {
-    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    return identifier.match(table).hasMatch();
-}
-
-QString createCollection(const QString& path, const QString& table,
-                         const std::vector<QString>& messages) {
-    if (!isValidTableName(table))
-        return QStringLiteral("nome de tabela inválido: \"%1\" (use letras sem acento, "
-                              "algarismos e \"_\")")
-            .arg(table);
-    NewDatabase database(path);
-    QString failure = database.open();
-    if (failure.isEmpty())
-        failure = database.execute(
+QString CollectionBuilder::start() {
+    if (!isValidTableName(m_table))
+        return m_failure = QStringLiteral("nome de tabela inválido: \"%1\" (use letras sem "
+                                          "acento, algarismos e \"_\")")
+                               .arg(m_table);
+    m_failure = m_database->open();
+    if (m_failure.isEmpty())
+        m_failure = m_database->execute(
             QStringLiteral("BEGIN; CREATE TABLE %1 (Numero SMALLINT NOT NULL PRIMARY KEY, "
                            "mensagem TEXT NOT NULL) WITHOUT ROWID;")
-                .arg(db::sqlite::quoteIdentifier(table)));
-    if (failure.isEmpty())
-        failure = insertMessages(database, table, messages);
-    if (failure.isEmpty())
-        failure = database.execute(QStringLiteral("COMMIT"));
-    if (failure.isEmpty())
-        failure = database.moveTo(path, true);
-    return failure;
+                .arg(db::sqlite::quoteIdentifier(m_table)));
+    if (m_failure.isEmpty())
+        m_failure = m_database->prepareInsert(m_table);
+    return m_failure;
+}
+
+QString CollectionBuilder::add(std::string_view text) {
+    if (m_failure.isEmpty())
+        m_failure = m_database->insert(++m_count, text);
+    return m_failure;
+}
+
+QString CollectionBuilder::finish() {
+    if (m_failure.isEmpty())
+        m_failure = m_database->execute(QStringLiteral("COMMIT"));
+    for (const char* suffix : journalSuffixes) {
+        const QString journal = m_path + QLatin1StringView(suffix);
+        if (!m_failure.isEmpty() || !statOf(journal, false))
+            continue;
+        if (!QFile::remove(journal))
+            m_failure = QStringLiteral("não foi possível apagar \"%1\", deixado pela coleção "
+                                       "anterior, que estragaria a nova")
+                            .arg(journal);
+    }
+    if (m_failure.isEmpty())
+        m_failure = m_database->moveTo(m_path, true);
+    return m_failure;
 }
 
 QString createOptions(const QString& path) {
@@ -143,102 +235,30 @@ QString createOptions(const QString& path) {
     return failure;
 }
 
-namespace {
+bool isValidTableName(const QString& table) {
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return identifier.match(table).hasMatch();
+}
 
-// The collection's rows the way the program reads them.
 std::shared_ptr<db::Recordset> openInNumberOrder(const QString& path, const QString& table) {
-    return db::DBEngine().OpenDatabase(path)->OpenRecordset(
-        QStringLiteral("Select * From %1 Order By Numero").arg(db::sqlite::quoteIdentifier(table)));
+    return db::DBEngine()
+        .OpenDatabase(path, db::sqlite::Access::ReadOnly)
+        ->OpenRecordset(QStringLiteral("Select * From %1 Order By Numero")
+                            .arg(db::sqlite::quoteIdentifier(table)));
 }
 
-class Verifier {
-public:
-    std::vector<Violation> run(const QString& path, const QString& table) {
-        std::shared_ptr<db::Recordset> rows;
-        try {
-            rows = openInNumberOrder(path, table);
-        } catch (const core::RuntimeError& error) {
-            add(0, {}, error.description());
-            return std::move(m_violations);
-        }
-        m_hasText = rows->FieldNames().contains(QStringLiteral("mensagem"), Qt::CaseInsensitive);
-        if (!m_hasText)
-            add(0, {}, QStringLiteral("falta a coluna \"mensagem\""));
-        const int count = rows->RecordCount();
-        if (count == 0)
-            add(0, {}, QStringLiteral("a coleção está vazia"));
-        if (count > data::largestCollection)
-            add(0, QString::number(count),
-                QStringLiteral("a coleção tem mais de %1 mensagens").arg(data::largestCollection));
-        for (int row = 1; row <= count; ++row, rows->MoveNext())
-            checkRow(*rows, row, count);
-        for (int number = 1; number <= count; ++number)
-            if (!m_seen.contains(number))
-                add(0, QString::number(number),
-                    QStringLiteral("falta a mensagem de número %1; %2")
-                        .arg(number)
-                        .arg(data::numberingRule(count)));
-        return std::move(m_violations);
-    }
-
-private:
-    void add(int row, const QString& value, const QString& rule) {
-        m_violations.push_back({row, value, rule});
-    }
-
-    void checkRow(db::Recordset& rows, int row, int count) {
-        checkNumber(rows.Fields(u"Numero").Value(), row, count);
-        if (m_hasText)
-            checkText(rows.Fields(u"mensagem").Value(), row,
-                      rows.IsBinaryAt(rows.AbsolutePosition(), rows.FieldIndex(u"mensagem")));
-    }
-
-    void checkNumber(const db::Variant& number, int row, int count) {
-        if (number.isNull())
-            return add(row, db::describe(number), QStringLiteral("Numero nulo"));
-        const std::optional<std::int64_t> whole = data::wholeNumber(number);
-        if (!whole)
-            return add(row, db::describe(number), QStringLiteral("Numero não é um número inteiro"));
-        if (*whole < -32768 || *whole > 32767)
-            return add(row, db::describe(number),
-                       QStringLiteral("Numero não cabe em um inteiro de 16 bits"));
-        if (*whole < 1 || *whole > count)
-            return add(
-                row, db::describe(number),
-                QStringLiteral("Numero fora de 1 a %1 (a quantidade de mensagens)").arg(count));
-        if (!m_seen.insert({*whole, row}).second)
-            add(row, db::describe(number),
-                QStringLiteral("Numero repetido (já usado no registro %1)").arg(m_seen.at(*whole)));
-    }
-
-    void checkText(const db::Variant& text, int row, bool binary) {
-        if (text.isNull())
-            add(row, db::describe(text), QStringLiteral("mensagem nula"));
-        else if (binary)
-            add(row, {}, QStringLiteral("mensagem não é um texto, e sim dados binários"));
-        else if (text.type() != db::Variant::Type::Text)
-            add(row, db::describe(text), QStringLiteral("mensagem não é um texto"));
-        else if (text.text().trimmed().isEmpty())
-            add(row, QStringLiteral("\"%1\"").arg(text.text()), QStringLiteral("mensagem vazia"));
-    }
-
-    std::vector<Violation> m_violations;
-    std::map<qint64, int> m_seen;
-    bool m_hasText = false;
-};
-
-} // namespace
-
-std::vector<Violation> verifyCollection(const QString& path, const QString& table) {
-    return Verifier().run(path, table);
-}
-
-std::vector<QString> readCollection(const QString& path, const QString& table) {
+void exportCollection(const QString& path, const QString& table, core::CheckedOutput& out) {
     const auto rows = openInNumberOrder(path, table);
-    std::vector<QString> messages;
-    for (int row = 0; row < rows->RecordCount(); ++row, rows->MoveNext())
-        messages.push_back(data::currentMessageText(*rows));
-    return messages;
+    const int column = rows->FieldIndex(u"mensagem");
+    std::string message;
+    for (int row = 0; row < rows->RecordCount(); ++row, rows->MoveNext()) {
+        message.clear();
+        if (column >= 0 && rows->TypeAt(row, column) == db::Variant::Type::Text)
+            appendMessage(message, rows->TextBytesAt(row, column));
+        else
+            appendMessage(message, data::currentMessageText(*rows).toUtf8().toStdString());
+        out.write(message);
+    }
 }
 
 } // namespace colecoes

@@ -1,33 +1,68 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
+
+struct sqlite3;
+
+namespace core {
+class CheckedOutput;
+}
+namespace db {
+class Recordset;
+}
 
 namespace colecoes {
 
-// Writes a new collection database: table `table` with Numero (SMALLINT, 1..N in the given
-// order, the primary key) and mensagem (TEXT). The file is built under a temporary name and
-// renamed into place, so a failure never leaves a half-built collection at `path`.
-// Returns an empty text on success, otherwise the reason.
-QString createCollection(const QString& path, const QString& table,
-                         const std::vector<QString>& messages);
+class NewDatabase;
+
+// Why a new collection may not be written at `output`, or nothing. A collection replaces only
+// an earlier collection: never one of its own sources, a file that is not a regular one (a
+// link, a folder, a device, a pipe) or a file that is not a collection database (the options
+// file, a document).
+std::optional<QString> outputRefusal(const QString& output, const QStringList& sources);
+
+// Builds a collection database, table `table` with Numero (SMALLINT, 1..N in the order the
+// messages come, the primary key) and mensagem (TEXT), under a temporary name beside its final
+// place: a failure never leaves a half-built collection at `path` nor touches what is there.
+class CollectionBuilder {
+public:
+    CollectionBuilder(const QString& path, const QString& table);
+    ~CollectionBuilder();
+    CollectionBuilder(const CollectionBuilder&) = delete;
+    CollectionBuilder& operator=(const CollectionBuilder&) = delete;
+
+    // Each returns an empty text on success, otherwise the reason; after a failure the rest do
+    // nothing and return it again.
+    QString start();
+    QString add(std::string_view text);
+    // Moves the collection into place, removing the journal files an earlier collection there
+    // left behind, which the next read-write open would otherwise roll back into this one.
+    QString finish();
+
+private:
+    std::unique_ptr<NewDatabase> m_database;
+    QString m_path;
+    QString m_table;
+    QString m_failure;
+    int m_count = 0;
+};
 
 // Writes a new options database with its one row (IniCom 1, SegTem 15, ComTem true); refuses
 // to replace an existing file.
 QString createOptions(const QString& path);
 
-struct Violation {
-    int row = 0;   // position in Numero order, from 1; 0 for the collection as a whole
-    QString value; // the value at fault, if any
-    QString rule;
-};
+// The collection's rows the way the program reads them, opened read-only so that nothing is ever
+// written; raises the engine's error if they cannot be read.
+std::shared_ptr<db::Recordset> openInNumberOrder(const QString& path, const QString& table);
 
-// Checks a collection against everything the program relies on: the file opens, the table and
-// both columns exist, 1 to 32767 rows, numbers exactly 1..N, no null or empty number or text.
-std::vector<Violation> verifyCollection(const QString& path, const QString& table);
-
-// The messages of a collection in Numero order; raises the engine's error if it cannot be read.
-std::vector<QString> readCollection(const QString& path, const QString& table);
+// Writes the messages in Numero order in the text format; raises the engine's error if the
+// collection cannot be read.
+void exportCollection(const QString& path, const QString& table, core::CheckedOutput& out);
 
 bool isValidTableName(const QString& table);
 

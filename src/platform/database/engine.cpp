@@ -16,8 +16,8 @@ const QString& Database::Name() const {
     return m_connection->path();
 }
 
-std::shared_ptr<Database> Workspace::OpenDatabase(const QString& name) {
-    return std::make_shared<Database>(sqlite::Connection::open(name));
+std::shared_ptr<Database> Workspace::OpenDatabase(const QString& name, sqlite::Access access) {
+    return std::make_shared<Database>(sqlite::Connection::open(name, access));
 }
 
 Workspace& Engine::Workspaces(int index) {
@@ -27,8 +27,8 @@ Workspace& Engine::Workspaces(int index) {
     return m_defaultWorkspace;
 }
 
-std::shared_ptr<Database> Engine::OpenDatabase(const QString& name) {
-    return m_defaultWorkspace.OpenDatabase(name);
+std::shared_ptr<Database> Engine::OpenDatabase(const QString& name, sqlite::Access access) {
+    return m_defaultWorkspace.OpenDatabase(name, access);
 }
 
 Engine& DBEngine() {

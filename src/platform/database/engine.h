@@ -1,15 +1,12 @@
 #pragma once
 
 #include "platform/database/recordset.h"
+#include "platform/database/sqlite.h"
 
 #include <QString>
 #include <memory>
 
 namespace db {
-
-namespace sqlite {
-class Connection;
-}
 
 class Database {
 public:
@@ -25,15 +22,18 @@ private:
 
 class Workspace {
 public:
-    // Opens an existing database file, shared, for reading and writing. A missing file, a
-    // file that is not a database or one locked by another program is a run-time error.
-    std::shared_ptr<Database> OpenDatabase(const QString& name);
+    // Opens an existing database file, shared, for reading and writing unless asked for
+    // reading only. A missing file, a file that is not a database or one locked by another
+    // program is a run-time error.
+    std::shared_ptr<Database> OpenDatabase(const QString& name,
+                                           sqlite::Access access = sqlite::Access::ReadWrite);
 };
 
 class Engine {
 public:
     Workspace& Workspaces(int index);
-    std::shared_ptr<Database> OpenDatabase(const QString& name);
+    std::shared_ptr<Database> OpenDatabase(const QString& name,
+                                           sqlite::Access access = sqlite::Access::ReadWrite);
 
 private:
     Workspace m_defaultWorkspace;

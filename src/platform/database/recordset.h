@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -71,6 +72,13 @@ public:
     Variant::Type TypeAt(int row, int column) const { return m_cells[cellIndex(row, column)].type; }
     // A value stored as binary data (a blob); it reads as a text of its raw bytes.
     bool IsBinaryAt(int row, int column) const { return m_cells[cellIndex(row, column)].binary; }
+    // A text's bytes exactly as stored, even where they are not valid UTF-8; empty for a cell
+    // that holds no text.
+    std::string_view TextBytesAt(int row, int column) const {
+        const Cell& cell = m_cells[cellIndex(row, column)];
+        return cell.type == Variant::Type::Text ? std::string_view(cell.text, cell.length)
+                                                : std::string_view();
+    }
 
     bool Updatable() const { return !m_table.isEmpty(); }
     void Edit();

@@ -38,6 +38,10 @@ QString nameAfterColon(const char* message) {
 QString reasonFor(int rc) {
     // The file under the open connection is gone from its place: every write would go to a
     // file nobody sees any more, so SQLite refuses them.
+    if (rc == SQLITE_READONLY_ROLLBACK)
+        return QStringLiteral("uma gravação foi interrompida e o seu diário (o arquivo terminado "
+                              "em \"-journal\" ao lado) ainda precisa ser desfeito, o que uma "
+                              "leitura não faz");
     if (rc == SQLITE_READONLY_DBMOVED)
         return QStringLiteral("o arquivo foi apagado, movido ou substituído por outro depois que "
                               "o programa o abriu; feche e abra o programa de novo");
@@ -73,7 +77,7 @@ QString quoteIdentifier(QStringView name) {
     return u'"' + quoted + u'"';
 }
 
-std::shared_ptr<Connection> Connection::open(const QString& path) {
+std::shared_ptr<Connection> Connection::open(const QString& path, Access access) {
     const QFileInfo file(path);
     if (!file.exists())
         core::raise(ErrorCode::FileNotFound,
@@ -95,8 +99,9 @@ std::shared_ptr<Connection> Connection::open(const QString& path) {
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it, so SQLite's own lock on
     // every call buys nothing; it was a third of the time spent reading a collection.
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &handle, mode | SQLITE_OPEN_NOMUTEX, nullptr);
     std::shared_ptr<Connection> connection(new Connection(handle, path));
     if (rc != SQLITE_OK)
         connection->fail(rc, QStringLiteral("abrir"));

@@ -13,11 +13,15 @@ struct sqlite3_stmt;
 // Portuguese text names the file.
 namespace db::sqlite {
 
+// Read-only opens never write the file nor anything beside it: an interrupted write's journal
+// is left for a read-write open to undo, and reading refuses the file meanwhile.
+enum class Access { ReadWrite, ReadOnly };
+
 class Connection {
 public:
-    // Opens an existing database file for reading and writing; never creates one. Waits up
-    // to two seconds for a lock held by another program.
-    static std::shared_ptr<Connection> open(const QString& path);
+    // Opens an existing database file; never creates one. Waits up to two seconds for a lock
+    // held by another program.
+    static std::shared_ptr<Connection> open(const QString& path, Access access = Access::ReadWrite);
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

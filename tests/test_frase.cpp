@@ -1,0 +1,295 @@
+// quelmar-frase run as a user runs it, from a copy in a scratch program directory, against
+// collections written for each test; its search compared with the Find window's on the same
+// collection.
+
+#include "support/command_run.h"
+#include "support/program_run.h"
+#include "windows/localizar.h"
+#include "windows/principal.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Texts whose words stand where the search rows need them; 3 and 6 are long.
+ProgramFiles testFiles() {
+    ProgramFiles files;
+    files.quelmar = {u"O coração sabe o caminho."_s,
+                     u"Quem tem Coração tem casa"_s,
+                     u"Coração no começo não conta"_s,
+                     u"Um coracao sem acento conta"_s,
+                     u"Só a coragem e o corar da tarde"_s,
+                     u"Longa %1 fim"_s.arg(QString(200, u'x')),
+                     u"Outra longa %1 fim"_s.arg(QString(300, u'y'))};
+    files.tarvenas = {u"T um"_s, u"T dois"_s, u"T três"_s};
+    files.iniCom = u"2"_s;
+    return files;
+}
+
+// A program directory with the command beside the files, as installed.
+class Installed {
+public:
+    explicit Installed(const ProgramFiles& files = testFiles()) {
+        files.writeTo(m_directory);
+        const QString command = m_directory.file(u"quelmar-frase"_s);
+        if (!QFile::copy(QStringLiteral(QUELMAR_FRASE), command) ||
+            !QFile::setPermissions(command, QFile::ReadOwner | QFile::ExeOwner))
+            qFatal("cannot copy quelmar-frase");
+    }
+
+    QString file(const QString& name) const { return m_directory.file(name); }
+    QString path() const { return m_directory.path(); }
+
+    CommandRun run(const QStringList& arguments) const {
+        return runCommand(file(u"quelmar-frase"_s), arguments);
+    }
+
+    CommandRun runRedirected(const QStringList& arguments, const QString& redirection) const {
+        return runCommandRedirected(file(u"quelmar-frase"_s), arguments, redirection);
+    }
+
+    // Every file with its bytes and time of change, to show that nothing was written.
+    QStringList snapshot() const {
+        QStringList files;
+        const auto entries =
+            QDir(path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        for (const QFileInfo& entry : entries) {
+            QFile file(entry.filePath());
+            file.open(QIODevice::ReadOnly);
+            files << entry.fileName() + u' ' +
+                         QString::number(entry.lastModified().toMSecsSinceEpoch()) + u' ' +
+                         QString::fromLatin1(file.readAll().toHex());
+        }
+        return files;
+    }
+
+private:
+    ScratchDirectory m_directory;
+};
+
+QList<int> attributedNumbers(const QByteArray& out) {
+    QList<int> numbers;
+    static const QRegularExpression line(u"^— [^\\n]*, nº (\\d+)$"_s,
+                                         QRegularExpression::MultilineOption);
+    for (const auto& match : line.globalMatch(QString::fromUtf8(out)))
+        numbers << match.captured(1).toInt();
+    return numbers;
+}
+
+} // namespace
+
+class TestFrase : public QObject {
+    Q_OBJECT
+
+private slots:
+    void answers_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // a regular expression for the whole output
+        QTest::addColumn<QString>("err"); // part of the error output
+        const auto row = [](const char* name, const QStringList& arguments, int exitCode,
+                            const QString& out, const QString& err = {}) {
+            QTest::newRow(name) << arguments << exitCode << out << err;
+        };
+        const QString usage = u"--help"_s;
+        row("start-up collection of the options", {}, 0,
+            u"T (um|dois|três)\\n— Tarvenas de Cendra, nº [1-3]\\n"_s);
+        row("number", {u"-n"_s, u"2"_s, u"-c"_s, u"quelmar"_s}, 0,
+            u"Quem tem Coração tem casa\\n— Quelmar de Orivela, nº 2\\n"_s);
+        row("text only, long options",
+            {u"--so-texto"_s, u"--numero= 02 "_s, u"--colecao=QUELMAR"_s}, 0,
+            u"Quem tem Coração tem casa\\n"_s);
+        row("flags together", {u"-qcquelmar"_s, u"-n1"_s}, 0, u"O coração sabe o caminho.\\n"_s);
+        row("search: blanks around, case and accents ignored",
+            {u"-c"_s, u"quelmar"_s, u"-q"_s, u"-b"_s, u"CORACAO"_s}, 0,
+            u"O coração sabe o caminho.\\n%\\nQuem tem Coração tem casa\\n%\\n"
+            u"Um coracao sem acento conta\\n"_s);
+        row("search with a wildcard", {u"-cquelmar"_s, u"-b"_s, u"cor*"_s}, 0,
+            u"O coração sabe o caminho.\\n— Quelmar de Orivela, nº 1\\n%\\n"
+            u"Quem tem Coração tem casa\\n— Quelmar de Orivela, nº 2\\n%\\n"
+            u"Um coracao sem acento conta\\n— Quelmar de Orivela, nº 4\\n%\\n"
+            u"Só a coragem e o corar da tarde\\n— Quelmar de Orivela, nº 5\\n"_s);
+        row("short ones only", {u"-c"_s, u"quelmar"_s, u"-s"_s, u"-b"_s, u"fim"_s}, 1, {},
+            u"nenhuma mensagem de Quelmar de Orivela tem a palavra \"fim\" entre as curtas"_s);
+        row("long ones only", {u"-c"_s, u"quelmar"_s, u"-l"_s, u"-q"_s, u"--max"_s, u"250"_s}, 0,
+            u"Longa x{200} fim\\n"_s);
+        row("number that is not long", {u"-c"_s, u"quelmar"_s, u"-l"_s, u"-n"_s, u"1"_s}, 1, {},
+            u"não é das pedidas"_s);
+        row("nothing found", {u"-b"_s, u"nada"_s}, 1, {}, u"nenhuma mensagem de Tarvenas"_s);
+        row("number not in the collection", {u"-n"_s, u"4"_s}, 1, {},
+            u"Tarvenas de Cendra não tem a mensagem nº 4"_s);
+        row("number beyond 16 bits", {u"-n"_s, u"70000"_s}, 1, {}, u"nº 70000"_s);
+        row("version", {u"--version"_s}, 0, u"quelmar-frase \\(Quelmar de Orivela\\) \\d.*\\n"_s);
+        row("help", {u"-h"_s}, 0, u"Uso: quelmar-frase(.|\\n)*"_s);
+        row("unknown option", {u"-x"_s}, 2, {}, usage);
+        row("number that is not a number", {u"-n"_s, u"dois"_s}, 2, {}, usage);
+        row("fraction", {u"-n"_s, u"1.5"_s}, 2, {}, usage);
+        row("missing value", {u"-b"_s}, 2, {}, u"falta o valor da opção -b"_s);
+        row("blank word", {u"-b"_s, u"  "_s}, 2, {}, u"vazia"_s);
+        row("short and long", {u"-s"_s, u"-l"_s}, 2, {}, usage);
+        row("number and search", {u"-n"_s, u"1"_s, u"-b"_s, u"x"_s}, 2, {}, u"escolha só um"_s);
+        row("unknown collection", {u"-c"_s, u"outra"_s}, 2, {}, u"quelmar ou tarvenas"_s);
+        row("a word without its option", {u"coração"_s}, 2, {}, u"argumento inesperado"_s);
+        row("notification of a search", {u"-t"_s, u"-b"_s, u"x"_s}, 2, {}, usage);
+        row("date without -d", {u"--data"_s, u"2024-01-01"_s}, 2, {}, usage);
+    }
+
+    void answers() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const Installed installed;
+        const CommandRun run = installed.run(arguments);
+        QVERIFY2(run.exitCode == exitCode, run.transcript());
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(out))
+                     .match(QString::fromUtf8(run.out))
+                     .hasMatch(),
+                 run.transcript());
+        QVERIFY2(QString::fromUtf8(run.err).contains(err), run.transcript());
+        QCOMPARE(run.err.isEmpty(), exitCode == 0);
+    }
+
+    // The same all day; over as many days as there are messages, each comes once.
+    void messageOfTheDay() {
+        const Installed installed;
+        const QDate first(2031, 5, 28);
+        QSet<QByteArray> seen;
+        for (int day = 0; day < 7; ++day) {
+            const QString date = first.addDays(day).toString(Qt::ISODate);
+            const CommandRun run =
+                installed.run({u"-d"_s, u"-c"_s, u"quelmar"_s, u"--data"_s, date});
+            QVERIFY2(run.exitCode == 0, run.transcript());
+            QCOMPARE(installed.run({u"-dcquelmar"_s, u"--data="_s + date}).out, run.out);
+            seen.insert(run.out);
+        }
+        QCOMPARE(seen.size(), 7);
+        const CommandRun today = installed.run({u"--do-dia"_s});
+        QCOMPARE(
+            today.out,
+            installed.run({u"-d"_s, u"--data"_s, QDate::currentDate().toString(Qt::ISODate)}).out);
+    }
+
+    void damagedFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("sql"); // run on the file; none: the file's bytes are replaced
+        QTest::addColumn<QByteArray>("bytes"); // none either: the file is removed
+        QTest::addColumn<QString>("error");
+        QTest::newRow("collection missing")
+            << u"tarvenas.mdb"_s << QString() << QByteArray() << u"'101'"_s;
+        QTest::newRow("options missing") << u"opcoes"_s << QString() << QByteArray() << u"'101'"_s;
+        QTest::newRow("collection not a database")
+            << u"tarvenas.mdb"_s << QString() << randomBytes(4096) << u"'102'"_s;
+        QTest::newRow("a gap in the numbers")
+            << u"tarvenas.mdb"_s << u"DELETE FROM Tarvenas_tab WHERE Numero = 2"_s << QByteArray()
+            << u"'113': A coleção"_s;
+        QTest::newRow("options without a row")
+            << u"opcoes"_s << u"DELETE FROM opcoes"_s << QByteArray() << u"'107'"_s;
+    }
+
+    void damagedFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, sql);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        const Installed installed;
+        const QString path = installed.file(file);
+        if (!sql.isEmpty()) {
+            runSql(path, sql);
+        } else {
+            QVERIFY(QFile::remove(path));
+            QFile replaced(path);
+            QVERIFY(bytes.isEmpty() ||
+                    (replaced.open(QIODevice::WriteOnly) && replaced.write(bytes) == bytes.size()));
+        }
+        const QStringList before = installed.snapshot();
+        const CommandRun run = installed.run({});
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(run.err.startsWith("quelmar-frase: Erro em tempo de execução ") &&
+                     QString::fromUtf8(run.err).contains(error),
+                 run.transcript());
+        QCOMPARE(installed.snapshot(), before);
+    }
+
+    // Not even an interrupted write of the options is undone: that is the program's to do.
+    void writesNothing() {
+        const Installed installed;
+        copyMidWrite(installed.file(u"opcoes"_s), installed.file(u"opcoes-copia"_s),
+                     Leftover::Journal);
+        QVERIFY(QFile::remove(installed.file(u"opcoes"_s)));
+        QVERIFY(QFile::rename(installed.file(u"opcoes-copia"_s), installed.file(u"opcoes"_s)));
+        QVERIFY(QFile::rename(installed.file(u"opcoes-copia-journal"_s),
+                              installed.file(u"opcoes-journal"_s)));
+        const QStringList before = installed.snapshot();
+        for (const QStringList& arguments : {QStringList{u"-c"_s, u"quelmar"_s},
+                                             {u"-c"_s, u"tarvenas"_s, u"-b"_s, u"um"_s},
+                                             {u"-d"_s, u"-c"_s, u"quelmar"_s},
+                                             QStringList{}})
+            installed.run(arguments);
+        const CommandRun run = installed.run({});
+        QVERIFY2(run.exitCode == 1 && run.err.contains("-journal"), run.transcript());
+        QCOMPARE(installed.snapshot(), before);
+    }
+
+    void outputFailures_data() { addWriteFailureRows(); }
+
+    void outputFailures() {
+        QFETCH(QString, redirection);
+        QFETCH(QString, reason);
+        ProgramFiles files = testFiles();
+        // More than a pipe holds, so that the reader is gone before the last write.
+        files.quelmar.assign(3000, u"a mesma palavra de novo e de novo, sempre a mesma"_s);
+        const Installed installed(files);
+        const CommandRun run =
+            installed.runRedirected({u"-c"_s, u"quelmar"_s, u"-b"_s, u"palavra"_s}, redirection);
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.transcript());
+    }
+
+    // Every match the Find window and find-next reach, in the same order.
+    void searchAgreesWithFindWindow_data() {
+        QTest::addColumn<QString>("keyword");
+        QTest::newRow("accented word typed plain") << u"coracao"_s;
+        QTest::newRow("capitals") << u"CONTA"_s;
+        QTest::newRow("wildcards") << u"co?a*"_s;
+        QTest::newRow("a phrase") << u"tem casa"_s;
+        QTest::newRow("a character class") << u"[ct]*"_s;
+    }
+
+    void searchAgreesWithFindWindow() {
+        QFETCH(QString, keyword);
+        ProgramFiles files = testFiles();
+        files.iniCom = u"1"_s;
+        files.comTem = u"0"_s;
+        const Installed installed(files);
+        const CommandRun run = installed.run({u"-b"_s, keyword});
+        QVERIFY2(run.exitCode <= 1, run.transcript());
+
+        ProgramRun program(installed.path());
+        QVERIFY(program.start());
+        windows::frmPrincipal& main = program.main();
+        main.button(u"cmdLocalizar").click();
+        auto* find = program.program.loadedForm<windows::FrmLocalizar>();
+        QVERIFY(find != nullptr);
+        find->textBox(u"Text1").setText(keyword);
+        find->button(u"cmdLoc").click();
+        // Until a press finds nothing and says so in a box.
+        QList<int> found;
+        while (program.services.boxes.empty()) {
+            found << main.scrollBar(u"hscrollBrowser").Value();
+            main.button(u"Command1").click();
+        }
+        QCOMPARE(attributedNumbers(run.out), found);
+    }
+};
+
+QTEST_MAIN(TestFrase)
+
+#include "test_frase.moc"

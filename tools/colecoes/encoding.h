@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QIODevice;
+
+namespace colecoes {
+
+// How the bytes of a text source are read. Auto is UTF-8 when the whole source is valid UTF-8,
+// otherwise Windows-1252, the usual choice for old Portuguese text files.
+enum class Encoding { Utf8, Latin1, Cp1252, Auto };
+
+// "utf-8", "latin1" (also "iso-8859-1"), "cp1252" (also "windows-1252"), "auto"; any letter case.
+std::optional<Encoding> encodingNamed(QStringView name);
+
+// Auto resolved for one source: reads it to its end and back to its start, so the device must
+// be able to seek.
+Encoding resolveEncoding(Encoding asked, QIODevice& source);
+
+// One line in UTF-8, or why it cannot be read in the encoding (Auto must be resolved first).
+struct DecodedLine {
+    std::string utf8;
+    QString error;
+};
+DecodedLine decodeLine(std::string_view bytes, Encoding encoding);
+
+} // namespace colecoes
