@@ -105,8 +105,8 @@ void FrmOpçoes::storeAndApply(Timer& timer) {
 }
 
 void FrmOpçoes::reportFailedWrite(const QString& reason) {
-    MsgBox(u"As opções não foram gravadas no arquivo \"%1\".\n\n%2"_s.arg(
-               data::optionsPath(AppPath()), reason),
+    MsgBox(u"As opções não foram gravadas no arquivo \"%1\".\n\n%2"_s.arg(rsOpcoes->DatabaseName(),
+                                                                          reason),
            vbExclamation, u"Opções"_s);
 }
 

@@ -1,5 +1,6 @@
 #include "support/scratch_database.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <sqlite3.h>
@@ -100,4 +101,15 @@ QByteArray randomBytes(int size) {
     for (char& byte : bytes)
         byte = static_cast<char>(generator.bounded(256));
     return bytes;
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void replaceContent(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
