@@ -11,7 +11,7 @@ packages=(
   fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-apps libx11-dev
   poppler-utils cups printer-driver-cups-pdf
-  desktop-file-utils appstream python3
+  desktop-file-utils appstream python3 man-db
 )
 for group in "$@"; do
   case $group in
