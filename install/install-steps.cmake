@@ -59,4 +59,7 @@ function(quelmar_install_desktop_entry app_id program_subdir template staging)
   configure_file("${template}" "${entry}" @ONLY)
   file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications" TYPE FILE
        FILES "${entry}")
+  # file(INSTALL) records the entry in this function's copy of the list of installed files; the
+  # manifest is written from the caller's.
+  set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
 endfunction()
