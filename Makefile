@@ -11,7 +11,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 
 .PHONY: all deps configure program build test sanitize fuzz bench format artwork run install \
-	uninstall clean
+	uninstall deb clean
 
 all: build
 
@@ -75,6 +75,10 @@ install: program
 # Removes what the last "make install" into PREFIX installed, and says what it kept.
 uninstall:
 	scripts/uninstall.sh "$(PREFIX)"
+
+# The Debian package, in the build folder.
+deb: program
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

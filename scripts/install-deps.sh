@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-apps libx11-dev
   poppler-utils cups printer-driver-cups-pdf
   desktop-file-utils appstream python3 man-db
+  dpkg-dev file lintian
 )
 for group in "$@"; do
   case $group in
