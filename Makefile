@@ -15,8 +15,15 @@ PREFIX ?= $(HOME)/.local
 
 all: build
 
+# The Debian packages each command needs (scripts/install-deps.sh): building and running take
+# the default set; only the tests and the benchmarks take the test group.
+DEPS ?=
+test sanitize bench: DEPS = test
+deb: DEPS = deb
+format: DEPS = format
+
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh $(DEPS)
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)

@@ -85,7 +85,7 @@ check_validate() {
     local prefix="$work/pasta com espaço" tool report
     for tool in desktop-file-validate appstreamcli; do
         command -v "$tool" >/dev/null ||
-            fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
+            fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
     done
     install_into "$prefix"
     report=$(desktop-file-validate "$prefix/share/applications/$app_id.desktop" 2>&1) ||

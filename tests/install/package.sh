@@ -25,7 +25,7 @@ install_setup "$1" "$2"
 cpack=$3
 changelog=$4
 for tool in dpkg-deb dpkg-shlibdeps lintian; do
-    command -v "$tool" >/dev/null || fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
+    command -v "$tool" >/dev/null || fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
 done
 
 # lintian warnings that say nothing wrong about this package:
