@@ -13,6 +13,6 @@ build=$1
 prefix=$2
 cmake --install "$build" --prefix "$prefix" --strip
 # cmake names every file by its absolute path; a relative prefix counts from here, as for cmake.
-record=$(realpath -m -- "$prefix")/lib/quelmar-de-orivela/arquivos-instalados.txt
+record=$(realpath -m -s -- "$prefix")/lib/quelmar-de-orivela/arquivos-instalados.txt
 cp "$build/install_manifest.txt" "$record"
 echo "Lista do que foi instalado (para make uninstall): $record"

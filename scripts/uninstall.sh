@@ -8,7 +8,8 @@ set -euo pipefail
     echo "uso: scripts/uninstall.sh PREFIXO" >&2
     exit 2
 }
-prefix=$(realpath -m -- "$1")
+# As cmake names the files: an absolute path, with any symlink in it left as it is.
+prefix=$(realpath -m -s -- "$1")
 program_dir=$prefix/lib/quelmar-de-orivela
 record=$program_dir/arquivos-instalados.txt
 [[ -f $record ]] || {

@@ -152,7 +152,10 @@ check_destdir() {
 }
 
 check_make() {
-    local prefix=$work/prefixo program_dir record listed expected program output remaining
+    local prefix program_dir record listed expected program output remaining
+    # Reached through a symlink, as a HOME often is: the list names the files by this path.
+    ln -s "$work" "$work/por-um-link"
+    prefix=$work/por-um-link/prefixo
     program_dir=$prefix/$program_subdir
     record=$program_dir/arquivos-instalados.txt
     "$scripts/install.sh" "$build" "$prefix" >"$work/instalacao.txt" 2>&1 || {
