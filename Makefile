@@ -6,19 +6,31 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
-# Where "make install" puts the program. The options are saved beside it, so this must be a
-# directory the user can write.
+# Where "make install" puts the program. In a directory the user can write, the options are saved
+# beside the program; elsewhere each user gets their own in ~/.config/quelmar-de-orivela.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test sanitize fuzz bench format artwork run install clean
+.PHONY: all deps configure program build test sanitize fuzz bench format artwork run install \
+	uninstall deb clean
 
 all: build
 
+# The Debian packages each command needs (scripts/install-deps.sh): building and running take
+# the default set; only the tests and the benchmarks take the test group.
+DEPS ?=
+test sanitize bench: DEPS = test
+deb: DEPS = deb
+format: DEPS = format
+
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh $(DEPS)
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+# The programs, their data files and man pages: what running and installing take.
+program: configure
+	cmake --build $(BUILD) -j $(JOBS) --target installable
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -61,12 +73,20 @@ artwork: configure
 	cmake --build $(BUILD) --target quelmar-artwork -j $(JOBS)
 	$(BUILD)/tools/artwork/quelmar-artwork resources/imagens
 
-run: build
+run: program
 	$(BUILD)/bin/quelmar
 
-# Installs for the current user; installing again keeps the options saved there.
-install: build
-	cmake --install $(BUILD) --prefix "$(PREFIX)"
+# Installs for the current user, stripped; installing again keeps the options saved there.
+install: program
+	scripts/install.sh $(BUILD) "$(PREFIX)"
+
+# Removes what the last "make install" into PREFIX installed, and says what it kept.
+uninstall:
+	scripts/uninstall.sh "$(PREFIX)"
+
+# The Debian package, in the build folder.
+deb: program
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

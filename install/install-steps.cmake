@@ -61,4 +61,7 @@ function(quelmar_install_entry app_id program_subdir program template staging fi
   set(entry "${staging}/${file_name}")
   configure_file("${template}" "${entry}" @ONLY)
   file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/${destination}" TYPE FILE FILES "${entry}")
+  # file(INSTALL) records the entry in this function's copy of the list of installed files; the
+  # manifest is written from the caller's.
+  set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
 endfunction()

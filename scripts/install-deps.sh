@@ -1,26 +1,42 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
-#   scripts/install-deps.sh [fuzz]
-# "fuzz" adds what only `make fuzz` needs: clang with its libFuzzer runtime.
+# Installs the Debian packages a command needs, when any is missing.
+#   scripts/install-deps.sh [GROUP]...
+# With no group: what building and running the program need (make run, make install). Groups:
+#   test     what only the tests and benchmarks need (make test, make bench, make sanitize):
+#            a private X server, a print server with its PDF queue, the validators, lintian
+#   deb      what building the Debian package needs (make deb)
+#   format   clang-format (make format)
+#   fuzz     clang with its libFuzzer runtime (make fuzz)
+# The test group is never part of a plain build or install: printer-driver-cups-pdf, for one,
+# makes its PDF queue the default printer when there is none, and "Imprimir" would then write
+# files instead of paper.
 set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libsqlite3-dev
-  libbenchmark-dev clang-format
-  fonts-liberation qt6-translations-l10n
-  xvfb xauth xdotool x11-apps libx11-dev
-  poppler-utils cups printer-driver-cups-pdf
-  desktop-file-utils appstream python3
-  # tests and benchmarks only: fortune-mod (the speed baseline of quelmar-frase), a session bus
-  # with a notification daemon for quelmar-frase --notificar, man for checking the manual pages
-  fortune-mod dbus dunst man-db
+  fonts-liberation qt6-translations-l10n xdg-utils
 )
+deb_packages=(dpkg-dev file)
 for group in "$@"; do
   case $group in
+    test)
+      packages+=(
+        "${deb_packages[@]}"
+        libbenchmark-dev python3
+        xvfb xauth xdotool x11-apps libx11-dev
+        poppler-utils cups printer-driver-cups-pdf
+        desktop-file-utils appstream lintian man-db
+        # quelmar-frase: fortune is its speed baseline; --notificar is tested against a
+        # notification daemon on a session bus of the test's own
+        fortune-mod dbus dunst
+      )
+      ;;
+    deb) packages+=("${deb_packages[@]}") ;;
+    format) packages+=(clang-format) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     *)
-      echo "Grupo de pacotes desconhecido: \"$group\" (conhecido: fuzz)." >&2
+      echo "Grupo de pacotes desconhecido: \"$group\" (conhecidos: test, deb, format, fuzz)." >&2
       exit 2
       ;;
   esac

@@ -70,17 +70,6 @@ QStringList entriesOf(const QString& directory) {
     return entries;
 }
 
-void replaceContent(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void damageFile(const QString& path, Damage damage, const QString& sql) {
     switch (damage) {
     case Damage::Missing:

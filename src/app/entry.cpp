@@ -28,7 +28,7 @@ void loadQtTranslations(QApplication& application, QTranslator& translator) {
 int run(int argc, char** argv, const EntryOptions& options) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QApplication::setApplicationVersion(QStringLiteral(QUELMAR_VERSION));
     QApplication::setWindowIcon(toolkit::iconOf(u"icone_principal.png"));
     // Names the installed menu entry, so that a Wayland desktop shows the program's windows
     // under that entry and its icon.

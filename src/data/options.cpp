@@ -1,5 +1,6 @@
 #include "data/options.h"
 
+#include "data/options_location.h"
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
 
@@ -32,11 +33,26 @@ QString optionsPath(const QString& programDirectory) {
     return programDirectory + QString::fromUtf16(optionsFileName);
 }
 
-OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory) {
+namespace {
+
+OptionsHandles openOptionsFile(db::Engine& engine, const QString& path) {
     OptionsHandles handles;
-    handles.database = engine.OpenDatabase(optionsPath(programDirectory));
+    handles.database = engine.OpenDatabase(path);
     handles.record = handles.database->OpenRecordset(QString::fromUtf16(optionsTable));
     return handles;
+}
+
+} // namespace
+
+// The installed file is opened before it is copied, so that a damaged one is reported under its
+// own name and never becomes the user's copy.
+OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory) {
+    const OptionsLocation location = locateOptions(programDirectory);
+    OptionsHandles handles = openOptionsFile(engine, location.readFrom);
+    if (!location.needsUserCopy())
+        return handles;
+    makeUserOptions(location);
+    return openOptionsFile(engine, location.writeTo);
 }
 
 bool startsWithFirstCollection(db::Recordset& options) {

@@ -17,9 +17,12 @@ struct OptionsHandles {
     std::shared_ptr<db::Recordset> record;
 };
 
+// The options file beside the program.
 QString optionsPath(const QString& programDirectory);
 
-// Opens the options file beside the program and its table; the program never creates them.
+// Opens this user's options file (see options_location.h) and its table, first making the user's
+// own copy of the installed file when a shared install asks for one. The program never creates
+// the file beside it, nor the table or the row.
 OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory);
 
 // The three settings, read from the current row of the options table.

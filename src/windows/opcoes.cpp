@@ -1,6 +1,7 @@
 #include "windows/opcoes.h"
 
 #include "data/options.h"
+#include "data/options_location.h"
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
@@ -108,7 +109,7 @@ void FrmOpçoes::storeAndApply(Timer& timer) {
 
 void FrmOpçoes::reportFailedWrite(const QString& reason) {
     MsgBox(u"As opções não foram gravadas no arquivo \"%1\".\n\n%2"_s.arg(
-               data::optionsPath(AppPath()), reason),
+               data::locateOptions(AppPath()).writeTo, reason),
            vbExclamation, u"Opções"_s);
 }
 

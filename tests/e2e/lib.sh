@@ -67,7 +67,7 @@ e2e_enter_display() {
     local tool
     for tool in xvfb-run xauth xdotool xwd timeout cmp; do
         command -v "$tool" >/dev/null ||
-            fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
+            fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
     done
     QUELMAR_E2E_SERVER_RECORD=$(mktemp "${TMPDIR:-/tmp}/quelmar-e2e-servidor.XXXXXX")
     export QUELMAR_E2E_SERVER_RECORD QUELMAR_E2E_DISPLAY=1

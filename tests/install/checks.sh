@@ -14,8 +14,11 @@
 #              collections are replaced
 #   destdir    a staged installation (DESTDIR) puts everything under DESTDIR/prefix, and its menu
 #              entry names the program where it will be, without DESTDIR
+#   make       what `make install` and `make uninstall` run (scripts/install.sh, uninstall.sh):
+#              stripped programs and the list of what was installed; uninstalling removes exactly
+#              that, nothing outside the prefix whatever the list says, and keeps the options
 #
-#   checks.sh CMAKE BUILD_DIR layout|validate|options|destdir
+#   checks.sh CMAKE BUILD_DIR layout|validate|options|destdir|make
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -24,7 +27,8 @@ source "$here/../e2e/lib.sh"
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 
-[[ $# -eq 3 ]] || fail "uso: checks.sh CMAKE PASTA_DE_COMPILACAO layout|validate|options|destdir"
+[[ $# -eq 3 ]] || fail "uso: checks.sh CMAKE PASTA_DE_COMPILACAO layout|validate|options|destdir|make"
+scripts=$(cd "$here/../../scripts" && pwd)
 install_setup "$1" "$2"
 
 # "W H" of a PNG file, from its header.
@@ -39,7 +43,7 @@ png_size() {
 
 check_programs() {
     local prefix=$1 program real link
-    for program in quelmar quelmar-colecoes quelmar-frase; do
+    for program in "${commands[@]}"; do
         real=$prefix/$program_subdir/$program
         link=$prefix/bin/$program
         [[ -f $real && ! -L $real && -x $real ]] || fail "não é um executável comum: $real"
@@ -76,6 +80,10 @@ check_layout() {
     grep -qxF "$(expected_exec_line "$prefix")" "$entry" ||
         fail "Exec do atalho não é '$(expected_exec_line "$prefix")': $(grep '^Exec=' "$entry")"
     grep -qxF "Icon=$app_id" "$entry" || fail "Icon do atalho não é $app_id"
+    for file in "$man_dir"/*.1; do
+        zcat "$prefix/share/man/man1/$(basename "$file").gz" | cmp -s - "$file" ||
+            fail "a página de manual instalada difere de $file"
+    done
     note "instalação completa em $prefix"
 }
 
@@ -83,7 +91,7 @@ check_validate() {
     local prefix="$work/pasta com espaço" tool report entry
     for tool in desktop-file-validate appstreamcli; do
         command -v "$tool" >/dev/null ||
-            fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
+            fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
     done
     install_into "$prefix"
     for entry in "share/applications/$app_id.desktop" "$autostart_example"; do
@@ -151,10 +159,51 @@ check_destdir() {
     note "instalação preparada em $root para $prefix"
 }
 
+check_make() {
+    local prefix program_dir record listed expected program output remaining
+    # Reached through a symlink, as a HOME often is: the list names the files by this path.
+    ln -s "$work" "$work/por-um-link"
+    prefix=$work/por-um-link/prefixo
+    program_dir=$prefix/$program_subdir
+    record=$program_dir/arquivos-instalados.txt
+    "$scripts/install.sh" "$build" "$prefix" >"$work/instalacao.txt" 2>&1 || {
+        cat "$work/instalacao.txt" >&2
+        fail "scripts/install.sh falhou"
+    }
+    # Every file of the installation but the options, which the tool made and cmake did not.
+    listed=$(sed "s|^$prefix/||" "$record" | LC_ALL=C sort)
+    expected=$(expected_listing | grep -vxF "$program_subdir/opcoes")
+    [[ $listed == "$expected" ]] ||
+        fail "a lista do que foi instalado difere do esperado:$(printf '\n%s' "$(
+            diff <(echo "$expected") - <<<"$listed" || true)")"
+    for program in "${commands[@]}"; do
+        ! readelf -S --wide "$program_dir/$program" | grep -qE ' \.(symtab|debug_info) ' ||
+            fail "$program_dir/$program foi instalado com os símbolos (sem strip)"
+    done
+
+    python3 -c 'import sqlite3, sys
+with sqlite3.connect(sys.argv[1]) as c: c.execute("UPDATE opcoes SET IniCom = 2")' \
+        "$program_dir/opcoes" || fail "não foi possível mudar as opções"
+    cp "$program_dir/opcoes" "$work/opcoes-salvas"
+    touch "$work/de-fora"
+    # cmake ends the list without a line break.
+    printf '\n%s\n' "$prefix/../de-fora" >>"$record"
+    output=$("$scripts/uninstall.sh" "$prefix" 2>&1) || fail "scripts/uninstall.sh falhou: $output"
+    [[ -e $work/de-fora ]] || fail "a desinstalação apagou um arquivo fora de $prefix"
+    remaining=$(cd "$prefix" && find . \( -type f -o -type l \) -printf '%P\n')
+    [[ $remaining == "$program_subdir/opcoes" ]] ||
+        fail "depois de desinstalar ficou, em vez de só as opções:$(printf '\n%s' "$remaining")"
+    cmp -s "$work/opcoes-salvas" "$program_dir/opcoes" || fail "a desinstalação mudou as opções"
+    grep -qxF "Mantido (opções salvas): $program_dir/opcoes" <<<"$output" ||
+        fail "a desinstalação não disse que manteve as opções: $output"
+    note "instalado sem símbolos; desinstalado tudo menos as opções"
+}
+
 case $3 in
 layout) check_layout ;;
 validate) check_validate ;;
 options) check_options ;;
 destdir) check_destdir ;;
+make) check_make ;;
 *) fail "verificação desconhecida: $3" ;;
 esac

@@ -8,6 +8,10 @@ program_subdir=lib/quelmar-de-orivela
 icon_sizes=(16 24 32 48 64 128 256)
 # Installed as an example for users to copy; an installation never enables it.
 autostart_example=share/doc/quelmar-de-orivela/exemplos/quelmar-frase-do-dia.desktop
+# The installed commands and the folder of their man pages, as the build names them
+# (tests/install/CMakeLists.txt).
+read -ra commands <<<"${QUELMAR_COMMANDS:?o CTest passa a lista de comandos}"
+man_dir=${QUELMAR_MAN_DIR:?o CTest passa a pasta das páginas de manual}
 
 # install_setup CMAKE BUILD_DIR: sets `cmake` and `build` and makes the workspace.
 install_setup() {
@@ -28,15 +32,19 @@ install_into() {
 
 # Every file and symlink an installation holds, relative to its prefix, one a line.
 expected_listing() {
-    local size
+    local size page file
     {
-        printf '%s\n' bin/quelmar bin/quelmar-colecoes bin/quelmar-frase
-        printf '%s\n' "$program_subdir/"{opcoes,quelmar,quelmar-colecoes,quelmar-frase}
-        printf '%s\n' "$program_subdir/"{quelmar.mdb,tarvenas.mdb}
+        printf 'bin/%s\n' "${commands[@]}"
+        for file in "${commands[@]}" opcoes quelmar.mdb tarvenas.mdb; do
+            echo "$program_subdir/$file"
+        done
         printf '%s\n' "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
         printf '%s\n' "$autostart_example"
         for size in "${icon_sizes[@]}"; do
             echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
+        done
+        for page in "$man_dir"/*.1; do
+            echo "share/man/man1/$(basename "$page").gz"
         done
     } | LC_ALL=C sort
 }

@@ -20,6 +20,12 @@ private:
 // The same bytes at every run, none of them a database: a file spoilt beyond recognition.
 QByteArray randomBytes(int size);
 
+// A file's bytes; empty when it cannot be read.
+QByteArray contentOf(const QString& path);
+
+// Makes `bytes` the whole content of the file at `path`; fails the test when it cannot.
+void replaceContent(const QString& path, const QByteArray& bytes);
+
 // Creates (or extends) the database at `path` by running `sql`; fails the test on an error.
 void runSql(const QString& path, const QString& sql);
 

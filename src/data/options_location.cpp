@@ -1,0 +1,143 @@
+#include "data/options_location.h"
+
+#include "data/options.h"
+#include "platform/core/runtime_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace data {
+
+namespace {
+
+constexpr char16_t userFolderName[] = u"/quelmar-de-orivela";
+
+// As the real user, not as whoever the process may have become: root can write anywhere, and
+// a directory root owns counts as shared for everyone else.
+bool writableDirectory(const QString& directory) {
+    return ::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0;
+}
+
+QString configHome() {
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (QDir::isAbsolutePath(configured))
+        return QDir::cleanPath(configured);
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString systemReason(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("o programa não tem permissão para escrever ali");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("o disco está cheio");
+    case EROFS:
+        return QStringLiteral("o disco só pode ser lido");
+    case ENOTDIR:
+    case EEXIST:
+        return QStringLiteral("no caminho há um arquivo onde deveria haver uma pasta");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+[[noreturn]] void copyFailed(const OptionsLocation& location, const QString& reason) {
+    core::raise(core::ErrorCode::WriteFailed,
+                QStringLiteral("Não foi possível criar o arquivo de opções \"%1\", a cópia das "
+                               "opções iniciais \"%2\" que guarda as suas escolhas: %3.")
+                    .arg(location.writeTo, location.readFrom, reason));
+}
+
+// mkdir -p, each new folder private to the user as the XDG rules ask; 0 or the errno of the
+// step that failed.
+int makeFolders(const QString& folder) {
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
+        const QByteArray step = end < 0 ? path : path.left(end);
+        struct stat info {};
+        if (::mkdir(step.constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+        if (::stat(step.constData(), &info) != 0)
+            return errno;
+        if (!S_ISDIR(info.st_mode))
+            return ENOTDIR;
+        if (end < 0)
+            return 0;
+    }
+}
+
+int writeAll(int descriptor, const QByteArray& contents) {
+    qsizetype done = 0;
+    while (done < contents.size()) {
+        const ssize_t written = ::write(descriptor, contents.constData() + done,
+                                        static_cast<size_t>(contents.size() - done));
+        if (written < 0 && errno != EINTR)
+            return errno;
+        if (written > 0)
+            done += written;
+    }
+    return ::fsync(descriptor) == 0 ? 0 : errno;
+}
+
+// A file that already has the name wins: it is another start's copy, or the user's own file.
+int linkWithoutReplacing(const QByteArray& temporary, const QByteArray& target) {
+    if (::link(temporary.constData(), target.constData()) == 0 || errno == EEXIST)
+        return 0;
+    // Some filesystems have no hard links but can still rename without replacing.
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return errno;
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(),
+                    RENAME_NOREPLACE) == 0 ||
+        errno == EEXIST)
+        return 0;
+    return errno;
+}
+
+} // namespace
+
+QString userOptionsDirectory() {
+    return configHome() + QString::fromUtf16(userFolderName);
+}
+
+OptionsLocation locateOptions(const QString& programDirectory) {
+    const QString beside = optionsPath(programDirectory);
+    if (writableDirectory(programDirectory))
+        return {beside, beside};
+    const QString own = userOptionsDirectory() + QString::fromUtf16(optionsFileName);
+    return {QFileInfo::exists(own) ? own : beside, own};
+}
+
+void makeUserOptions(const OptionsLocation& location) {
+    if (!location.needsUserCopy())
+        return;
+    QFile installed(location.readFrom);
+    if (!installed.open(QIODevice::ReadOnly))
+        copyFailed(location, QStringLiteral("não foi possível ler \"%1\" (%2)")
+                                 .arg(location.readFrom, installed.errorString()));
+    const QByteArray contents = installed.readAll();
+    if (const int error = makeFolders(QFileInfo(location.writeTo).path()))
+        copyFailed(location, systemReason(error));
+    const QByteArray target = QFile::encodeName(location.writeTo);
+    QByteArray temporary = target + ".XXXXXX";
+    const int descriptor = ::mkstemp(temporary.data());
+    if (descriptor < 0)
+        copyFailed(location, systemReason(errno));
+    int error = writeAll(descriptor, contents);
+    ::close(descriptor);
+    if (error == 0)
+        error = linkWithoutReplacing(temporary, target);
+    ::unlink(temporary.constData());
+    if (error != 0)
+        copyFailed(location, systemReason(error));
+}
+
+} // namespace data

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace data {
+
+// Which options file a run uses. A program directory the user can write (a per-user or portable
+// install) keeps the options beside the program; a shared one (a system-wide install, the
+// Debian package) gives each user a copy of its own under $XDG_CONFIG_HOME, made from the
+// installed file at the first start, and never writes the installed file.
+struct OptionsLocation {
+    // The file this run reads: the one it writes, or the installed one until the user's own
+    // copy exists.
+    QString readFrom;
+    // The file this run writes.
+    QString writeTo;
+
+    bool needsUserCopy() const { return readFrom != writeTo; }
+};
+
+// Decides where this user's options are; looks at the disk, changes nothing.
+OptionsLocation locateOptions(const QString& programDirectory);
+
+// $XDG_CONFIG_HOME/quelmar-de-orivela, or ~/.config/quelmar-de-orivela when that variable is
+// unset, empty or not an absolute path.
+QString userOptionsDirectory();
+
+// Makes the user's own copy when the location asks for one: a temporary file beside it, linked
+// into place only while no file has that name, so a copy made meanwhile by another start is kept
+// and a half-written one is never seen. Creates the folder as needed. A failure is error 109,
+// naming the file it could not make.
+void makeUserOptions(const OptionsLocation& location);
+
+} // namespace data
