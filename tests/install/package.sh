@@ -9,9 +9,10 @@
 #     "nobody" when run as root, else with the program's directory made read-only): --help and
 #     --version answer, the tool reads the installed collections, and the program, started with
 #     Qt's own -platform and -style options, gives each HOME its own options at the first start
-#     and leaves the installed file as it was.
+#     and leaves the installed file as it was; quelmar-frase reads each user's own options, and
+#     the installed ones for a user who never started the program, without writing anything.
 #
-#   package.sh CMAKE BUILD_DIR CPACK CHANGELOG
+#   package.sh CMAKE BUILD_DIR CPACK CHANGELOG SQLITE_HELPER
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -20,10 +21,11 @@ source "$here/../e2e/lib.sh"
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 
-[[ $# -eq 4 ]] || fail "uso: package.sh CMAKE PASTA_DE_COMPILACAO CPACK CHANGELOG"
+[[ $# -eq 5 ]] || fail "uso: package.sh CMAKE PASTA_DE_COMPILACAO CPACK CHANGELOG SQLITE_HELPER"
 install_setup "$1" "$2"
 cpack=$3
 changelog=$4
+sqlite_helper=$5
 for tool in dpkg-deb dpkg-shlibdeps lintian; do
     command -v "$tool" >/dev/null || fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
 done
@@ -131,6 +133,23 @@ first_start() {
 }
 first_start ana
 first_start bia
+
+# quelmar-frase, without -c, names the collection the options this user's program reads start with.
+frase_collection() {
+    "${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work/casas/$1" "$root/usr/bin/quelmar-frase" |
+        tail -n 1 | sed -n 's/^— \(.*\), nº [0-9]*$/\1/p'
+}
+cp "$sqlite_helper" "$work/sqlite-helper"
+"${as_user[@]}" "$work/sqlite-helper" exec "$work/casas/ana/.config/quelmar-de-orivela/opcoes" \
+    "UPDATE opcoes SET IniCom = 2" || fail "não foi possível mudar as opções de ana"
+[[ $(frase_collection ana) == "Tarvenas de Cendra" ]] ||
+    fail "quelmar-frase não leu as opções de ana: $(frase_collection ana)"
+[[ $(frase_collection bia) == "Quelmar de Orivela" ]] ||
+    fail "quelmar-frase não leu as opções de bia: $(frase_collection bia)"
+"${as_user[@]}" mkdir "$work/casas/caio"
+[[ $(frase_collection caio) == "Quelmar de Orivela" ]] ||
+    fail "quelmar-frase não leu as opções instaladas: $(frase_collection caio)"
+[[ -z $(ls -A "$work/casas/caio") ]] || fail "quelmar-frase gravou algo em $work/casas/caio"
 cmp -s "$installed/opcoes" "$work/opcoes-instaladas" || fail "o arquivo de opções instalado mudou"
 [[ $(find "$installed" -newer "$work/opcoes-instaladas" | wc -l) -eq 0 ]] ||
     fail "algo mudou na pasta do programa: $(find "$installed" -newer "$work/opcoes-instaladas")"

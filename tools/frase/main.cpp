@@ -2,6 +2,7 @@
 
 #include "data/collections.h"
 #include "data/options.h"
+#include "data/options_location.h"
 #include "frase/notification.h"
 #include "frase/request.h"
 #include "frase/selection.h"
@@ -60,11 +61,13 @@ int usageError(const QString& problem) {
     return Usage;
 }
 
-// The only place the options are read: the start-up collection they name.
+// The only place the options are read: the start-up collection they name, from the file the
+// program itself would read for this user (its own copy on a shared install, once it exists).
 const data::CollectionSource& startupCollection(const QString& programDirectory) {
     const auto options =
         db::DBEngine()
-            .OpenDatabase(data::optionsPath(programDirectory), db::sqlite::Access::ReadOnly)
+            .OpenDatabase(data::locateOptions(programDirectory).readFrom,
+                          db::sqlite::Access::ReadOnly)
             ->OpenRecordset(QString::fromUtf16(data::optionsTable));
     options->MoveFirst();
     return data::startsWithFirstCollection(*options) ? data::quelmarCollection
