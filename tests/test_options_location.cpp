@@ -90,6 +90,8 @@ private slots:
     void userFolder();
     void locate_data();
     void locate();
+    void systemDirectoriesAreShared_data();
+    void systemDirectoriesAreShared();
     void userCopy_data();
     void userCopy();
     void sharedInstall();
@@ -149,6 +151,21 @@ void TestOptionsLocation::locate() {
     QCOMPARE(location.writeTo, writesOwn ? own : program.options());
     QCOMPARE(entriesOf(home.path()), homeBefore);
     QCOMPARE(QFileInfo::exists(own), ownCopy);
+}
+
+void TestOptionsLocation::systemDirectoriesAreShared_data() {
+    QTest::addColumn<QString>("programDirectory");
+    QTest::newRow("/usr/lib") << u"/usr/lib"_s;
+    QTest::newRow("/usr/local/lib, not clean") << u"/usr/local//lib/"_s;
+}
+
+// Even for root, who can write them: a packaged install's files are the package manager's.
+void TestOptionsLocation::systemDirectoriesAreShared() {
+    QFETCH(QString, programDirectory);
+    ScratchDirectory home;
+    UserEnvironment environment(home.path(), std::nullopt);
+    const data::OptionsLocation location = data::locateOptions(programDirectory);
+    QCOMPARE(location.writeTo, home.file(u".config/quelmar-de-orivela/opcoes"_s));
 }
 
 void TestOptionsLocation::userCopy_data() {

@@ -20,8 +20,12 @@ namespace {
 constexpr char16_t userFolderName[] = u"/quelmar-de-orivela";
 
 // As the real user, not as whoever the process may have become: root can write anywhere, and
-// a directory root owns counts as shared for everyone else.
+// a directory root owns counts as shared for everyone else. Nothing under /usr is ever written
+// while a program runs, not even by root: the package manager owns those files.
 bool writableDirectory(const QString& directory) {
+    const QString clean = QDir::cleanPath(directory);
+    if (clean == u"/usr" || clean.startsWith(u"/usr/"))
+        return false;
     return ::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0;
 }
 
