@@ -14,12 +14,15 @@ struct CollectionSource {
     const char16_t* fileName; // appended to the program directory; begins with the separator
     const char16_t* table;
     const char16_t* rowSource;
+    const char16_t* title; // the collection's name as the user knows it
 };
 
-inline constexpr CollectionSource quelmarCollection{
-    u"/quelmar.mdb", u"QuelmarOrivela", u"Select * From QuelmarOrivela Order By Numero"};
+inline constexpr CollectionSource quelmarCollection{u"/quelmar.mdb", u"QuelmarOrivela",
+                                                    u"Select * From QuelmarOrivela Order By Numero",
+                                                    u"Quelmar de Orivela"};
 inline constexpr CollectionSource tarvenasCollection{u"/tarvenas.mdb", u"Tarvenas_tab",
-                                                     u"Select * From Tarvenas_tab Order By Numero"};
+                                                     u"Select * From Tarvenas_tab Order By Numero",
+                                                     u"Tarvenas de Cendra"};
 
 inline constexpr std::int16_t largestCollection = 32767;
 

@@ -2,9 +2,11 @@
 
 #include "platform/database/engine.h"
 #include "platform/toolkit/form.h"
+#include "windows/message_history.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace data {
 struct CollectionSource;
@@ -60,6 +62,12 @@ private:
     void makeCurrent(const std::shared_ptr<db::Recordset>& collection,
                      const data::CollectionSource& source);
     void showFindWindow();
+    const data::CollectionSource& currentSource() const;
+
+    void bindKeys();
+    void copyMessage();
+    void showAgain(std::optional<std::int16_t> number);
+    void messageShown();
 
     toolkit::HScrollBar& hscrollBrowser;
     toolkit::CommandButton& cmdFechar;
@@ -82,6 +90,8 @@ private:
     std::shared_ptr<db::Recordset> rsQuelmar;
     std::shared_ptr<db::Recordset> rsTarvenas;
     std::shared_ptr<db::Recordset> rsAtual;
+
+    MessageHistory m_history;
 };
 
 } // namespace windows
