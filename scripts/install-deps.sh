@@ -12,6 +12,8 @@ packages=(
   xvfb xauth xdotool x11-apps libx11-dev
   poppler-utils cups printer-driver-cups-pdf
   desktop-file-utils appstream python3
+  # tests only: an accessibility bus, and a client listening on it for what a screen reader hears
+  at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
 )
 for group in "$@"; do
   case $group in

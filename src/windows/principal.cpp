@@ -98,11 +98,11 @@ frmPrincipal::frmPrincipal()
       cmdImprimir(button(u"cmdImprimir")), cmdSobre(button(u"cmdSobre")),
       TxtTexto(textBox(u"TxtTexto")), TxtNuMensagem(textBox(u"TxtNuMensagem")),
       tmpTimer(timer(u"tmpTimer")), OptTarvenas(option(u"OptTarvenas")),
-      OptQuelmar(option(u"OptQuelmar")) {
+      OptQuelmar(option(u"OptQuelmar")), m_liveRegion(TxtTexto) {
     cmdFechar.onClick([this] { cmdFechar_Click(); });
     cmdProxima.onClick([this] { cmdProxima_Click(); });
     tmpTimer.onTimer([this] { tmpTimer_Timer(); });
-    // A message settled on is remembered; the ones a drag passes over are not.
+    // A message settled on is remembered and heard; the ones a drag passes over are not.
     hscrollBrowser.onChange([this] {
         hscrollBrowser_Change();
         messageShown();
@@ -302,9 +302,12 @@ void frmPrincipal::showAgain(std::optional<std::int16_t> number) {
         hscrollBrowser.setValue(*number);
 }
 
-// Each message settled on, by any way, is remembered for going back to it.
+// Each message settled on, by any way, is remembered for going back to it, and heard when it
+// came without the user reading the message box.
 void frmPrincipal::messageShown() {
-    m_history.record(hscrollBrowser.Value());
+    const std::int16_t shown = hscrollBrowser.Value();
+    m_history.record(shown);
+    m_liveRegion.update(u"Mensagem "_s + QString::number(shown) + u": "_s + TxtTexto.Text());
 }
 
 } // namespace windows

@@ -2,6 +2,7 @@
 
 #include "platform/database/engine.h"
 #include "platform/toolkit/form.h"
+#include "platform/toolkit/live_region.h"
 #include "windows/message_history.h"
 
 #include <cstdint>
@@ -92,6 +93,7 @@ private:
     std::shared_ptr<db::Recordset> rsAtual;
 
     MessageHistory m_history;
+    toolkit::LiveRegion m_liveRegion;
 };
 
 } // namespace windows
