@@ -41,9 +41,7 @@ public:
         return QAccessible::queryAccessibleInterface(notice().control().window());
     }
     int childCount() const override { return 1; }
-    QAccessibleInterface* child(int index) const override {
-        return index == 0 ? label() : nullptr;
-    }
+    QAccessibleInterface* child(int index) const override { return index == 0 ? label() : nullptr; }
     int indexOfChild(const QAccessibleInterface* child) const override {
         return child == label() ? 0 : -1;
     }
@@ -83,8 +81,7 @@ void notify(QObject* object, QAccessible::Event change) {
 
 } // namespace
 
-LiveRegion::LiveRegion(QWidget& control)
-    : m_control(control), m_notice(new Notice(this, control)) {
+LiveRegion::LiveRegion(QWidget& control) : m_control(control), m_notice(new Notice(this, control)) {
     auto* label = new QObject(m_notice);
     // The accessibility cache owns the descriptions and drops them with their objects.
     QAccessible::registerAccessibleInterface(new NoticeAccessible(m_notice));
