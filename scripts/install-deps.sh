@@ -30,6 +30,8 @@ for group in "$@"; do
         # quelmar-frase: fortune is its speed baseline; --notificar is tested against a
         # notification daemon on a session bus of the test's own
         fortune-mod dbus dunst
+        # an accessibility bus, and a client listening on it for what a screen reader hears
+        at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
       )
       ;;
     deb) packages+=("${deb_packages[@]}") ;;

@@ -5,12 +5,17 @@
 #include "data/message_box.h"
 #include "support/layout_check.h"
 #include "support/program_run.h"
+#include "windows/localizar.h"
+#include "windows/module1.h"
 #include "windows/principal.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -57,6 +62,8 @@ private slots:
     void dragShowsEveryPosition();
     void timerTicksLikeTheButton();
     void mnemonicPressesTheButton();
+    void keys_data();
+    void keys();
     void closing_data();
     void closing();
     void layoutFollowsTable();
@@ -277,6 +284,139 @@ void TestPrincipal::mnemonicPressesTheButton() {
     QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
     QTRY_COMPARE(browser(window).Value(), 7);
     expectConsistent(window, u'Q');
+}
+
+void TestPrincipal::keys_data() {
+    QTest::addColumn<QList<float>>("draws");
+    QTest::addColumn<int>("picks");
+    QTest::addColumn<QString>("criterion");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<bool>("findOpen");
+    QTest::addColumn<int>("prints");
+
+    // With these draws the start shows 1, two picks 4 and then 7, and the next pick 3 (or 2 of
+    // the second collection).
+    const QList<float> draws{0.0f, 0.5f, 0.99f, 0.3f};
+    const auto times = [](int count, const QString& key) {
+        QStringList keys;
+        for (int i = 0; i < count; ++i)
+            keys << key;
+        return keys;
+    };
+    const QString quelmar1 = u"Q1\n— Quelmar de Orivela, nº 1"_s;
+
+    QTest::newRow("Alt+Left shows the one before")
+        << draws << 2 << u""_s << u"cmdProxima"_s << 0 << QStringList{u"Alt+Left"_s} << u" 4"_s
+        << u""_s << false << 0;
+    QTest::newRow("Alt+Left from the scroll bar, twice")
+        << draws << 2 << u""_s << u"hscrollBrowser"_s << 0 << times(2, u"Alt+Left"_s) << u" 1"_s
+        << u""_s << false << 0;
+    QTest::newRow("Alt+Left stops at the oldest")
+        << draws << 2 << u""_s << u"TxtTexto"_s << 0 << times(3, u"Alt+Left"_s) << u" 1"_s << u""_s
+        << false << 0;
+    QTest::newRow("Alt+Right goes forward and stops at the newest")
+        << draws << 2 << u""_s << u"TxtNuMensagem"_s << 0
+        << times(2, u"Alt+Left"_s) + times(3, u"Alt+Right"_s) << u" 7"_s << u""_s << false << 0;
+    QTest::newRow("a new message drops the ones ahead")
+        << draws << 2 << u""_s << u"cmdProxima"_s << 0
+        << QStringList{u"Alt+Left"_s, u"Alt+Left"_s, u"cmdProxima"_s, u"Alt+Right"_s, u"Alt+Left"_s}
+        << u" 1"_s << u""_s << false << 0;
+    QTest::newRow("the history keeps the last 100")
+        << QList<float>{0.0f, 0.99f} << 100 << u""_s << u"cmdProxima"_s << 0
+        << times(100, u"Alt+Left"_s) << u" 7"_s << u""_s << false << 0;
+    QTest::newRow("a switch starts a new history")
+        << draws << 2 << u""_s << u"cmdProxima"_s << 0
+        << QStringList{u"OptTarvenas"_s, u"Alt+Left"_s, u"Ctrl+C"_s} << u" 2"_s
+        << u"T2\n— Tarvenas de Cendra, nº 2"_s << false << 0;
+    QTest::newRow("Ctrl+C copies the message and its source")
+        << draws << 0 << u""_s << u"cmdProxima"_s << 0 << QStringList{u"Ctrl+C"_s} << u"1"_s
+        << quelmar1 << false << 0;
+    QTest::newRow("Ctrl+C in the number box copies the message")
+        << draws << 0 << u""_s << u"TxtNuMensagem"_s << 0 << QStringList{u"Ctrl+C"_s} << u"1"_s
+        << quelmar1 << false << 0;
+    QTest::newRow("Ctrl+C copies a selection alone")
+        << draws << 0 << u""_s << u"TxtTexto"_s << 1 << QStringList{u"Ctrl+C"_s} << u"1"_s << u"Q"_s
+        << false << 0;
+    QTest::newRow("F3 finds the next from the scroll bar")
+        << draws << 0 << u"Numero > 0"_s << u"hscrollBrowser"_s << 0 << QStringList{u"F3"_s}
+        << u" 2"_s << u""_s << false << 0;
+    QTest::newRow("Ctrl+F opens Localizar")
+        << draws << 0 << u""_s << u"TxtTexto"_s << 0 << QStringList{u"Ctrl+F"_s} << u"1"_s << u""_s
+        << true << 0;
+    QTest::newRow("Ctrl+P prints") << draws << 0 << u""_s << u"cmdFechar"_s << 0
+                                   << QStringList{u"Ctrl+P"_s} << u"1"_s << u""_s << false << 1;
+    QTest::newRow("none of them in another window")
+        << draws << 2 << u"Numero > 0"_s << u"FrmLocalizar"_s << 0
+        << QStringList{u"Alt+Left"_s, u"F3"_s, u"Ctrl+P"_s, u"Ctrl+C"_s} << u" 7"_s << u""_s << true
+        << 0;
+}
+
+// Keys go to whatever has the focus, as the keyboard sends them.
+void TestPrincipal::keys() {
+    QFETCH(QList<float>, draws);
+    QFETCH(int, picks);
+    QFETCH(QString, criterion);
+    QFETCH(QString, focus);
+    QFETCH(int, selected);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, number);
+    QFETCH(QString, clipboard);
+    QFETCH(bool, findOpen);
+    QFETCH(int, prints);
+
+    ProgramOnDisk program;
+    ProgramRun& run = program.run;
+    QTemporaryDir pdfs;
+    run.services.printTo = pdfs.filePath(u"folha.pdf"_s);
+    run.services.drawNext({draws.begin(), draws.end()});
+    QVERIFY(run.start());
+    frmPrincipal& window = run.main();
+    for (int pick = 0; pick < picks; ++pick)
+        window.button(u"cmdProxima").click();
+    windows::module1().UltimoCriterio = criterion;
+    QApplication::clipboard()->clear();
+
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    if (focus == u"FrmLocalizar") {
+        window.button(u"cmdLocalizar").click();
+        auto* find = run.program.loadedForm<windows::FrmLocalizar>();
+        QVERIFY(find != nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(find));
+    } else {
+        QWidget* control = window.findChild<QWidget*>(focus);
+        QVERIFY(control != nullptr);
+        if (auto* bar = dynamic_cast<toolkit::HScrollBar*>(control))
+            control = bar->slider();
+        // A text box hands the focus on to its editor.
+        control->setFocus();
+        if (auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget())) {
+            QTextCursor cursor = editor->textCursor();
+            cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, selected);
+            editor->setTextCursor(cursor);
+        }
+    }
+
+    // A step is a key, or a control to click.
+    for (const QString& step : steps) {
+        if (auto* clicked = window.findChild<QAbstractButton*>(step)) {
+            clicked->click();
+            continue;
+        }
+        const QKeyCombination key = QKeySequence::fromString(step)[0];
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+    }
+
+    QCOMPARE(shownNumber(window), number);
+    expectConsistent(window, window.currentCollection() == window.secondCollection() ? u'T' : u'Q');
+    QCOMPARE(QApplication::clipboard()->text(), clipboard);
+    QCOMPARE(run.program.loadedForm<windows::FrmLocalizar>() != nullptr, findOpen);
+    QCOMPARE(run.services.prints, prints);
+    QVERIFY(run.services.boxes.empty());
 }
 
 void TestPrincipal::closing_data() {

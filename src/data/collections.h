@@ -14,7 +14,7 @@ struct CollectionSource {
     const char16_t* fileName; // appended to the program directory; begins with the separator
     const char16_t* table;
     const char16_t* rowSource;
-    const char16_t* title;
+    const char16_t* title; // the collection's name as the user knows it
 };
 
 inline constexpr CollectionSource quelmarCollection{u"/quelmar.mdb", u"QuelmarOrivela",

@@ -4,6 +4,7 @@
 #include "data/options.h"
 #include "platform/core/conversions.h"
 #include "platform/toolkit/program.h"
+#include "platform/toolkit/window_keys.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
 #include "windows/opcoes.h"
@@ -21,6 +22,15 @@ namespace {
 constexpr Font arial8{u"Arial", 8.25};
 constexpr Font sansBold8{u"MS Sans Serif", 8.25, true};
 constexpr Font sansBold10{u"MS Sans Serif", 9.75, true};
+
+// The message exactly as stored, then a line saying where it comes from.
+QString withSource(const QString& text, const data::CollectionSource& source, std::int16_t number) {
+    QString copied = text;
+    if (!copied.isEmpty() && !copied.endsWith(u'\n'))
+        copied += u'\n';
+    return copied + u"— "_s + QString::fromUtf16(source.title) + u", nº "_s +
+           QString::number(number);
+}
 
 } // namespace
 
@@ -88,11 +98,15 @@ frmPrincipal::frmPrincipal()
       cmdImprimir(button(u"cmdImprimir")), cmdSobre(button(u"cmdSobre")),
       TxtTexto(textBox(u"TxtTexto")), TxtNuMensagem(textBox(u"TxtNuMensagem")),
       tmpTimer(timer(u"tmpTimer")), OptTarvenas(option(u"OptTarvenas")),
-      OptQuelmar(option(u"OptQuelmar")) {
+      OptQuelmar(option(u"OptQuelmar")), m_liveRegion(TxtTexto) {
     cmdFechar.onClick([this] { cmdFechar_Click(); });
     cmdProxima.onClick([this] { cmdProxima_Click(); });
     tmpTimer.onTimer([this] { tmpTimer_Timer(); });
-    hscrollBrowser.onChange([this] { hscrollBrowser_Change(); });
+    // A message settled on is remembered and heard; the ones a drag passes over are not.
+    hscrollBrowser.onChange([this] {
+        hscrollBrowser_Change();
+        messageShown();
+    });
     hscrollBrowser.onScroll([this] { hscrollBrowser_Scroll(); });
     OptQuelmar.onClick([this] { OptQuelmar_Click(); });
     OptTarvenas.onClick([this] { OptTarvenas_Click(); });
@@ -101,6 +115,7 @@ frmPrincipal::frmPrincipal()
     cmdOpcoes.onClick([this] { cmdOpcoes_Click(); });
     cmdImprimir.onClick([this] { cmdImprimir_Click(); });
     cmdSobre.onClick([this] { cmdSobre_Click(); });
+    bindKeys();
 }
 
 // Start-up. The options file is opened before the collections, so that a missing one is what
@@ -131,9 +146,9 @@ void frmPrincipal::Form_Load() {
     // The option buttons, not the stored choice, decide which collection is shown.
     const bool second = OptTarvenas.Value();
     rsAtual = second ? rsTarvenas : rsQuelmar;
-    TotMensagens = data::countCollection(*rsAtual, second ? data::tarvenasCollection
-                                                          : data::quelmarCollection);
+    TotMensagens = data::countCollection(*rsAtual, currentSource());
     hscrollBrowser.setMax(TotMensagens);
+    m_history.clear();
     showRandomMessage();
 }
 
@@ -162,6 +177,7 @@ void frmPrincipal::showRandomMessage() {
     TxtTexto.setText(data::currentMessageText(*rsAtual));
     TxtNuMensagem.setText(data::currentNumberText(*rsAtual));
     hscrollBrowser.setValue(data::currentNumber(*rsAtual));
+    messageShown();
 }
 
 void frmPrincipal::hscrollBrowser_Change() {
@@ -191,6 +207,7 @@ void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection,
     rsAtual = collection;
     TotMensagens = data::countCollection(*rsAtual, source);
     hscrollBrowser.setMax(TotMensagens);
+    m_history.clear();
     cmdProxima.setValue(true);
 }
 
@@ -215,6 +232,7 @@ bool frmPrincipal::Localizar(const QString& Opc, SearchFrom Tip) {
     TxtTexto.setText(data::currentMessageText(*rsAtual));
     TxtNuMensagem.setText(data::currentNumberText(*rsAtual));
     hscrollBrowser.setValue(data::currentNumber(*rsAtual));
+    messageShown();
     return true;
 }
 
@@ -253,6 +271,43 @@ void frmPrincipal::cmdImprimir_Click() {
 
 void frmPrincipal::cmdSobre_Click() {
     Load<FrmSobre>().Show();
+}
+
+const data::CollectionSource& frmPrincipal::currentSource() const {
+    return rsAtual == rsTarvenas ? data::tarvenasCollection : data::quelmarCollection;
+}
+
+// Keys besides the captions' own, working wherever the focus lies in this window.
+void frmPrincipal::bindKeys() {
+    onWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copyMessage(); });
+    onWindowKey(*this, QKeySequence(Qt::ALT | Qt::Key_Left),
+                [this] { showAgain(m_history.back()); });
+    onWindowKey(*this, QKeySequence(Qt::ALT | Qt::Key_Right),
+                [this] { showAgain(m_history.forward()); });
+    clickOnWindowKey(*this, QKeySequence(Qt::Key_F3), Command1);
+    clickOnWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_F), cmdLocalizar);
+    clickOnWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_P), cmdImprimir);
+}
+
+// What the user selected in the message, or else the whole message with its source.
+void frmPrincipal::copyMessage() {
+    const QString selected = TxtTexto.SelText();
+    ClipboardSetText(selected.isEmpty() ? withSource(TxtTexto.Text(), currentSource(), NuAtual)
+                                        : selected);
+}
+
+// Back and forward move the scroll bar, so the message comes up as it does for a scroll.
+void frmPrincipal::showAgain(std::optional<std::int16_t> number) {
+    if (number)
+        hscrollBrowser.setValue(*number);
+}
+
+// Each message settled on, by any way, is remembered for going back to it, and heard when it
+// came without the user reading the message box.
+void frmPrincipal::messageShown() {
+    const std::int16_t shown = hscrollBrowser.Value();
+    m_history.record(shown);
+    m_liveRegion.update(u"Mensagem "_s + QString::number(shown) + u": "_s + TxtTexto.Text());
 }
 
 } // namespace windows

@@ -2,9 +2,12 @@
 
 #include "platform/database/engine.h"
 #include "platform/toolkit/form.h"
+#include "platform/toolkit/live_region.h"
+#include "windows/message_history.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace data {
 struct CollectionSource;
@@ -60,6 +63,12 @@ private:
     void makeCurrent(const std::shared_ptr<db::Recordset>& collection,
                      const data::CollectionSource& source);
     void showFindWindow();
+    const data::CollectionSource& currentSource() const;
+
+    void bindKeys();
+    void copyMessage();
+    void showAgain(std::optional<std::int16_t> number);
+    void messageShown();
 
     toolkit::HScrollBar& hscrollBrowser;
     toolkit::CommandButton& cmdFechar;
@@ -82,6 +91,9 @@ private:
     std::shared_ptr<db::Recordset> rsQuelmar;
     std::shared_ptr<db::Recordset> rsTarvenas;
     std::shared_ptr<db::Recordset> rsAtual;
+
+    MessageHistory m_history;
+    toolkit::LiveRegion m_liveRegion;
 };
 
 } // namespace windows

@@ -2,6 +2,7 @@
 
 #include "platform/toolkit/form.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QTest>
@@ -48,6 +49,12 @@ void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& ro
     QVERIFY2(widget->width() >= toolkit::pixels(row.width), qPrintable(name));
     QVERIFY2(widget->geometry().right() <= container->width(), qPrintable(name));
     QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+    // A control that a screen reader is told is a window frame makes it take the controls inside
+    // for another window's.
+    const QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY2(spoken && spoken->role() != QAccessible::Border &&
+                 spoken->role() != QAccessible::Window,
+             qPrintable(name));
     if (!row.properties.tooltip.empty())
         QCOMPARE(widget->toolTip(), text(row.properties.tooltip));
     if (const std::optional<QString> caption = captionOf(*widget))

@@ -63,6 +63,11 @@ QAccessibleInterface* describe(const QString&, QObject* object) {
         return new LinkAccessible(link);
     if (auto* spin = dynamic_cast<UpDown*>(object))
         return new UpDownAccessible(spin);
+    // Qt describes a plain frame as a border, which reaches AT-SPI as a window frame: a screen
+    // reader then takes the controls inside a text box or a picture box for another window's,
+    // and follows neither their focus nor their changes.
+    if (dynamic_cast<TextBox*>(object) || dynamic_cast<PictureBox*>(object))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Pane);
     return nullptr;
 }
 

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
@@ -151,6 +152,10 @@ void TextBox::setText(const QString& text) {
         m_line->setText(text);
         m_line->setCursorPosition(0);
     }
+}
+
+QString TextBox::SelText() const {
+    return m_lines ? m_lines->textCursor().selection().toPlainText() : m_line->selectedText();
 }
 
 void TextBox::setLocked(bool locked) {

@@ -66,6 +66,8 @@ public:
     // The text exactly as last set, unless the user has typed into it since.
     QString Text() const;
     void setText(const QString& text);
+    // The selected part of the text, empty when nothing is selected.
+    QString SelText() const;
     void setLocked(bool locked);
     void setAlignment(Qt::Alignment alignment);
     void setColours(const QColor& back, const QColor& fore);

@@ -4,6 +4,8 @@
 #include "platform/toolkit/accessibility.h"
 #include "platform/toolkit/form.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <new>
 #include <utility>
 
@@ -101,7 +103,7 @@ void Program::reportError(int number, const QString& description) {
     // Written first: the box waits for an answer, the terminal need not.
     m_services.printError(errorLine(number, description));
     m_services.messageBox(errorBoxText(number, description), vbCritical,
-                      QStringLiteral("Quelmar de Orivela"));
+                          QStringLiteral("Quelmar de Orivela"));
 }
 
 void Program::finish(int status) {
@@ -137,6 +139,10 @@ Failure Shell(const QString& commandLine, int windowStyle) {
 
 void End(int status) {
     throw ProgramEnd{status};
+}
+
+void ClipboardSetText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
 }
 
 const QString& AppPath() {

@@ -118,6 +118,8 @@ float Rnd();
 // Runs the "start" command line; why it could not, or nothing.
 Failure Shell(const QString& commandLine, int windowStyle);
 [[noreturn]] void End(int status = 0);
+// Puts the text on the desktop's clipboard, for pasting elsewhere.
+void ClipboardSetText(const QString& text);
 const QString& AppPath();
 
 } // namespace toolkit
