@@ -304,6 +304,12 @@ void TestDamagedFiles::startUp_data() {
     // A text that only starts with a number keeps its "%3" as typed in the message.
     fails("opcoes: SegTem '9e9 %3'", u"UPDATE opcoes SET SegTem = '9e9 %3'"_s, 201,
           {u"a cada 9e9 %3 segundos (campo SegTem"_s, u"de 0 a 2147483 segundos"_s});
+    // Beyond the timer as much as 1e308 seconds, though its text form reads as a word.
+    fails("opcoes: SegTem infinite", u"UPDATE opcoes SET SegTem = 9e999"_s, 203,
+          {u"pede um intervalo infinito entre as mensagens (campo SegTem"_s,
+           u"de 0 a 2147483 segundos"_s});
+    fails("opcoes: SegTem minus infinite", u"UPDATE opcoes SET SegTem = -9e999"_s, 203,
+          {u"pede um intervalo infinito negativo entre as mensagens (campo SegTem"_s});
     fails("opcoes: ComTem a word", u"UPDATE opcoes SET ComTem = 'talvez'"_s, 204,
           {u"diz \"talvez\" no campo ComTem da tabela opcoes"_s});
     // A word is 0 seconds to the timer, which then never fires.
