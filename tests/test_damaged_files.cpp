@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,10 @@ enum class Damage {
     First1000Bytes,
     RandomBytes,
     Folder,
+    Fifo,
+    Device,
+    LinkLoop,
+    DanglingLink,
     Unreadable,
     ReadOnly,
     Sql,
@@ -101,6 +106,24 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
     case Damage::Folder:
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
+        break;
+    case Damage::Fifo:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        break;
+    case Damage::Device:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::symlink("/dev/null", QFile::encodeName(path).constData()), 0);
+        break;
+    case Damage::LinkLoop:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::symlink(QFile::encodeName(QFileInfo(path).fileName()).constData(),
+                           QFile::encodeName(path).constData()),
+                 0);
+        break;
+    case Damage::DanglingLink:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::symlink("antigo", QFile::encodeName(path).constData()), 0);
         break;
     case Damage::Unreadable:
         QVERIFY(QFile::setPermissions(path, {}));
@@ -192,6 +215,12 @@ void TestDamagedFiles::startUp_data() {
         row("first 1000 bytes", Damage::First1000Bytes, 104, {u"danificado"_s});
         row("random bytes", Damage::RandomBytes, 102, {u"não é um banco de dados"_s});
         row("a folder", Damage::Folder, 102, {u"é uma pasta"_s});
+        row("a FIFO", Damage::Fifo, 102, {u"não é um arquivo comum, e sim um FIFO"_s});
+        row("a device", Damage::Device, 102, {u"não é um arquivo comum, e sim um dispositivo"_s});
+        row("a link loop", Damage::LinkLoop, 101,
+            {u"é um link simbólico que leva, de link em link, de volta a si mesmo"_s});
+        row("a link to nothing", Damage::DanglingLink, 101,
+            {u"é um link simbólico para \"antigo\", que não existe"_s});
         row("unreadable", Damage::Unreadable, 111, {u"não tem permissão para ler"_s});
     }
 

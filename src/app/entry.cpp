@@ -1,5 +1,6 @@
 #include "app/entry.h"
 
+#include "platform/core/file_names.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/qt_services.h"
@@ -23,6 +24,13 @@ void loadQtTranslations(QApplication& application, QTranslator& translator) {
         application.installTranslator(&translator);
 }
 
+// Qt's own answer is empty when the path is not valid UTF-8, and the files would be looked for
+// at the root.
+QString programDirectory() {
+    const QString directory = core::runningProgramDirectory();
+    return directory.isEmpty() ? QCoreApplication::applicationDirPath() : directory;
+}
+
 } // namespace
 
 int run(int argc, char** argv, const EntryOptions& options) {
@@ -39,9 +47,8 @@ int run(int argc, char** argv, const EntryOptions& options) {
     loadQtTranslations(application, translator);
 
     toolkit::QtServices services;
-    const QString directory = options.programDirectory.isEmpty()
-                                  ? QCoreApplication::applicationDirPath()
-                                  : options.programDirectory;
+    const QString directory =
+        options.programDirectory.isEmpty() ? programDirectory() : options.programDirectory;
     toolkit::Program program(services, directory);
     if (!program.start<windows::frmPrincipal>())
         return program.exitStatus();

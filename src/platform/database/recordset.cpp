@@ -5,7 +5,6 @@
 #include "platform/core/text_fold.h"
 #include "platform/database/sqlite.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
@@ -89,7 +88,7 @@ void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     // whole collection's texts go into one block. Past a limit, blocks simply grow as needed.
     constexpr qint64 largestSingleBlock = qint64{64} << 20;
     m_texts.expect(static_cast<std::size_t>(
-        std::clamp(QFileInfo(m_connection->path()).size(), qint64{0}, largestSingleBlock)));
+        std::clamp(m_connection->fileSize(), qint64{0}, largestSingleBlock)));
     while (statement.step()) {
         if (hiddenLeadingColumns > 0)
             m_rowIds.push_back(sqlite3_column_int64(handle, 0));

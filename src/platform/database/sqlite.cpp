@@ -1,8 +1,8 @@
 #include "platform/database/sqlite.h"
 
 #include "platform/core/runtime_error.h"
+#include "platform/database/database_file.h"
 
-#include <QFileInfo>
 #include <sqlite3.h>
 
 namespace db::sqlite {
@@ -73,31 +73,17 @@ QString quoteIdentifier(QStringView name) {
     return u'"' + quoted + u'"';
 }
 
+Connection::Connection(sqlite3* handle, QString path, std::unique_ptr<DatabaseFile> file)
+    : m_handle(handle), m_path(std::move(path)), m_file(std::move(file)) {}
+
 std::shared_ptr<Connection> Connection::open(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.exists())
-        core::raise(ErrorCode::FileNotFound,
-                    QStringLiteral("O arquivo \"%1\" não foi encontrado.").arg(path));
-    if (file.isDir())
-        core::raise(ErrorCode::NotADatabase,
-                    QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
-    // SQLite would only say it cannot open the file.
-    if (!file.isReadable())
-        core::raise(ErrorCode::DatabaseError,
-                    QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
-                                   "permissão para ler o arquivo.")
-                        .arg(path));
-    // SQLite takes an empty file for an empty database; for us it is a damaged delivery.
-    if (file.size() == 0)
-        core::raise(
-            ErrorCode::NotADatabase,
-            QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(path));
+    auto file = std::make_unique<DatabaseFile>(path);
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it, so SQLite's own lock on
     // every call buys nothing; it was a third of the time spent reading a collection.
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    std::shared_ptr<Connection> connection(new Connection(handle, path));
+    const int rc = sqlite3_open_v2(file->sqliteName(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, file->vfs());
+    std::shared_ptr<Connection> connection(new Connection(handle, path, std::move(file)));
     if (rc != SQLITE_OK)
         connection->fail(rc, QStringLiteral("abrir"));
     sqlite3_extended_result_codes(handle, 1);
@@ -117,6 +103,10 @@ std::shared_ptr<Connection> Connection::open(const QString& path) {
 
 Connection::~Connection() {
     sqlite3_close_v2(m_handle);
+}
+
+qint64 Connection::fileSize() const {
+    return m_file->size();
 }
 
 void Connection::execute(const char* sql, const QString& action) {

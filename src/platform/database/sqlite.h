@@ -13,6 +13,8 @@ struct sqlite3_stmt;
 // Portuguese text names the file.
 namespace db::sqlite {
 
+class DatabaseFile;
+
 class Connection {
 public:
     // Opens an existing database file for reading and writing; never creates one. Waits up
@@ -25,6 +27,8 @@ public:
 
     sqlite3* handle() const { return m_handle; }
     const QString& path() const { return m_path; }
+    // The file's size now, 0 when it cannot be told.
+    qint64 fileSize() const;
 
     // `action` completes "Não foi possível ..." in the error text: "ler", "gravar em".
     void execute(const char* sql, const QString& action);
@@ -34,10 +38,11 @@ public:
     [[noreturn]] void fail(int rc, const QString& action) const;
 
 private:
-    Connection(sqlite3* handle, QString path) : m_handle(handle), m_path(std::move(path)) {}
+    Connection(sqlite3* handle, QString path, std::unique_ptr<DatabaseFile> file);
 
     sqlite3* m_handle;
     QString m_path;
+    std::unique_ptr<DatabaseFile> m_file;
 };
 
 class Statement {
