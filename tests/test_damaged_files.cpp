@@ -34,6 +34,7 @@ enum class Damage {
     DanglingLink,
     Unreadable,
     ReadOnly,
+    ReadOnlyFolder,
     Sql,
     ExclusiveLock,
     ReservedLock,
@@ -132,6 +133,8 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         QVERIFY(
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         break;
+    case Damage::ReadOnlyFolder:
+        break; // by the caller, who gives the folder its permissions back
     case Damage::Sql:
         runSql(path, sql);
         break;
@@ -140,6 +143,24 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         break; // taken by the caller, for as long as the run lasts
     }
 }
+
+// Takes the write permission from a folder for as long as it lives, so that the folder can be
+// cleaned up afterwards however the test ends.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path)
+        : m_path(path), m_permissions(QFile::permissions(path)) {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    }
+    ~ReadOnlyFolder() { QFile::setPermissions(m_path, m_permissions); }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+    QString m_path;
+    QFileDevice::Permissions m_permissions;
+};
 
 std::unique_ptr<LockInOtherProcess> lockFor(const QString& path, Damage damage) {
     if (damage == Damage::ExclusiveLock)
@@ -347,6 +368,25 @@ void TestDamagedFiles::startUp_data() {
     works("opcoes: ComTem null", u"UPDATE opcoes SET ComTem = NULL"_s);
     options("opcoes: read-only", Damage::ReadOnly, {}, Outcome::OkCannotWrite, 0,
             {u"o arquivo só pode ser lido"_s});
+    const auto cannotWrite = [&](const char* name, const QString& sql, const QStringList& texts) {
+        options(name, Damage::Sql, sql, Outcome::OkCannotWrite, 0, texts);
+    };
+    cannotWrite("opcoes: a view",
+                u"ALTER TABLE opcoes RENAME TO t; CREATE VIEW opcoes AS SELECT * FROM t"_s,
+                {u"é uma visão (VIEW): os registros dela podem ser lidos, mas não alterados"_s});
+    cannotWrite("opcoes: a CHECK rule",
+                u"CREATE TABLE t (IniCom SMALLINT CHECK (IniCom <> 2), SegTem DOUBLE, ComTem "
+                u"BOOLEAN); INSERT INTO t SELECT * FROM opcoes; DROP TABLE opcoes; "
+                u"ALTER TABLE t RENAME TO opcoes"_s,
+                {u"uma regra da tabela (CHECK IniCom <> 2) não aceita os valores novos"_s});
+    cannotWrite("opcoes: a trigger refusing",
+                u"CREATE TRIGGER recusa BEFORE UPDATE ON opcoes BEGIN "
+                u"SELECT RAISE(ABORT, 'opções travadas'); END"_s,
+                {u"um gatilho (TRIGGER) do arquivo recusou a gravação, dizendo \"opções "
+                 u"travadas\""_s});
+    // The write goes through a journal that SQLite creates beside the file.
+    options("opcoes: read-only folder", Damage::ReadOnlyFolder, {}, Outcome::OkCannotWrite, 0,
+            {u"a pasta do arquivo só pode ser lida"_s});
     options("opcoes: exclusive lock of another program", Damage::ExclusiveLock, {},
             Outcome::FailsAtStart, 103,
             {u"bloqueado por outro programa, que não o liberou em 2 segundos"_s});
@@ -362,7 +402,9 @@ void TestDamagedFiles::startUp() {
     QFETCH(Outcome, outcome);
     QFETCH(int, number);
     QFETCH(QStringList, texts);
-    if ((damage == Damage::Unreadable || damage == Damage::ReadOnly) && geteuid() == 0)
+    const bool permissions = damage == Damage::Unreadable || damage == Damage::ReadOnly ||
+                             damage == Damage::ReadOnlyFolder;
+    if (permissions && geteuid() == 0)
         QSKIP("root reads and writes any file whatever its permissions");
 
     ProgramFiles files;
@@ -375,6 +417,8 @@ void TestDamagedFiles::startUp() {
     if (QTest::currentTestFailed())
         return;
     const std::unique_ptr<LockInOtherProcess> lock = lockFor(path, damage);
+    const auto readOnly =
+        damage == Damage::ReadOnlyFolder ? std::make_unique<ReadOnlyFolder>(directory) : nullptr;
     const QStringList before = entriesOf(directory);
 
     const bool started = run.start();
@@ -390,6 +434,9 @@ void TestDamagedFiles::startUp() {
         run.main().button(u"cmdOpcoes").click();
         auto* window = run.program.loadedForm<windows::FrmOpçoes>();
         QVERIFY(window != nullptr);
+        // A choice that changes the row: SQLite leaves a page alone, journal and all, when a
+        // write would not change it.
+        window->option(u"Option2").click();
         window->button(u"cmdOKop").click();
         QCOMPARE(run.services.boxes.size(), std::size_t{1});
         const RecordingServices::Box& box = run.services.boxes.front();

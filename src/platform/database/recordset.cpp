@@ -58,11 +58,18 @@ Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QStri
         load(source, 0);
         return;
     }
-    if (!m_connection->hasTable(source))
+    const auto kind = m_connection->tableKind(source);
+    if (kind == sqlite::Connection::TableKind::None)
         core::raise(ErrorCode::TableNotFound,
                     QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
                         .arg(source, m_connection->path()));
     const QString table = sqlite::quoteIdentifier(source);
+    // SQLite gives a view row ids that are all null, which no update can find.
+    m_isView = kind == sqlite::Connection::TableKind::View;
+    if (m_isView) {
+        load(QStringLiteral("SELECT * FROM %1").arg(table), 0);
+        return;
+    }
     try {
         load(QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(table), 1);
         m_table = source;
@@ -332,6 +339,11 @@ criteria::Scalar Recordset::cell(int row, int column) const {
 // ---- changing -----------------------------------------------------------------------------
 
 void Recordset::Edit() {
+    if (m_isView)
+        core::raise(ErrorCode::NotUpdatable,
+                    QStringLiteral("A tabela \"%1\" de \"%2\" é uma visão (VIEW): os registros "
+                                   "dela podem ser lidos, mas não alterados.")
+                        .arg(m_source, m_connection->path()));
     if (!Updatable())
         core::raise(
             ErrorCode::NotUpdatable,

@@ -33,14 +33,55 @@ QString nameAfterColon(const char* message) {
     return text.mid(text.indexOf(u':') + 1).trimmed();
 }
 
+// "cannot store TEXT value in INTEGER column opcoes.SegTem" -> "opcoes.SegTem"
+QString lastWord(const char* message) {
+    const QString text = QString::fromUtf8(message).trimmed();
+    return text.mid(text.lastIndexOf(u' ') + 1);
+}
+
+// Which rule of the file refused a write; SQLite's message adds the rule or the column.
+QString constraintReason(int rc, const char* message) {
+    switch (rc) {
+    case SQLITE_CONSTRAINT_CHECK:
+        return QStringLiteral("uma regra da tabela (CHECK %1) não aceita os valores novos")
+            .arg(nameAfterColon(message));
+    case SQLITE_CONSTRAINT_NOTNULL:
+        return QStringLiteral("a coluna %1 não aceita um valor nulo").arg(nameAfterColon(message));
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        return QStringLiteral("o valor de %1 já existe em outro registro, e a tabela não aceita "
+                              "repetições")
+            .arg(nameAfterColon(message));
+    case SQLITE_CONSTRAINT_DATATYPE:
+        return QStringLiteral("a coluna %1 não aceita esse tipo de valor").arg(lastWord(message));
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+        return QStringLiteral("a gravação quebraria uma ligação entre tabelas (FOREIGN KEY)");
+    case SQLITE_CONSTRAINT_TRIGGER:
+        return QStringLiteral("um gatilho (TRIGGER) do arquivo recusou a gravação, dizendo "
+                              "\"%1\"")
+            .arg(QString::fromUtf8(message));
+    default:
+        return reasonFor(rc);
+    }
+}
+
 } // namespace
 
 QString reasonFor(int rc) {
+    switch (rc) {
     // The file under the open connection is gone from its place: every write would go to a
     // file nobody sees any more, so SQLite refuses them.
-    if (rc == SQLITE_READONLY_DBMOVED)
+    case SQLITE_READONLY_DBMOVED:
         return QStringLiteral("o arquivo foi apagado, movido ou substituído por outro depois que "
                               "o programa o abriu; feche e abra o programa de novo");
+    // SQLite writes a journal beside the file before it changes the file.
+    case SQLITE_READONLY_DIRECTORY:
+        return QStringLiteral("a pasta do arquivo só pode ser lida, não gravada, e para gravar o "
+                              "programa precisa criar nela um arquivo temporário (o diário da "
+                              "gravação) ao lado deste");
+    default:
+        break;
+    }
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -62,8 +103,11 @@ QString reasonFor(int rc) {
         return QStringLiteral("acesso negado");
     case SQLITE_NOMEM:
         return QStringLiteral("memória insuficiente");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("uma restrição da tabela não aceita os valores novos");
     default:
-        return QStringLiteral("erro do SQLite: %1").arg(QString::fromUtf8(sqlite3_errstr(rc)));
+        return QStringLiteral("o SQLite recusou a operação (%1)")
+            .arg(QString::fromUtf8(sqlite3_errstr(rc)));
     }
 }
 
@@ -115,11 +159,13 @@ void Connection::execute(const char* sql, const QString& action) {
     }
 }
 
-bool Connection::hasTable(const QString& name) {
-    Statement query(*this, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN "
+Connection::TableKind Connection::tableKind(const QString& name) {
+    Statement query(*this, QStringLiteral("SELECT type = 'view' FROM sqlite_master WHERE type IN "
                                           "('table', 'view') AND name = ?1 COLLATE NOCASE"));
     query.bind(1, name);
-    return query.step();
+    if (!query.step())
+        return TableKind::None;
+    return sqlite3_column_int(query.handle(), 0) != 0 ? TableKind::View : TableKind::Table;
 }
 
 void Connection::fail(int rc, const QString& action) const {
@@ -133,14 +179,18 @@ void Connection::fail(int rc, const QString& action) const {
         core::raise(ErrorCode::ColumnNotFound,
                     QStringLiteral("A coluna \"%1\" não existe em \"%2\".")
                         .arg(nameAfterColon(message), m_path));
+    const auto describe = [&](const QString& reason) {
+        return QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason);
+    };
     QString reason = reasonFor(rc);
     if (primary == SQLITE_ERROR)
-        reason = QStringLiteral("erro do SQLite: %1").arg(QString::fromUtf8(message));
+        reason = QStringLiteral("o SQLite recusou a operação (%1)").arg(QString::fromUtf8(message));
+    if (primary == SQLITE_CONSTRAINT)
+        reason = constraintReason(rc, message);
     if (primary == SQLITE_BUSY)
         reason +=
             QStringLiteral(", que não o liberou em %1 segundos").arg(lockWaitMilliseconds / 1000);
-    core::raise(codeFor(rc),
-                QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason));
+    core::raise(codeFor(rc), describe(reason));
 }
 
 Statement::Statement(Connection& connection, const QString& sql, const QString& action)

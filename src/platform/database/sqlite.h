@@ -32,7 +32,9 @@ public:
 
     // `action` completes "Não foi possível ..." in the error text: "ler", "gravar em".
     void execute(const char* sql, const QString& action);
-    bool hasTable(const QString& name);
+    enum class TableKind { None, Table, View };
+    // Whether `name` (any letter case) is a table, a view or neither.
+    TableKind tableKind(const QString& name);
 
     // Raises the run-time error for SQLite result code `rc`, met while doing `action`.
     [[noreturn]] void fail(int rc, const QString& action) const;
