@@ -311,6 +311,12 @@ void TestDamagedFiles::startUp_data() {
         judged("32768 messages", upTo.arg(u"%1"_s, lastNumber, u"32768"_s), 201,
                {u"tem 32768 mensagens, mais do que as 32767"_s});
         row("32767 messages", upTo.arg(u"%1"_s, lastNumber, u"32767"_s), Outcome::Works, 0, {});
+        // Read at start-up, both of them: the collections are opened before either is judged.
+        row("an endless view",
+            u"DROP TABLE %1; CREATE VIEW %1 AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+            u"i + 1 FROM n) SELECT i AS Numero, 'X' || i AS mensagem FROM n"_s,
+            Outcome::FailsAtStart, 113,
+            {u"não pode ser usada: a consulta passou de 3 segundos sem terminar"_s});
         // Without a declared type a whole number stored as a real stays one; it counts as whole.
         row("Numero holding whole reals",
             u"CREATE TABLE n AS SELECT Numero * 1.0 AS Numero, mensagem FROM %1; DROP TABLE %1; "
@@ -360,6 +366,10 @@ void TestDamagedFiles::startUp_data() {
            u"de 0 a 2147483 segundos"_s});
     fails("opcoes: SegTem minus infinite", u"UPDATE opcoes SET SegTem = -9e999"_s, 203,
           {u"pede um intervalo infinito negativo entre as mensagens (campo SegTem"_s});
+    fails("opcoes: an endless view",
+          u"DROP TABLE opcoes; CREATE VIEW opcoes AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+          u"SELECT i + 1 FROM n) SELECT 1 AS IniCom, 15 AS SegTem, 1 AS ComTem FROM n"_s,
+          111, {u"Não foi possível ler"_s, u"a consulta passou de 3 segundos sem terminar"_s});
     fails("opcoes: ComTem a word", u"UPDATE opcoes SET ComTem = 'talvez'"_s, 204,
           {u"diz \"talvez\" no campo ComTem da tabela opcoes"_s});
     // A word is 0 seconds to the timer, which then never fires.

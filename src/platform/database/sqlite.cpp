@@ -12,6 +12,11 @@ using core::ErrorCode;
 namespace {
 
 constexpr int lockWaitMilliseconds = 2000;
+// Reading the largest collection takes a small fraction of this on any machine; only a view or a
+// trigger that never ends gets near it.
+constexpr std::chrono::seconds statementTimeLimit{3};
+// How many of SQLite's steps run between two looks at the clock.
+constexpr int stepsBetweenClockChecks = 10000;
 
 ErrorCode codeFor(int rc) {
     switch (rc & 0xFF) {
@@ -65,7 +70,16 @@ QString constraintReason(int rc, const char* message) {
     }
 }
 
+QString timeLimitCause() {
+    return QStringLiteral("a consulta passou de %1 segundos sem terminar; uma visão (VIEW) ou "
+                          "um gatilho (TRIGGER) do arquivo deve gerar registros sem fim")
+        .arg(statementTimeLimit.count());
+}
+
 } // namespace
+
+TimeLimitExceeded::TimeLimitExceeded(const QString& description, QString cause)
+    : RuntimeError(ErrorCode::DatabaseError, description), m_cause(std::move(cause)) {}
 
 QString reasonFor(int rc) {
     switch (rc) {
@@ -105,6 +119,8 @@ QString reasonFor(int rc) {
         return QStringLiteral("memória insuficiente");
     case SQLITE_CONSTRAINT:
         return QStringLiteral("uma restrição da tabela não aceita os valores novos");
+    case SQLITE_INTERRUPT:
+        return timeLimitCause();
     default:
         return QStringLiteral("o SQLite recusou a operação (%1)")
             .arg(QString::fromUtf8(sqlite3_errstr(rc)));
@@ -118,7 +134,8 @@ QString quoteIdentifier(QStringView name) {
 }
 
 Connection::Connection(sqlite3* handle, QString path, std::unique_ptr<DatabaseFile> file)
-    : m_handle(handle), m_path(std::move(path)), m_file(std::move(file)) {}
+    : m_handle(handle), m_path(std::move(path)), m_file(std::move(file)),
+      m_runningSince(std::chrono::steady_clock::now()) {}
 
 std::shared_ptr<Connection> Connection::open(const QString& path) {
     auto file = std::make_unique<DatabaseFile>(path);
@@ -132,6 +149,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path) {
         connection->fail(rc, QStringLiteral("abrir"));
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, lockWaitMilliseconds);
+    sqlite3_progress_handler(handle, stepsBetweenClockChecks, &Connection::onProgress,
+                             connection.get());
     // Rows are read once into memory and searched there; a large page cache would only hold a
     // second copy of the file for as long as the program runs.
     connection->execute("PRAGMA cache_size = -256", QStringLiteral("abrir"));
@@ -147,6 +166,13 @@ std::shared_ptr<Connection> Connection::open(const QString& path) {
 
 Connection::~Connection() {
     sqlite3_close_v2(m_handle);
+}
+
+// A view can produce rows without end, and sorting them fills a temporary file as fast as the
+// disk takes it; a non-zero answer stops the statement with SQLITE_INTERRUPT.
+int Connection::onProgress(void* connection) {
+    const auto* self = static_cast<const Connection*>(connection);
+    return std::chrono::steady_clock::now() - self->m_runningSince > statementTimeLimit ? 1 : 0;
 }
 
 qint64 Connection::fileSize() const {
@@ -182,6 +208,8 @@ void Connection::fail(int rc, const QString& action) const {
     const auto describe = [&](const QString& reason) {
         return QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason);
     };
+    if (primary == SQLITE_INTERRUPT)
+        throw TimeLimitExceeded(describe(timeLimitCause()), timeLimitCause());
     QString reason = reasonFor(rc);
     if (primary == SQLITE_ERROR)
         reason = QStringLiteral("o SQLite recusou a operação (%1)").arg(QString::fromUtf8(message));
@@ -194,8 +222,9 @@ void Connection::fail(int rc, const QString& action) const {
 }
 
 Statement::Statement(Connection& connection, const QString& sql, const QString& action)
-    : m_connection(connection), m_action(action) {
+    : m_connection(connection), m_action(action), m_preparedAt(std::chrono::steady_clock::now()) {
     const QByteArray utf8 = sql.toUtf8();
+    connection.runningSince(m_preparedAt);
     const int rc = sqlite3_prepare_v2(connection.handle(), utf8.constData(),
                                       static_cast<int>(utf8.size()), &m_handle, nullptr);
     if (rc != SQLITE_OK)
@@ -232,7 +261,10 @@ void Statement::bind(int index, const Variant& value) {
         m_connection.fail(rc, m_action);
 }
 
+// The time limit covers the whole reading, from preparation to the last row: a view without
+// end may as well hand out rows one by one forever as sort them forever.
 bool Statement::step() {
+    m_connection.runningSince(m_preparedAt);
     const int rc = sqlite3_step(m_handle);
     if (rc == SQLITE_ROW)
         return true;
@@ -243,6 +275,7 @@ bool Statement::step() {
 
 void Statement::reset() {
     sqlite3_reset(m_handle);
+    m_preparedAt = std::chrono::steady_clock::now();
 }
 
 Transaction::Transaction(Connection& connection) : m_connection(connection) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/core/runtime_error.h"
 #include "platform/database/variant.h"
 
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <string_view>
 
@@ -15,10 +17,22 @@ namespace db::sqlite {
 
 class DatabaseFile;
 
+// A statement that ran past the time limit, as a view or a trigger that never ends would; it is
+// error 111. `cause` says why in words, for callers that name the file in their own way.
+class TimeLimitExceeded : public core::RuntimeError {
+public:
+    TimeLimitExceeded(const QString& description, QString cause);
+    const QString& cause() const { return m_cause; }
+
+private:
+    QString m_cause;
+};
+
 class Connection {
 public:
     // Opens an existing database file for reading and writing; never creates one. Waits up
-    // to two seconds for a lock held by another program.
+    // to two seconds for a lock held by another program. No statement runs longer than three
+    // seconds, whatever the file holds (TimeLimitExceeded).
     static std::shared_ptr<Connection> open(const QString& path);
 
     Connection(const Connection&) = delete;
@@ -39,12 +53,17 @@ public:
     // Raises the run-time error for SQLite result code `rc`, met while doing `action`.
     [[noreturn]] void fail(int rc, const QString& action) const;
 
+    // The statement about to run was prepared at `since`; the time limit counts from there.
+    void runningSince(std::chrono::steady_clock::time_point since) { m_runningSince = since; }
+
 private:
     Connection(sqlite3* handle, QString path, std::unique_ptr<DatabaseFile> file);
+    static int onProgress(void* connection);
 
     sqlite3* m_handle;
     QString m_path;
     std::unique_ptr<DatabaseFile> m_file;
+    std::chrono::steady_clock::time_point m_runningSince;
 };
 
 class Statement {
@@ -65,6 +84,7 @@ private:
     Connection& m_connection;
     QString m_action;
     sqlite3_stmt* m_handle = nullptr;
+    std::chrono::steady_clock::time_point m_preparedAt;
 };
 
 // Rolls back unless committed, so no failure can leave half a change behind.
