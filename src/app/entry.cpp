@@ -1,5 +1,6 @@
 #include "app/entry.h"
 
+#include "app/process.h"
 #include "platform/core/file_names.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
@@ -34,7 +35,10 @@ QString programDirectory() {
 } // namespace
 
 int run(int argc, char** argv, const EntryOptions& options) {
+    prepareProcess();
+    WindowSystemCheck windowSystem(argc, argv);
     QApplication application(argc, argv);
+    windowSystem.started();
     QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
     QApplication::setWindowIcon(toolkit::iconOf(u"icone_principal.png"));
