@@ -389,6 +389,11 @@ void TestDamagedFiles::startUp_data() {
                 u"BOOLEAN); INSERT INTO t SELECT * FROM opcoes; DROP TABLE opcoes; "
                 u"ALTER TABLE t RENAME TO opcoes"_s,
                 {u"uma regra da tabela (CHECK IniCom <> 2) não aceita os valores novos"_s});
+    // A further row, which the program never reads, may hold the values it writes.
+    cannotWrite("opcoes: a UNIQUE rule",
+                u"CREATE UNIQUE INDEX unico ON opcoes (IniCom); INSERT INTO opcoes VALUES "
+                u"(2, 15, 1)"_s,
+                {u"o valor de opcoes.IniCom já existe em outro registro"_s});
     cannotWrite("opcoes: a trigger refusing",
                 u"CREATE TRIGGER recusa BEFORE UPDATE ON opcoes BEGIN "
                 u"SELECT RAISE(ABORT, 'opções travadas'); END"_s,

@@ -38,29 +38,18 @@ QString nameAfterColon(const char* message) {
     return text.mid(text.indexOf(u':') + 1).trimmed();
 }
 
-// "cannot store TEXT value in INTEGER column opcoes.SegTem" -> "opcoes.SegTem"
-QString lastWord(const char* message) {
-    const QString text = QString::fromUtf8(message).trimmed();
-    return text.mid(text.lastIndexOf(u' ') + 1);
-}
-
-// Which rule of the file refused a write; SQLite's message adds the rule or the column.
+// Which rule of the file refused a write; SQLite's message adds the rule or the column. The
+// rules a write of the options row can break; any other gets reasonFor's general words.
 QString constraintReason(int rc, const char* message) {
     switch (rc) {
     case SQLITE_CONSTRAINT_CHECK:
         return QStringLiteral("uma regra da tabela (CHECK %1) não aceita os valores novos")
             .arg(nameAfterColon(message));
-    case SQLITE_CONSTRAINT_NOTNULL:
-        return QStringLiteral("a coluna %1 não aceita um valor nulo").arg(nameAfterColon(message));
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
         return QStringLiteral("o valor de %1 já existe em outro registro, e a tabela não aceita "
                               "repetições")
             .arg(nameAfterColon(message));
-    case SQLITE_CONSTRAINT_DATATYPE:
-        return QStringLiteral("a coluna %1 não aceita esse tipo de valor").arg(lastWord(message));
-    case SQLITE_CONSTRAINT_FOREIGNKEY:
-        return QStringLiteral("a gravação quebraria uma ligação entre tabelas (FOREIGN KEY)");
     case SQLITE_CONSTRAINT_TRIGGER:
         return QStringLiteral("um gatilho (TRIGGER) do arquivo recusou a gravação, dizendo "
                               "\"%1\"")
