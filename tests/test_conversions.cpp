@@ -1,4 +1,5 @@
 #include "platform/core/conversions.h"
+#include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
 #include "support/raised_error.h"
 
@@ -203,6 +204,31 @@ private slots:
         QCOMPARE(
             errorOf([] { core::checkedProduct(std::numeric_limits<double>::quiet_NaN(), 1.0); }),
             ErrorCode::FloatingPoint);
+    }
+
+    // A file name read from the system turns back into the same bytes, however they are spelt,
+    // and shows every byte that is no text as U+FFFD.
+    void fileNamesKeepTheirBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("UTF-8") << QByteArray("/opt/pasta-ção/\xf0\x9f\x8c\xb5")
+                               << u"/opt/pasta-ção/🌵"_s;
+        QTest::newRow("Latin-1") << QByteArray("/opt/pasta-\xe7\xe3o")
+                                 << u"/opt/pasta-\ufffd\ufffdo"_s;
+        QTest::newRow("cut short") << QByteArray("/a\xe2\x82") << u"/a\ufffd\ufffd"_s;
+        QTest::newRow("overlong slash") << QByteArray("/a\xc0\xaf") << u"/a\ufffd\ufffd"_s;
+        QTest::newRow("encoded surrogate")
+            << QByteArray("/a\xed\xb2\x80") << u"/a\ufffd\ufffd\ufffd"_s;
+        QTest::newRow("beyond U+10FFFF")
+            << QByteArray("/a\xf4\x90\x80\x80") << u"/a\ufffd\ufffd\ufffd\ufffd"_s;
+    }
+
+    void fileNamesKeepTheirBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        const QString name = core::fileNameFromBytes(bytes);
+        QCOMPARE(core::bytesOfFileName(name), bytes);
+        QCOMPARE(core::displayable(name), shown);
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -27,8 +28,13 @@ enum class Damage {
     First1000Bytes,
     RandomBytes,
     Folder,
+    Fifo,
+    Device,
+    LinkLoop,
+    DanglingLink,
     Unreadable,
     ReadOnly,
+    ReadOnlyFolder,
     Sql,
     ExclusiveLock,
     ReservedLock,
@@ -91,6 +97,24 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path));
         break;
+    case Damage::Fifo:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        break;
+    case Damage::Device:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::symlink("/dev/null", QFile::encodeName(path).constData()), 0);
+        break;
+    case Damage::LinkLoop:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::symlink(QFile::encodeName(QFileInfo(path).fileName()).constData(),
+                           QFile::encodeName(path).constData()),
+                 0);
+        break;
+    case Damage::DanglingLink:
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(::symlink("antigo", QFile::encodeName(path).constData()), 0);
+        break;
     case Damage::Unreadable:
         QVERIFY(QFile::setPermissions(path, {}));
         break;
@@ -98,6 +122,8 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         QVERIFY(
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         break;
+    case Damage::ReadOnlyFolder:
+        break; // by the caller, who gives the folder its permissions back
     case Damage::Sql:
         runSql(path, sql);
         break;
@@ -106,6 +132,24 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         break; // taken by the caller, for as long as the run lasts
     }
 }
+
+// Takes the write permission from a folder for as long as it lives, so that the folder can be
+// cleaned up afterwards however the test ends.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path)
+        : m_path(path), m_permissions(QFile::permissions(path)) {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    }
+    ~ReadOnlyFolder() { QFile::setPermissions(m_path, m_permissions); }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+    QString m_path;
+    QFileDevice::Permissions m_permissions;
+};
 
 std::unique_ptr<LockInOtherProcess> lockFor(const QString& path, Damage damage) {
     if (damage == Damage::ExclusiveLock)
@@ -181,6 +225,12 @@ void TestDamagedFiles::startUp_data() {
         row("first 1000 bytes", Damage::First1000Bytes, 104, {u"danificado"_s});
         row("random bytes", Damage::RandomBytes, 102, {u"não é um banco de dados"_s});
         row("a folder", Damage::Folder, 102, {u"é uma pasta"_s});
+        row("a FIFO", Damage::Fifo, 102, {u"não é um arquivo comum, e sim um FIFO"_s});
+        row("a device", Damage::Device, 102, {u"não é um arquivo comum, e sim um dispositivo"_s});
+        row("a link loop", Damage::LinkLoop, 101,
+            {u"é um link simbólico que leva, de link em link, de volta a si mesmo"_s});
+        row("a link to nothing", Damage::DanglingLink, 101,
+            {u"é um link simbólico para \"antigo\", que não existe"_s});
         row("unreadable", Damage::Unreadable, 111, {u"não tem permissão para ler"_s});
     }
 
@@ -250,6 +300,12 @@ void TestDamagedFiles::startUp_data() {
         judged("32768 messages", upTo.arg(u"%1"_s, lastNumber, u"32768"_s), 201,
                {u"tem 32768 mensagens, mais do que as 32767"_s});
         row("32767 messages", upTo.arg(u"%1"_s, lastNumber, u"32767"_s), Outcome::Works, 0, {});
+        // Read at start-up, both of them: the collections are opened before either is judged.
+        row("an endless view",
+            u"DROP TABLE %1; CREATE VIEW %1 AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+            u"i + 1 FROM n) SELECT i AS Numero, 'X' || i AS mensagem FROM n"_s,
+            Outcome::FailsAtStart, 113,
+            {u"não pode ser usada: a consulta passou de 3 segundos sem terminar"_s});
         // Without a declared type a whole number stored as a real stays one; it counts as whole.
         row("Numero holding whole reals",
             u"CREATE TABLE n AS SELECT Numero * 1.0 AS Numero, mensagem FROM %1; DROP TABLE %1; "
@@ -293,6 +349,16 @@ void TestDamagedFiles::startUp_data() {
     // A text that only starts with a number keeps its "%3" as typed in the message.
     fails("opcoes: SegTem '9e9 %3'", u"UPDATE opcoes SET SegTem = '9e9 %3'"_s, 201,
           {u"a cada 9e9 %3 segundos (campo SegTem"_s, u"de 0 a 2147483 segundos"_s});
+    // Beyond the timer as much as 1e308 seconds, though its text form reads as a word.
+    fails("opcoes: SegTem infinite", u"UPDATE opcoes SET SegTem = 9e999"_s, 203,
+          {u"pede um intervalo infinito entre as mensagens (campo SegTem"_s,
+           u"de 0 a 2147483 segundos"_s});
+    fails("opcoes: SegTem minus infinite", u"UPDATE opcoes SET SegTem = -9e999"_s, 203,
+          {u"pede um intervalo infinito negativo entre as mensagens (campo SegTem"_s});
+    fails("opcoes: an endless view",
+          u"DROP TABLE opcoes; CREATE VIEW opcoes AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+          u"SELECT i + 1 FROM n) SELECT 1 AS IniCom, 15 AS SegTem, 1 AS ComTem FROM n"_s,
+          111, {u"Não foi possível ler"_s, u"a consulta passou de 3 segundos sem terminar"_s});
     fails("opcoes: ComTem a word", u"UPDATE opcoes SET ComTem = 'talvez'"_s, 204,
           {u"diz \"talvez\" no campo ComTem da tabela opcoes"_s});
     // A word is 0 seconds to the timer, which then never fires.
@@ -301,6 +367,30 @@ void TestDamagedFiles::startUp_data() {
     works("opcoes: ComTem null", u"UPDATE opcoes SET ComTem = NULL"_s);
     options("opcoes: read-only", Damage::ReadOnly, {}, Outcome::OkCannotWrite, 0,
             {u"o arquivo só pode ser lido"_s});
+    const auto cannotWrite = [&](const char* name, const QString& sql, const QStringList& texts) {
+        options(name, Damage::Sql, sql, Outcome::OkCannotWrite, 0, texts);
+    };
+    cannotWrite("opcoes: a view",
+                u"ALTER TABLE opcoes RENAME TO t; CREATE VIEW opcoes AS SELECT * FROM t"_s,
+                {u"é uma visão (VIEW): os registros dela podem ser lidos, mas não alterados"_s});
+    cannotWrite("opcoes: a CHECK rule",
+                u"CREATE TABLE t (IniCom SMALLINT CHECK (IniCom <> 2), SegTem DOUBLE, ComTem "
+                u"BOOLEAN); INSERT INTO t SELECT * FROM opcoes; DROP TABLE opcoes; "
+                u"ALTER TABLE t RENAME TO opcoes"_s,
+                {u"uma regra da tabela (CHECK IniCom <> 2) não aceita os valores novos"_s});
+    // A further row, which the program never reads, may hold the values it writes.
+    cannotWrite("opcoes: a UNIQUE rule",
+                u"CREATE UNIQUE INDEX unico ON opcoes (IniCom); INSERT INTO opcoes VALUES "
+                u"(2, 15, 1)"_s,
+                {u"o valor de opcoes.IniCom já existe em outro registro"_s});
+    cannotWrite("opcoes: a trigger refusing",
+                u"CREATE TRIGGER recusa BEFORE UPDATE ON opcoes BEGIN "
+                u"SELECT RAISE(ABORT, 'opções travadas'); END"_s,
+                {u"um gatilho (TRIGGER) do arquivo recusou a gravação, dizendo \"opções "
+                 u"travadas\""_s});
+    // The write goes through a journal that SQLite creates beside the file.
+    options("opcoes: read-only folder", Damage::ReadOnlyFolder, {}, Outcome::OkCannotWrite, 0,
+            {u"a pasta do arquivo só pode ser lida"_s});
     options("opcoes: exclusive lock of another program", Damage::ExclusiveLock, {},
             Outcome::FailsAtStart, 103,
             {u"bloqueado por outro programa, que não o liberou em 2 segundos"_s});
@@ -316,7 +406,9 @@ void TestDamagedFiles::startUp() {
     QFETCH(Outcome, outcome);
     QFETCH(int, number);
     QFETCH(QStringList, texts);
-    if ((damage == Damage::Unreadable || damage == Damage::ReadOnly) && geteuid() == 0)
+    const bool permissions = damage == Damage::Unreadable || damage == Damage::ReadOnly ||
+                             damage == Damage::ReadOnlyFolder;
+    if (permissions && geteuid() == 0)
         QSKIP("root reads and writes any file whatever its permissions");
 
     ProgramFiles files;
@@ -329,6 +421,8 @@ void TestDamagedFiles::startUp() {
     if (QTest::currentTestFailed())
         return;
     const std::unique_ptr<LockInOtherProcess> lock = lockFor(path, damage);
+    const auto readOnly =
+        damage == Damage::ReadOnlyFolder ? std::make_unique<ReadOnlyFolder>(directory) : nullptr;
     const QStringList before = entriesOf(directory);
 
     const bool started = run.start();
@@ -344,6 +438,9 @@ void TestDamagedFiles::startUp() {
         run.main().button(u"cmdOpcoes").click();
         auto* window = run.program.loadedForm<windows::FrmOpçoes>();
         QVERIFY(window != nullptr);
+        // A choice that changes the row: SQLite leaves a page alone, journal and all, when a
+        // write would not change it.
+        window->option(u"Option2").click();
         window->button(u"cmdOKop").click();
         QCOMPARE(run.services.boxes.size(), std::size_t{1});
         const RecordingServices::Box& box = run.services.boxes.front();

@@ -1,6 +1,7 @@
 // The Options window against the options file on disk: what it shows when it opens, what "Ok"
 // stores and applies to the main window's timer, and what a failed write leaves behind.
 
+#include "platform/core/file_names.h"
 #include "support/layout_check.h"
 #include "support/program_run.h"
 #include "windows/opcoes.h"
@@ -10,7 +11,11 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using windows::FrmOpçoes;
@@ -78,6 +83,45 @@ QString secondsShown(FrmOpçoes& window) {
     return window.textBox(u"Text1").Text();
 }
 
+QByteArrayList programFileNames() {
+    return {"opcoes", "quelmar.mdb", "tarvenas.mdb"};
+}
+
+// A program directory made inside `parent` by `components`, given as bytes since they need not
+// be text. Qt cannot remove what it cannot name, so this takes it down itself, files and all.
+class ByteNamedDirectory {
+public:
+    ByteNamedDirectory(const QString& parent, const QByteArrayList& components)
+        : m_path(QFile::encodeName(parent)) {
+        for (const QByteArray& component : components) {
+            m_path += '/' + component;
+            if (::mkdir(m_path.constData(), 0755) != 0)
+                qFatal("mkdir failed: %s", std::strerror(errno));
+            m_made.push_back(m_path);
+        }
+    }
+    ~ByteNamedDirectory() {
+        const QByteArrayList leftOver = programFileNames() << "opcoes-journal";
+        for (const QByteArray& name : leftOver)
+            ::unlink((m_path + '/' + name).constData());
+        for (auto made = m_made.rbegin(); made != m_made.rend(); ++made)
+            ::rmdir(made->constData());
+    }
+    ByteNamedDirectory(const ByteNamedDirectory&) = delete;
+    ByteNamedDirectory& operator=(const ByteNamedDirectory&) = delete;
+
+    const QByteArray& path() const { return m_path; }
+
+private:
+    QByteArray m_path;
+    QByteArrayList m_made;
+};
+
+void moveFiles(const QByteArray& from, const QByteArray& to) {
+    for (const QByteArray& name : programFileNames())
+        QCOMPARE(::rename((from + '/' + name).constData(), (to + '/' + name).constData()), 0);
+}
+
 } // namespace
 
 class TestOpcoes : public QObject {
@@ -97,6 +141,8 @@ private slots:
     void untouchedOkKeepsStoredPeriod();
     void failedWriteChangesNothing_data();
     void failedWriteChangesNothing();
+    void okStoresWhereverTheProgramLives_data();
+    void okStoresWhereverTheProgramLives();
     void layoutFollowsTable();
 };
 
@@ -353,6 +399,37 @@ void TestOpcoes::failedWriteChangesNothing() {
     QCOMPARE(session.timer().Interval(), 16000);
     QVERIFY(!session.timer().Enabled());
     QCOMPARE(session.run.services.boxes.size(), std::size_t{1});
+}
+
+void TestOpcoes::okStoresWhereverTheProgramLives_data() {
+    QTest::addColumn<QByteArrayList>("components");
+    // SQLite alone takes no path longer than 512 bytes.
+    const QByteArray longName(200, 'a');
+    QTest::newRow("a path of 4000 bytes") << QByteArrayList(20, longName);
+    QTest::newRow("a name that is not UTF-8") << QByteArrayList{"pasta-\xff\xfe-\xc3("};
+}
+
+// Start-up reads the three files from the directory and "Ok" writes the options there, journal
+// and all.
+void TestOpcoes::okStoresWhereverTheProgramLives() {
+    QFETCH(QByteArrayList, components);
+    ScratchDirectory scratch;
+    ProgramFiles().writeTo(scratch);
+    const QByteArray delivered = QFile::encodeName(scratch.path());
+    const ByteNamedDirectory directory(scratch.path(), components);
+    moveFiles(delivered, directory.path());
+    {
+        ProgramRun run(core::fileNameFromBytes(directory.path()));
+        QVERIFY2(run.start(), qPrintable(run.lastBox()));
+        run.main().button(u"cmdOpcoes").click();
+        FrmOpçoes* window = run.program.loadedForm<FrmOpçoes>();
+        QVERIFY(window != nullptr);
+        window->option(u"Option2").click();
+        window->button(u"cmdOKop").click();
+        QVERIFY2(run.services.boxes.empty(), qPrintable(run.lastBox()));
+    }
+    moveFiles(directory.path(), delivered);
+    QCOMPARE(queryText(scratch.file(u"opcoes"_s), storedRowQuery), u"2/15.0/1"_s);
 }
 
 void TestOpcoes::layoutFollowsTable() {

@@ -1,5 +1,7 @@
 #include "app/entry.h"
 
+#include "app/process.h"
+#include "platform/core/file_names.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/qt_services.h"
@@ -23,10 +25,20 @@ void loadQtTranslations(QApplication& application, QTranslator& translator) {
         application.installTranslator(&translator);
 }
 
+// Qt's own answer is empty when the path is not valid UTF-8, and the files would be looked for
+// at the root.
+QString programDirectory() {
+    const QString directory = core::runningProgramDirectory();
+    return directory.isEmpty() ? QCoreApplication::applicationDirPath() : directory;
+}
+
 } // namespace
 
 int run(int argc, char** argv, const EntryOptions& options) {
+    prepareProcess();
+    WindowSystemCheck windowSystem(argc, argv);
     QApplication application(argc, argv);
+    windowSystem.started();
     QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
     QApplication::setApplicationVersion(QStringLiteral(QUELMAR_VERSION));
     QApplication::setWindowIcon(toolkit::iconOf(u"icone_principal.png"));
@@ -39,9 +51,8 @@ int run(int argc, char** argv, const EntryOptions& options) {
     loadQtTranslations(application, translator);
 
     toolkit::QtServices services;
-    const QString directory = options.programDirectory.isEmpty()
-                                  ? QCoreApplication::applicationDirPath()
-                                  : options.programDirectory;
+    const QString directory =
+        options.programDirectory.isEmpty() ? programDirectory() : options.programDirectory;
     toolkit::Program program(services, directory);
     if (!program.start<windows::frmPrincipal>())
         return program.exitStatus();

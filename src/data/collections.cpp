@@ -2,6 +2,7 @@
 
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
+#include "platform/database/sqlite.h"
 
 #include <cmath>
 
@@ -80,6 +81,9 @@ QString collectionPath(const QString& programDirectory, const CollectionSource& 
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source) {
     try {
         return database.OpenRecordset(QString::fromUtf16(source.rowSource));
+    } catch (const db::sqlite::TimeLimitExceeded& error) {
+        collectionError(ErrorCode::CollectionUnusable, database.Name(), source,
+                        QStringLiteral("não pode ser usada: %1.").arg(error.cause()));
     } catch (const core::RuntimeError& error) {
         // The statement names no column but the one it orders by.
         if (error.code() != ErrorCode::ColumnNotFound)

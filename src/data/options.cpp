@@ -4,6 +4,7 @@
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
 
+#include <cmath>
 #include <limits>
 
 namespace data {
@@ -17,14 +18,31 @@ namespace {
                 QStringLiteral("O arquivo de opções \"%1\" %2").arg(options.DatabaseName(), fault));
 }
 
+// `request` completes "pede ...": what the stored period asks of the timer.
 [[noreturn]] void periodOutOfRange(ErrorCode code, const db::Recordset& options,
-                                   const QString& seconds) {
+                                   const QString& request) {
     constexpr int longestSeconds = std::numeric_limits<std::int32_t>::max() / 1000;
     optionsError(
         code, options,
-        QStringLiteral("pede que a mensagem mude a cada %1 segundos (campo SegTem da "
-                       "tabela %2), mas o temporizador só aceita de 0 a %3 segundos.")
-            .arg(seconds, QString::fromUtf16(optionsTable), QString::number(longestSeconds)));
+        QStringLiteral("pede %1 (campo SegTem da tabela %2), mas o temporizador só "
+                       "aceita de 0 a %3 segundos.")
+            .arg(request, QString::fromUtf16(optionsTable), QString::number(longestSeconds)));
+}
+
+QString everySeconds(const QString& seconds) {
+    return QStringLiteral("que a mensagem mude a cada %1 segundos").arg(seconds);
+}
+
+// An infinity reads as the word "inf", which the leading-number parse takes for 0: the timer
+// would be off without a word. It is beyond the timer, as 1e308 seconds is.
+void requireFinite(const db::Recordset& options, const db::Variant& seconds) {
+    if (seconds.type() != db::Variant::Type::Double || std::isfinite(seconds.real()))
+        return;
+    const QString request =
+        std::isnan(seconds.real()) ? QStringLiteral("um intervalo que não é um número")
+        : seconds.real() > 0       ? QStringLiteral("um intervalo infinito entre as mensagens")
+                             : QStringLiteral("um intervalo infinito negativo entre as mensagens");
+    periodOutOfRange(ErrorCode::FloatingPoint, options, request);
 }
 
 } // namespace
@@ -72,14 +90,15 @@ QString secondsText(db::Recordset& options) {
 // The timer takes no negative period either.
 std::int32_t timerPeriodMilliseconds(db::Recordset& options) {
     const QString seconds = secondsText(options);
+    requireFinite(options, options.Fields(u"SegTem").Value());
     std::int32_t period = 0;
     try {
         period = periodFromSecondsText(seconds);
     } catch (const core::RuntimeError& error) {
-        periodOutOfRange(error.code(), options, seconds);
+        periodOutOfRange(error.code(), options, everySeconds(seconds));
     }
     if (period < 0)
-        periodOutOfRange(ErrorCode::InvalidPropertyValue, options, seconds);
+        periodOutOfRange(ErrorCode::InvalidPropertyValue, options, everySeconds(seconds));
     return period;
 }
 

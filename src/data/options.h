@@ -32,7 +32,8 @@ bool startsWithFirstCollection(db::Recordset& options);
 // SegTem as text, "." as the decimal point whatever the locale. A null is error 202.
 QString secondsText(db::Recordset& options);
 // SegTem's text through the leading-number parse, times 1000, rounded to whole milliseconds. A
-// period the timer cannot take is error 201 (too large), 203 (beyond a double) or 301 (negative).
+// period the timer cannot take is error 201 (too large), 203 (beyond a double, an infinity or not
+// a number) or 301 (negative).
 std::int32_t timerPeriodMilliseconds(db::Recordset& options);
 // SegTem's text through the leading-number parse, rounded to whole seconds.
 std::int32_t wholeSeconds(db::Recordset& options);

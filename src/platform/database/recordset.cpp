@@ -5,7 +5,6 @@
 #include "platform/core/text_fold.h"
 #include "platform/database/sqlite.h"
 
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
@@ -59,11 +58,18 @@ Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QStri
         load(source, 0);
         return;
     }
-    if (!m_connection->hasTable(source))
+    const auto kind = m_connection->tableKind(source);
+    if (kind == sqlite::Connection::TableKind::None)
         core::raise(ErrorCode::TableNotFound,
                     QStringLiteral("A tabela \"%1\" não existe em \"%2\".")
                         .arg(source, m_connection->path()));
     const QString table = sqlite::quoteIdentifier(source);
+    // SQLite gives a view row ids that are all null, which no update can find.
+    m_isView = kind == sqlite::Connection::TableKind::View;
+    if (m_isView) {
+        load(QStringLiteral("SELECT * FROM %1").arg(table), 0);
+        return;
+    }
     try {
         load(QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(table), 1);
         m_table = source;
@@ -89,7 +95,7 @@ void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     // whole collection's texts go into one block. Past a limit, blocks simply grow as needed.
     constexpr qint64 largestSingleBlock = qint64{64} << 20;
     m_texts.expect(static_cast<std::size_t>(
-        std::clamp(QFileInfo(m_connection->path()).size(), qint64{0}, largestSingleBlock)));
+        std::clamp(m_connection->fileSize(), qint64{0}, largestSingleBlock)));
     while (statement.step()) {
         if (hiddenLeadingColumns > 0)
             m_rowIds.push_back(sqlite3_column_int64(handle, 0));
@@ -333,6 +339,11 @@ criteria::Scalar Recordset::cell(int row, int column) const {
 // ---- changing -----------------------------------------------------------------------------
 
 void Recordset::Edit() {
+    if (m_isView)
+        core::raise(ErrorCode::NotUpdatable,
+                    QStringLiteral("A tabela \"%1\" de \"%2\" é uma visão (VIEW): os registros "
+                                   "dela podem ser lidos, mas não alterados.")
+                        .arg(m_source, m_connection->path()));
     if (!Updatable())
         core::raise(
             ErrorCode::NotUpdatable,

@@ -132,6 +132,7 @@ private:
     std::shared_ptr<sqlite::Connection> m_connection;
     QString m_source;
     QString m_table; // set for a table's recordset, which can be changed
+    bool m_isView = false;
     QStringList m_columnNames;
     std::vector<bool> m_booleanColumns;
     std::vector<Cell> m_cells; // row after row

@@ -1,8 +1,8 @@
 #include "platform/database/sqlite.h"
 
 #include "platform/core/runtime_error.h"
+#include "platform/database/database_file.h"
 
-#include <QFileInfo>
 #include <sqlite3.h>
 
 namespace db::sqlite {
@@ -12,6 +12,11 @@ using core::ErrorCode;
 namespace {
 
 constexpr int lockWaitMilliseconds = 2000;
+// Reading the largest collection takes a small fraction of this on any machine; only a view or a
+// trigger that never ends gets near it.
+constexpr std::chrono::seconds statementTimeLimit{3};
+// How many of SQLite's steps run between two looks at the clock.
+constexpr int stepsBetweenClockChecks = 10000;
 
 ErrorCode codeFor(int rc) {
     switch (rc & 0xFF) {
@@ -33,18 +38,57 @@ QString nameAfterColon(const char* message) {
     return text.mid(text.indexOf(u':') + 1).trimmed();
 }
 
+// Which rule of the file refused a write; SQLite's message adds the rule or the column. The
+// rules a write of the options row can break; any other gets reasonFor's general words.
+QString constraintReason(int rc, const char* message) {
+    switch (rc) {
+    case SQLITE_CONSTRAINT_CHECK:
+        return QStringLiteral("uma regra da tabela (CHECK %1) não aceita os valores novos")
+            .arg(nameAfterColon(message));
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        return QStringLiteral("o valor de %1 já existe em outro registro, e a tabela não aceita "
+                              "repetições")
+            .arg(nameAfterColon(message));
+    case SQLITE_CONSTRAINT_TRIGGER:
+        return QStringLiteral("um gatilho (TRIGGER) do arquivo recusou a gravação, dizendo "
+                              "\"%1\"")
+            .arg(QString::fromUtf8(message));
+    default:
+        return reasonFor(rc);
+    }
+}
+
+QString timeLimitCause() {
+    return QStringLiteral("a consulta passou de %1 segundos sem terminar; uma visão (VIEW) ou "
+                          "um gatilho (TRIGGER) do arquivo deve gerar registros sem fim")
+        .arg(statementTimeLimit.count());
+}
+
 } // namespace
 
+TimeLimitExceeded::TimeLimitExceeded(const QString& description, QString cause)
+    : RuntimeError(ErrorCode::DatabaseError, description), m_cause(std::move(cause)) {}
+
 QString reasonFor(int rc) {
-    // The file under the open connection is gone from its place: every write would go to a
-    // file nobody sees any more, so SQLite refuses them.
-    if (rc == SQLITE_READONLY_ROLLBACK)
+    switch (rc) {
+    case SQLITE_READONLY_ROLLBACK:
         return QStringLiteral("uma gravação foi interrompida e o seu diário (o arquivo terminado "
                               "em \"-journal\" ao lado) ainda precisa ser desfeito, o que uma "
                               "leitura não faz");
-    if (rc == SQLITE_READONLY_DBMOVED)
+    // The file under the open connection is gone from its place: every write would go to a
+    // file nobody sees any more, so SQLite refuses them.
+    case SQLITE_READONLY_DBMOVED:
         return QStringLiteral("o arquivo foi apagado, movido ou substituído por outro depois que "
                               "o programa o abriu; feche e abra o programa de novo");
+    // SQLite writes a journal beside the file before it changes the file.
+    case SQLITE_READONLY_DIRECTORY:
+        return QStringLiteral("a pasta do arquivo só pode ser lida, não gravada, e para gravar o "
+                              "programa precisa criar nela um arquivo temporário (o diário da "
+                              "gravação) ao lado deste");
+    default:
+        break;
+    }
     switch (rc & 0xFF) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -66,8 +110,13 @@ QString reasonFor(int rc) {
         return QStringLiteral("acesso negado");
     case SQLITE_NOMEM:
         return QStringLiteral("memória insuficiente");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("uma restrição da tabela não aceita os valores novos");
+    case SQLITE_INTERRUPT:
+        return timeLimitCause();
     default:
-        return QStringLiteral("erro do SQLite: %1").arg(QString::fromUtf8(sqlite3_errstr(rc)));
+        return QStringLiteral("o SQLite recusou a operação (%1)")
+            .arg(QString::fromUtf8(sqlite3_errstr(rc)));
     }
 }
 
@@ -77,36 +126,25 @@ QString quoteIdentifier(QStringView name) {
     return u'"' + quoted + u'"';
 }
 
+Connection::Connection(sqlite3* handle, QString path, std::unique_ptr<DatabaseFile> file)
+    : m_handle(handle), m_path(std::move(path)), m_file(std::move(file)),
+      m_runningSince(std::chrono::steady_clock::now()) {}
+
 std::shared_ptr<Connection> Connection::open(const QString& path, Access access) {
-    const QFileInfo file(path);
-    if (!file.exists())
-        core::raise(ErrorCode::FileNotFound,
-                    QStringLiteral("O arquivo \"%1\" não foi encontrado.").arg(path));
-    if (file.isDir())
-        core::raise(ErrorCode::NotADatabase,
-                    QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
-    // SQLite would only say it cannot open the file.
-    if (!file.isReadable())
-        core::raise(ErrorCode::DatabaseError,
-                    QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
-                                   "permissão para ler o arquivo.")
-                        .arg(path));
-    // SQLite takes an empty file for an empty database; for us it is a damaged delivery.
-    if (file.size() == 0)
-        core::raise(
-            ErrorCode::NotADatabase,
-            QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(path));
+    auto file = std::make_unique<DatabaseFile>(path);
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it, so SQLite's own lock on
     // every call buys nothing; it was a third of the time spent reading a collection.
     const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     const int rc =
-        sqlite3_open_v2(path.toUtf8().constData(), &handle, mode | SQLITE_OPEN_NOMUTEX, nullptr);
-    std::shared_ptr<Connection> connection(new Connection(handle, path));
+        sqlite3_open_v2(file->sqliteName(), &handle, mode | SQLITE_OPEN_NOMUTEX, file->vfs());
+    std::shared_ptr<Connection> connection(new Connection(handle, path, std::move(file)));
     if (rc != SQLITE_OK)
         connection->fail(rc, QStringLiteral("abrir"));
     sqlite3_extended_result_codes(handle, 1);
     sqlite3_busy_timeout(handle, lockWaitMilliseconds);
+    sqlite3_progress_handler(handle, stepsBetweenClockChecks, &Connection::onProgress,
+                             connection.get());
     // Rows are read once into memory and searched there; a large page cache would only hold a
     // second copy of the file for as long as the program runs.
     connection->execute("PRAGMA cache_size = -256", QStringLiteral("abrir"));
@@ -124,17 +162,30 @@ Connection::~Connection() {
     sqlite3_close_v2(m_handle);
 }
 
+// A view can produce rows without end, and sorting them fills a temporary file as fast as the
+// disk takes it; a non-zero answer stops the statement with SQLITE_INTERRUPT.
+int Connection::onProgress(void* connection) {
+    const auto* self = static_cast<const Connection*>(connection);
+    return std::chrono::steady_clock::now() - self->m_runningSince > statementTimeLimit ? 1 : 0;
+}
+
+qint64 Connection::fileSize() const {
+    return m_file->size();
+}
+
 void Connection::execute(const char* sql, const QString& action) {
     Statement statement(*this, QString::fromUtf8(sql), action);
     while (statement.step()) {
     }
 }
 
-bool Connection::hasTable(const QString& name) {
-    Statement query(*this, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN "
+Connection::TableKind Connection::tableKind(const QString& name) {
+    Statement query(*this, QStringLiteral("SELECT type = 'view' FROM sqlite_master WHERE type IN "
                                           "('table', 'view') AND name = ?1 COLLATE NOCASE"));
     query.bind(1, name);
-    return query.step();
+    if (!query.step())
+        return TableKind::None;
+    return sqlite3_column_int(query.handle(), 0) != 0 ? TableKind::View : TableKind::Table;
 }
 
 void Connection::fail(int rc, const QString& action) const {
@@ -148,19 +199,26 @@ void Connection::fail(int rc, const QString& action) const {
         core::raise(ErrorCode::ColumnNotFound,
                     QStringLiteral("A coluna \"%1\" não existe em \"%2\".")
                         .arg(nameAfterColon(message), m_path));
+    const auto describe = [&](const QString& reason) {
+        return QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason);
+    };
+    if (primary == SQLITE_INTERRUPT)
+        throw TimeLimitExceeded(describe(timeLimitCause()), timeLimitCause());
     QString reason = reasonFor(rc);
     if (primary == SQLITE_ERROR)
-        reason = QStringLiteral("erro do SQLite: %1").arg(QString::fromUtf8(message));
+        reason = QStringLiteral("o SQLite recusou a operação (%1)").arg(QString::fromUtf8(message));
+    if (primary == SQLITE_CONSTRAINT)
+        reason = constraintReason(rc, message);
     if (primary == SQLITE_BUSY)
         reason +=
             QStringLiteral(", que não o liberou em %1 segundos").arg(lockWaitMilliseconds / 1000);
-    core::raise(codeFor(rc),
-                QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason));
+    core::raise(codeFor(rc), describe(reason));
 }
 
 Statement::Statement(Connection& connection, const QString& sql, const QString& action)
-    : m_connection(connection), m_action(action) {
+    : m_connection(connection), m_action(action), m_preparedAt(std::chrono::steady_clock::now()) {
     const QByteArray utf8 = sql.toUtf8();
+    connection.runningSince(m_preparedAt);
     const int rc = sqlite3_prepare_v2(connection.handle(), utf8.constData(),
                                       static_cast<int>(utf8.size()), &m_handle, nullptr);
     if (rc != SQLITE_OK)
@@ -197,7 +255,10 @@ void Statement::bind(int index, const Variant& value) {
         m_connection.fail(rc, m_action);
 }
 
+// The time limit covers the whole reading, from preparation to the last row: a view without
+// end may as well hand out rows one by one forever as sort them forever.
 bool Statement::step() {
+    m_connection.runningSince(m_preparedAt);
     const int rc = sqlite3_step(m_handle);
     if (rc == SQLITE_ROW)
         return true;
@@ -208,6 +269,7 @@ bool Statement::step() {
 
 void Statement::reset() {
     sqlite3_reset(m_handle);
+    m_preparedAt = std::chrono::steady_clock::now();
 }
 
 Transaction::Transaction(Connection& connection) : m_connection(connection) {

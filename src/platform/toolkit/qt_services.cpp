@@ -1,5 +1,6 @@
 #include "platform/toolkit/qt_services.h"
 
+#include "platform/core/file_names.h"
 #include "platform/toolkit/printing.h"
 #include "platform/toolkit/shell.h"
 
@@ -29,13 +30,14 @@ QMessageBox::Icon iconFor(int style) {
 } // namespace
 
 void QtServices::messageBox(const QString& prompt, int style, const QString& title) {
-    QMessageBox box(iconFor(style), title, prompt, QMessageBox::Ok);
+    // A file name may hold bytes that are no text; they show as U+FFFD.
+    QMessageBox box(iconFor(style), title, core::displayable(prompt), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.exec();
 }
 
 void QtServices::printError(const QString& line) {
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    const QByteArray bytes = core::displayable(line).toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fflush(stderr);
 }

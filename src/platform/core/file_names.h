@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// File names are bytes to the system and QStrings to the program. A name in UTF-8 reads as its
+// text; each byte that is not part of valid UTF-8 is kept as one lone code unit U+DC80..U+DCFF,
+// which no valid text holds, so that the name turns back into exactly the bytes it came from.
+// Qt's own conversion would turn such a byte into U+FFFD for good, and the file could no longer
+// be opened.
+namespace core {
+
+QString fileNameFromBytes(QByteArrayView bytes);
+QByteArray bytesOfFileName(QStringView name);
+
+// The text for people: each kept byte shown as U+FFFD, the usual mark of an unreadable character.
+QString displayable(QStringView text);
+
+// The directory holding the running program's file, its links resolved, without a trailing
+// separator; empty when the system does not say.
+QString runningProgramDirectory();
+
+} // namespace core

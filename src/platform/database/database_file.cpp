@@ -1,0 +1,165 @@
+#include "platform/database/database_file.h"
+
+#include "platform/core/file_names.h"
+#include "platform/core/runtime_error.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace db::sqlite {
+
+using core::ErrorCode;
+
+namespace {
+
+constexpr char descriptorFolders[] = "/proc/self/fd/";
+
+// SQLite's own VFS, except that a name under /proc/self/fd/ is taken as it is: SQLite follows
+// every link in a name, and that one leads back to the long path it stands in for.
+int fullPathnameKeepingDescriptors(sqlite3_vfs*, const char* name, int size, char* out) {
+    if (std::strncmp(name, descriptorFolders, sizeof descriptorFolders - 1) == 0) {
+        const std::size_t length = std::strlen(name);
+        if (length >= static_cast<std::size_t>(size))
+            return SQLITE_CANTOPEN;
+        std::memcpy(out, name, length + 1);
+        return SQLITE_OK;
+    }
+    sqlite3_vfs* system = sqlite3_vfs_find(nullptr);
+    return system->xFullPathname(system, name, size, out);
+}
+
+const char* descriptorVfs() {
+    // SQLite keeps a pointer to its VFSs for as long as the process runs.
+    static sqlite3_vfs vfs = [] {
+        sqlite3_vfs copy = *sqlite3_vfs_find(nullptr);
+        copy.zName = "quelmar-descritores";
+        copy.pNext = nullptr;
+        copy.xFullPathname = fullPathnameKeepingDescriptors;
+        return copy;
+    }();
+    [[maybe_unused]] static const int registered = sqlite3_vfs_register(&vfs, 0);
+    return vfs.zName;
+}
+
+QString linkTarget(const QByteArray& link) {
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink(link.constData(), target.data(), target.size());
+    return core::fileNameFromBytes(QByteArrayView(target).first(std::max<ssize_t>(length, 0)));
+}
+
+// Why stat() could not reach the file, in words.
+[[noreturn]] void unreachable(const QString& path, const QByteArray& bytes, int error) {
+    struct stat link {};
+    switch (error) {
+    case ENOENT:
+        if (::lstat(bytes.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            core::raise(ErrorCode::FileNotFound,
+                        QStringLiteral("O arquivo \"%1\" é um link simbólico para \"%2\", que não "
+                                       "existe.")
+                            .arg(path, linkTarget(bytes)));
+        core::raise(ErrorCode::FileNotFound,
+                    QStringLiteral("O arquivo \"%1\" não foi encontrado.").arg(path));
+    case ELOOP:
+        core::raise(ErrorCode::FileNotFound,
+                    QStringLiteral("O arquivo \"%1\" é um link simbólico que leva, de link em "
+                                   "link, de volta a si mesmo, sem nunca chegar a um arquivo.")
+                        .arg(path));
+    case ENOTDIR:
+        core::raise(ErrorCode::FileNotFound,
+                    QStringLiteral("O arquivo \"%1\" não foi encontrado: uma parte do caminho "
+                                   "não é uma pasta.")
+                        .arg(path));
+    case EACCES:
+        core::raise(ErrorCode::DatabaseError,
+                    QStringLiteral("Não foi possível abrir \"%1\": o programa não tem permissão "
+                                   "para entrar numa das pastas do caminho.")
+                        .arg(path));
+    case ENAMETOOLONG:
+        core::raise(ErrorCode::DatabaseError,
+                    QStringLiteral("Não foi possível abrir \"%1\": o caminho é mais longo do que "
+                                   "o sistema aceita.")
+                        .arg(path));
+    default:
+        core::raise(ErrorCode::DatabaseError,
+                    QStringLiteral("Não foi possível abrir \"%1\": erro %2 do sistema (%3).")
+                        .arg(path)
+                        .arg(error)
+                        .arg(QString::fromLocal8Bit(std::strerror(error))));
+    }
+}
+
+QString specialKind(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return QStringLiteral("um FIFO (um canal entre programas)");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("um dispositivo");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("um socket");
+    return QStringLiteral("um arquivo especial");
+}
+
+} // namespace
+
+DatabaseFile::DatabaseFile(const QString& path) : m_bytes(core::bytesOfFileName(path)) {
+    struct stat file {};
+    if (::stat(m_bytes.constData(), &file) != 0)
+        unreachable(path, m_bytes, errno);
+    if (S_ISDIR(file.st_mode))
+        core::raise(ErrorCode::NotADatabase,
+                    QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
+    if (!S_ISREG(file.st_mode))
+        core::raise(ErrorCode::NotADatabase,
+                    QStringLiteral("\"%1\" não é um arquivo comum, e sim %2: não é um banco de "
+                                   "dados.")
+                        .arg(path, specialKind(file.st_mode)));
+    // SQLite would only say it cannot open the file.
+    if (::access(m_bytes.constData(), R_OK) != 0)
+        core::raise(ErrorCode::DatabaseError,
+                    QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
+                                   "permissão para ler o arquivo.")
+                        .arg(path));
+    // SQLite takes an empty file for an empty database; for us it is a damaged delivery.
+    if (file.st_size == 0)
+        core::raise(
+            ErrorCode::NotADatabase,
+            QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(path));
+    nameForSqlite();
+}
+
+DatabaseFile::~DatabaseFile() {
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
+
+// SQLite follows every link of a name into a buffer of a fixed size (512 bytes on Debian) and
+// names the journal after the result; a longer path reaches it through a descriptor of the
+// file's folder, whose name is short. The descriptor stays open for as long as the file is.
+void DatabaseFile::nameForSqlite() {
+    m_sqliteName = m_bytes;
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(m_bytes.constData(), nullptr),
+                                                           &std::free);
+    const auto longestName =
+        static_cast<std::size_t>(sqlite3_vfs_find(nullptr)->mxPathname) - sizeof "-journal";
+    if (!real || std::strlen(real.get()) < longestName)
+        return;
+    const char* lastSlash = std::strrchr(real.get(), '/');
+    const QByteArray folder(real.get(), std::max<qsizetype>(lastSlash - real.get(), 1));
+    m_folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0)
+        return;
+    m_sqliteName = descriptorFolders + QByteArray::number(m_folder) + lastSlash;
+    m_vfs = descriptorVfs();
+}
+
+qint64 DatabaseFile::size() const {
+    struct stat file {};
+    return ::stat(m_bytes.constData(), &file) == 0 ? file.st_size : 0;
+}
+
+} // namespace db::sqlite
