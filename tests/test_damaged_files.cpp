@@ -34,7 +34,6 @@ enum class Damage {
     DanglingLink,
     Unreadable,
     ReadOnly,
-    ReadOnlyFolder,
     Sql,
     ExclusiveLock,
     ReservedLock,
@@ -122,8 +121,6 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         QVERIFY(
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         break;
-    case Damage::ReadOnlyFolder:
-        break; // by the caller, who gives the folder its permissions back
     case Damage::Sql:
         runSql(path, sql);
         break;
@@ -132,24 +129,6 @@ void damageFile(const QString& path, Damage damage, const QString& sql) {
         break; // taken by the caller, for as long as the run lasts
     }
 }
-
-// Takes the write permission from a folder for as long as it lives, so that the folder can be
-// cleaned up afterwards however the test ends.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString& path)
-        : m_path(path), m_permissions(QFile::permissions(path)) {
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-    }
-    ~ReadOnlyFolder() { QFile::setPermissions(m_path, m_permissions); }
-    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-
-private:
-    QString m_path;
-    QFileDevice::Permissions m_permissions;
-};
 
 std::unique_ptr<LockInOtherProcess> lockFor(const QString& path, Damage damage) {
     if (damage == Damage::ExclusiveLock)
@@ -388,9 +367,6 @@ void TestDamagedFiles::startUp_data() {
                 u"SELECT RAISE(ABORT, 'opções travadas'); END"_s,
                 {u"um gatilho (TRIGGER) do arquivo recusou a gravação, dizendo \"opções "
                  u"travadas\""_s});
-    // The write goes through a journal that SQLite creates beside the file.
-    options("opcoes: read-only folder", Damage::ReadOnlyFolder, {}, Outcome::OkCannotWrite, 0,
-            {u"a pasta do arquivo só pode ser lida"_s});
     options("opcoes: exclusive lock of another program", Damage::ExclusiveLock, {},
             Outcome::FailsAtStart, 103,
             {u"bloqueado por outro programa, que não o liberou em 2 segundos"_s});
@@ -406,8 +382,7 @@ void TestDamagedFiles::startUp() {
     QFETCH(Outcome, outcome);
     QFETCH(int, number);
     QFETCH(QStringList, texts);
-    const bool permissions = damage == Damage::Unreadable || damage == Damage::ReadOnly ||
-                             damage == Damage::ReadOnlyFolder;
+    const bool permissions = damage == Damage::Unreadable || damage == Damage::ReadOnly;
     if (permissions && geteuid() == 0)
         QSKIP("root reads and writes any file whatever its permissions");
 
@@ -421,8 +396,6 @@ void TestDamagedFiles::startUp() {
     if (QTest::currentTestFailed())
         return;
     const std::unique_ptr<LockInOtherProcess> lock = lockFor(path, damage);
-    const auto readOnly =
-        damage == Damage::ReadOnlyFolder ? std::make_unique<ReadOnlyFolder>(directory) : nullptr;
     const QStringList before = entriesOf(directory);
 
     const bool started = run.start();

@@ -253,6 +253,15 @@ void TestOptionsLocation::sharedInstall() {
         }
         QCOMPARE(run.services.boxes.size(), std::size_t{1});
         QVERIFY2(run.lastBox().contains(u'"' + own + u'"'), qPrintable(run.lastBox()));
+        // The write goes through a journal that SQLite creates beside the file.
+        const QString folder = QFileInfo(own).path();
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        options->button(u"cmdOKop").click();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(run.services.boxes.size(), std::size_t{2});
+        QVERIFY2(run.lastBox().contains(u'"' + own + u'"') &&
+                     run.lastBox().contains(u"a pasta do arquivo só pode ser lida"_s),
+                 qPrintable(run.lastBox()));
         options->button(u"cmdOKop").click();
         QCOMPARE(run.program.loadedForm<windows::FrmOpçoes>(), nullptr);
         QCOMPARE(queryText(own, storedRowQuery), u"2/15.0/1"_s);

@@ -1,6 +1,7 @@
 #include "data/options_location.h"
 
 #include "data/options.h"
+#include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
 
 #include <QDir>
@@ -26,14 +27,17 @@ bool writableDirectory(const QString& directory) {
     const QString clean = QDir::cleanPath(directory);
     if (clean == u"/usr" || clean.startsWith(u"/usr/"))
         return false;
-    return ::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0;
+    return ::access(core::bytesOfFileName(directory).constData(), W_OK | X_OK) == 0;
 }
 
+// Names from the environment keep their bytes, like every file name the program handles.
 QString configHome() {
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString configured = core::fileNameFromBytes(qgetenv("XDG_CONFIG_HOME"));
     if (QDir::isAbsolutePath(configured))
         return QDir::cleanPath(configured);
-    return QDir::homePath() + QStringLiteral("/.config");
+    const QByteArray home = qgetenv("HOME");
+    return (home.isEmpty() ? QDir::homePath() : core::fileNameFromBytes(home)) +
+           QStringLiteral("/.config");
 }
 
 QString systemReason(int error) {
@@ -64,7 +68,7 @@ QString systemReason(int error) {
 // mkdir -p, each new folder private to the user as the XDG rules ask; 0 or the errno of the
 // step that failed.
 int makeFolders(const QString& folder) {
-    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    const QByteArray path = core::bytesOfFileName(QDir::cleanPath(folder));
     for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
         const QByteArray step = end < 0 ? path : path.left(end);
         struct stat info {};
@@ -117,20 +121,24 @@ OptionsLocation locateOptions(const QString& programDirectory) {
     if (writableDirectory(programDirectory))
         return {beside, beside};
     const QString own = userOptionsDirectory() + QString::fromUtf16(optionsFileName);
-    return {QFileInfo::exists(own) ? own : beside, own};
+    const bool ownExists = ::access(core::bytesOfFileName(own).constData(), F_OK) == 0;
+    return {ownExists ? own : beside, own};
 }
 
 void makeUserOptions(const OptionsLocation& location) {
     if (!location.needsUserCopy())
         return;
-    QFile installed(location.readFrom);
-    if (!installed.open(QIODevice::ReadOnly))
+    // Opened by its bytes: QFile would lose a byte of the name that is not UTF-8.
+    const int source =
+        ::open(core::bytesOfFileName(location.readFrom).constData(), O_RDONLY | O_CLOEXEC);
+    QFile installed;
+    if (source < 0 || !installed.open(source, QIODevice::ReadOnly, QFile::AutoCloseHandle))
         copyFailed(location, QStringLiteral("não foi possível ler \"%1\" (%2)")
-                                 .arg(location.readFrom, installed.errorString()));
+                                 .arg(location.readFrom, systemReason(errno)));
     const QByteArray contents = installed.readAll();
     if (const int error = makeFolders(QFileInfo(location.writeTo).path()))
         copyFailed(location, systemReason(error));
-    const QByteArray target = QFile::encodeName(location.writeTo);
+    const QByteArray target = core::bytesOfFileName(location.writeTo);
     QByteArray temporary = target + ".XXXXXX";
     const int descriptor = ::mkstemp(temporary.data());
     if (descriptor < 0)
