@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 using namespace Qt::StringLiterals;
 using namespace toolkit;
@@ -89,6 +90,8 @@ private slots:
     void scrollBarRejectsValuesOutsideItsRange_data();
     void scrollBarRejectsValuesOutsideItsRange();
     void loweringMaxBringsValueDown();
+    void scrollBarKeysAndWheel_data();
+    void scrollBarKeysAndWheel();
     void timerPeriods_data();
     void timerPeriods();
     void timerZeroNeverFires();
@@ -219,6 +222,48 @@ void TestToolkit::loweringMaxBringsValueDown() {
     bar.setMax(20); // raising it moves nothing
     QCOMPARE(m_form->events.size(), 1);
     QCOMPARE(bar.slider()->maximum(), 20);
+}
+
+void TestToolkit::scrollBarKeysAndWheel_data() {
+    QTest::addColumn<int>("key"); // 0: a turn of the wheel away from the user
+    QTest::addColumn<bool>("rightToLeft");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Right") << int(Qt::Key_Right) << false << 6;
+    QTest::newRow("Left") << int(Qt::Key_Left) << false << 4;
+    QTest::newRow("Right, right to left") << int(Qt::Key_Right) << true << 4;
+    QTest::newRow("Left, right to left") << int(Qt::Key_Left) << true << 6;
+    QTest::newRow("Up") << int(Qt::Key_Up) << false << 4;
+    QTest::newRow("Down") << int(Qt::Key_Down) << false << 6;
+    QTest::newRow("PgUp") << int(Qt::Key_PageUp) << false << 4;
+    QTest::newRow("PgDn") << int(Qt::Key_PageDown) << false << 6;
+    QTest::newRow("Home") << int(Qt::Key_Home) << false << 1;
+    QTest::newRow("End") << int(Qt::Key_End) << false << 10;
+    QTest::newRow("wheel") << 0 << false << 4;
+}
+
+// Keys pressed on the focused bar of a shown window, as the keyboard sends them.
+void TestToolkit::scrollBarKeysAndWheel() {
+    QFETCH(int, key);
+    QFETCH(bool, rightToLeft);
+    QFETCH(int, expected);
+    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+    bar.setValue(5);
+    m_form->events.clear();
+    m_form->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    m_form->Show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    bar.slider()->setFocus();
+    QCOMPARE(QApplication::focusWidget(), bar.slider());
+    if (key != 0) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    } else {
+        const QPointF inside(5, 5);
+        QWheelEvent away(inside, bar.slider()->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar.slider(), &away);
+    }
+    QCOMPARE(bar.Value(), expected);
+    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change %1"_s.arg(expected)});
 }
 
 void TestToolkit::timerPeriods_data() {

@@ -310,7 +310,29 @@ HScrollBar::HScrollBar(QWidget* parent)
     m_bar->setFocusPolicy(Qt::StrongFocus);
     connect(m_bar, &QScrollBar::valueChanged, this, [this](int position) { userMoved(position); });
     connect(m_bar, &QScrollBar::sliderReleased, this, [this] { userReleased(); });
+    m_bar->installEventFilter(this);
     showRange();
+}
+
+bool HScrollBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_bar && event->type() == QEvent::KeyPress &&
+        stepTowardsArrow(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+// Qt's horizontal bar steps its keys the way its wheel turns, so Right would step back. Left and
+// Right move the thumb the way they point; every other key, and an arrow with a modifier, is
+// left to the bar and to whoever handles it above.
+bool HScrollBar::stepTowardsArrow(const QKeyEvent& key) {
+    const bool left = key.key() == Qt::Key_Left;
+    if ((!left && key.key() != Qt::Key_Right) || (key.modifiers() & ~Qt::KeypadModifier))
+        return false;
+    // Right to left, the bar is drawn the other way round, its lowest value at the right end.
+    const bool towardsLowest = left != m_bar->isRightToLeft();
+    m_bar->triggerAction(towardsLowest ? QAbstractSlider::SliderSingleStepSub
+                                       : QAbstractSlider::SliderSingleStepAdd);
+    return true;
 }
 
 void HScrollBar::setAccessibleText(const QString& name) {

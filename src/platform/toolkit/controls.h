@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
@@ -156,6 +157,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Min may lie above Max; the values allowed lie between the two either way.
@@ -163,6 +165,7 @@ private:
     int highest() const { return std::max(m_min, m_max); }
     void keepValueWithinRange();
     void showRange();
+    bool stepTowardsArrow(const QKeyEvent& key);
     void userMoved(int position);
     void userReleased();
 
