@@ -97,6 +97,7 @@ private slots:
     void timerZeroNeverFires();
     void upDownStaysInRange();
     void linkLabelsAreReachedAndPressed();
+    void linkCursorPointsWithTheFingertip();
     void screenReaderReadsAndStepsTheSpin();
     void runtimeErrorShowsTheBoxAndEnds();
     void endStopsEveryLaterHandler();
@@ -335,6 +336,29 @@ void TestToolkit::linkLabelsAreReachedAndPressed() {
     QCOMPARE(m_form->events, QStringList(3, u"lnkSite_Click"_s));
     QTest::mouseClick(&plain, Qt::LeftButton);
     QCOMPARE(m_form->events.last(), u"lblNome_Click"_s);
+}
+
+// At whatever scale the test runs (CTest runs it at 1 and at 2): the hot spot, in the cursor
+// picture's own pixels, is the middle of the topmost row of the hand.
+void TestToolkit::linkCursorPointsWithTheFingertip() {
+    const QCursor cursor = m_form->label(u"lnkSite").cursor();
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.pixmap().devicePixelRatio(), qApp->devicePixelRatio() > 1 ? 2.0 : 1.0);
+    const QImage hand = cursor.pixmap().toImage();
+    int top = -1;
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < hand.height() && top < 0; ++y)
+        for (int x = 0; x < hand.width(); ++x)
+            if (qAlpha(hand.pixel(x, y)) != 0) {
+                top = y;
+                first = first < 0 ? x : first;
+                last = x;
+            }
+    const QPoint hot = cursor.hotSpot();
+    QCOMPARE(hot.y(), top);
+    QVERIFY2(qAbs(first + last - 2 * hot.x()) <= 1,
+             qPrintable(u"tip %1..%2, hot spot %3"_s.arg(first).arg(last).arg(hot.x())));
 }
 
 void TestToolkit::screenReaderReadsAndStepsTheSpin() {

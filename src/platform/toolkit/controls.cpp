@@ -233,12 +233,14 @@ void Label::press() {
 
 namespace {
 
-// The program's own hand, pointing with its fingertip. The hot spot is in logical pixels, so the
-// double drawing for HiDPI screens points from the same place.
+// The program's own hand, pointing with its fingertip. The window system reads the hot spot in
+// the drawing's own pixels, so the double drawing for HiDPI screens points from twice as far in.
 QCursor handCursor() {
     using namespace Qt::StringLiterals;
+    constexpr QPointF fingertip(12, 1);
     const QPixmap hand = picture(u":/imagens/cursor_mao.png"_s, qApp->devicePixelRatio());
-    return QCursor(hand, 12, 1);
+    const QPoint hotSpot = (fingertip * hand.devicePixelRatio()).toPoint();
+    return QCursor(hand, hotSpot.x(), hotSpot.y());
 }
 
 } // namespace
