@@ -6,6 +6,7 @@
 #include "windows/principal.h"
 #include "windows/sobre.h"
 
+#include <QApplication>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -57,6 +58,9 @@ private slots:
     void plainLabelDoesNothing_data();
     void plainLabelDoesNothing();
     void launcherThatCannotStartIsReported();
+    void keyRightAfterOpeningOpensNoLink_data();
+    void keyRightAfterOpeningOpensNoLink();
+    void focusedLinkIsMarked();
     void fecharClosesOnlyTheAboutWindow();
     void layoutFollowsTable();
 };
@@ -131,6 +135,46 @@ void TestSobre::launcherThatCannotStartIsReported() {
     QCOMPARE(box.style, toolkit::vbExclamation);
     QVERIFY(!session.run.program.ended());
     QCOMPARE(session.about(), &window);
+}
+
+// The window opens with the focus on "Fechar", its lowest tab index: Space closes it, Return does
+// nothing, and neither opens a link.
+void TestSobre::keyRightAfterOpeningOpensNoLink_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Return") << int(Qt::Key_Return) << false;
+    QTest::newRow("Space") << int(Qt::Key_Space) << true;
+}
+
+void TestSobre::keyRightAfterOpeningOpensNoLink() {
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    Session session;
+    FrmSobre& window = session.openAbout();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), &window.button(u"Command1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QVERIFY(session.run.services.commands.empty());
+    QCOMPARE(session.about() == nullptr, closes);
+}
+
+// However the link got the focus, by Tab or by a click, it looks different while it has it.
+void TestSobre::focusedLinkIsMarked() {
+    Session session;
+    FrmSobre& window = session.openAbout();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    toolkit::Label& link = window.label(u"Label9");
+    const QImage unmarked = link.grab().toImage();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &link);
+    QVERIFY(link.grab().toImage() != unmarked);
+
+    toolkit::Label& other = window.label(u"Label6");
+    const QImage otherUnmarked = other.grab().toImage();
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), &other);
+    QVERIFY(other.grab().toImage() != otherUnmarked);
+    QCOMPARE(link.grab().toImage(), unmarked);
 }
 
 // A second "Sobre" brings the open window forward; "Fechar" unloads it, and the next opening

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
@@ -248,6 +250,20 @@ QCursor handCursor() {
 LinkLabel::LinkLabel(QWidget* parent) : Label(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(handCursor());
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    Label::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect mark;
+    mark.initFrom(this);
+    // Styles draw the mark only after a key moved the focus; a link clicked and left focused,
+    // or focused when its window opened, would then give no sign of what Enter will open.
+    mark.state |= QStyle::State_KeyboardFocusChange;
+    mark.backgroundColor = palette().color(QPalette::Window);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, mark);
 }
 
 // --- Containers and pictures ------------------------------------------------------------------

@@ -101,10 +101,14 @@ private:
     Handler m_click;
 };
 
-// A label that opens something: reachable with Tab and pressed with Enter or Space as well.
+// A label that opens something: reachable with Tab and pressed with Enter or Space as well, and
+// marked while it has the focus, however it got it.
 class LinkLabel : public Label {
 public:
     explicit LinkLabel(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 class Frame : public QGroupBox {

@@ -441,6 +441,7 @@ void Form::chainTabOrder() {
         if (takesFocus(row.kind) && row.tabIndex >= 0 && row.properties.tabStop)
             order.push_back(&row);
     std::ranges::sort(order, {}, &ControlLayout::tabIndex);
+    QWidget* first = nullptr;
     QWidget* previous = nullptr;
     for (const ControlLayout* row : order) {
         auto* widget = static_cast<QWidget*>(object(row->name));
@@ -450,8 +451,14 @@ void Form::chainTabOrder() {
             widget = bar->slider();
         if (previous != nullptr)
             QWidget::setTabOrder(previous, widget);
+        else
+            first = widget;
         previous = widget;
     }
+    // The chain is a ring, and Qt would start it at whichever control was created first; the
+    // window opens with the focus on the lowest tab index instead.
+    if (first != nullptr)
+        first->setFocus();
 }
 
 void Form::reportUnboundControl(std::u16string_view name, bool ofAnotherKind) const {
