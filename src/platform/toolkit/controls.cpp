@@ -2,6 +2,7 @@
 
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
+#include "platform/toolkit/readable_colours.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -174,12 +175,18 @@ void TextBox::setAlignment(Qt::Alignment alignment) {
         m_line->setAlignment(alignment | Qt::AlignVCenter);
 }
 
+// A colour given for one of the two leaves the other to the desktop; together they must still
+// be readable, so the text takes a readable shade of its hue where they are not.
 void TextBox::setColours(const QColor& back, const QColor& fore) {
+    if (!back.isValid() && !fore.isValid())
+        return;
     QPalette colours = editor()->palette();
     if (back.isValid())
         colours.setColor(QPalette::Base, back);
     if (fore.isValid())
         colours.setColor(QPalette::Text, fore);
+    colours.setColor(QPalette::Text,
+                     readableOn(colours.color(QPalette::Base), colours.color(QPalette::Text)));
     editor()->setPalette(colours);
 }
 
