@@ -12,7 +12,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -96,6 +98,8 @@ private slots:
     void timerPeriods();
     void timerZeroNeverFires();
     void upDownStaysInRange();
+    void messageBoxBreaksLinesAtTheEdge_data();
+    void messageBoxBreaksLinesAtTheEdge();
     void linkLabelsAreReachedAndPressed();
     void linkCursorPointsWithTheFingertip();
     void screenReaderReadsAndStepsTheSpin();
@@ -317,6 +321,52 @@ void TestToolkit::upDownStaysInRange() {
     QCOMPARE(m_form->events.last(), u"udSeg_Change 2"_s);
     QTest::keyClick(&spin, Qt::Key_Down);
     QCOMPARE(m_form->events.last(), u"udSeg_Change 1"_s);
+}
+
+void TestToolkit::messageBoxBreaksLinesAtTheEdge_data() {
+    QTest::addColumn<QString>("before"); // on display first
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("betweenWords"); // else every line reaches the edge
+    const QString words =
+        u"Quem semeia amor colhe paz, e quem espera sempre alcança. "_s.repeated(40);
+    const QString run = QString(64 * 1024, u'x');
+    QTest::newRow("words") << QString() << words << true;
+    QTest::newRow("one unbroken run") << QString() << run << false;
+    QTest::newRow("words after a run") << run << words << true;
+}
+
+// The text exactly as stored, each line broken between words, and a run too long for a line
+// broken where it reaches the edge.
+void TestToolkit::messageBoxBreaksLinesAtTheEdge() {
+    QFETCH(QString, before);
+    QFETCH(QString, message);
+    QFETCH(bool, betweenWords);
+    TextBox box(nullptr, true);
+    box.resize(326, 175);
+    box.show();
+    box.setLocked(true);
+    box.setText(before);
+    box.setText(message);
+    auto* editor = static_cast<QPlainTextEdit*>(box.editor());
+    QCOMPARE(box.Text(), message);
+    QCOMPARE(editor->toPlainText(), message);
+
+    const QTextBlock block = editor->document()->firstBlock();
+    editor->document()->documentLayout()->blockBoundingRect(block); // lays the block out
+    const QTextLayout& lines = *block.layout();
+    QVERIFY(lines.lineCount() > 1);
+    const qreal room = lines.lineAt(0).width();
+    const qreal widest = QFontMetricsF(editor->font()).maxWidth();
+    for (int i = 0; i + 1 < lines.lineCount(); ++i) {
+        const QTextLine line = lines.lineAt(i);
+        QVERIFY(line.naturalTextWidth() <= room);
+        if (betweenWords)
+            QVERIFY2(message.at(line.textStart() + line.textLength() - 1) == u' ',
+                     qPrintable(u"line %1 breaks a word"_s.arg(i)));
+        else
+            QVERIFY2(room - line.naturalTextWidth() < widest,
+                     qPrintable(u"line %1 stops short of the edge"_s.arg(i)));
+    }
 }
 
 void TestToolkit::linkLabelsAreReachedAndPressed() {

@@ -3,6 +3,7 @@
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/readable_colours.h"
+#include "platform/toolkit/text_wrap.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -148,6 +149,12 @@ void TextBox::setText(const QString& text) {
     }
     m_text = text;
     if (m_lines) {
+        const QTextOption::WrapMode wrap = wrapModeFor(text);
+        if (wrap != m_lines->wordWrapMode()) {
+            // A change of line breaking lays out again whatever is on display.
+            m_lines->clear();
+            m_lines->setWordWrapMode(wrap);
+        }
         m_lines->setPlainText(text);
         m_lines->moveCursor(QTextCursor::Start);
     } else {
