@@ -227,6 +227,21 @@ Label::Label(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
 }
 
+// Qt's label breaks lines only between words and lets a longer word run past its right edge;
+// this one breaks such a word where it meets the edge, as the message box on screen does.
+void Label::paintEvent(QPaintEvent* event) {
+    if (!wordWrap() || textFormat() != Qt::PlainText) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, foregroundRole()));
+    drawWrapped(painter, contentsRect(), text(),
+                QStyle::visualAlignment(layoutDirection(), alignment()));
+}
+
 void Label::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
