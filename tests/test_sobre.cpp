@@ -58,6 +58,8 @@ private slots:
     void plainLabelDoesNothing_data();
     void plainLabelDoesNothing();
     void launcherThatCannotStartIsReported();
+    void launcherThatFailsLaterIsReported_data();
+    void launcherThatFailsLaterIsReported();
     void keyRightAfterOpeningOpensNoLink_data();
     void keyRightAfterOpeningOpensNoLink();
     void focusedLinkIsMarked();
@@ -135,6 +137,47 @@ void TestSobre::launcherThatCannotStartIsReported() {
     QCOMPARE(box.style, toolkit::vbExclamation);
     QVERIFY(!session.run.program.ended());
     QCOMPARE(session.about(), &window);
+}
+
+// The launcher ends with an error after the click: the box comes then, whatever became of the
+// About window meanwhile, and never once the program has ended or is gone.
+void TestSobre::launcherThatFailsLaterIsReported_data() {
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("window still open") << u"nothing"_s << true;
+    QTest::newRow("window closed") << u"close"_s << true;
+    QTest::newRow("program ended") << u"end"_s << false;
+    QTest::newRow("program gone") << u"destroy"_s << false;
+}
+
+void TestSobre::launcherThatFailsLaterIsReported() {
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, reported);
+    auto session = std::make_unique<Session>();
+    QTest::mouseClick(&session->openAbout().label(u"Label9"), Qt::LeftButton);
+    QCOMPARE(session->run.services.commands.size(), std::size_t(1));
+    const toolkit::LaunchFailed failedLater = session->run.services.commands.front().failedLater;
+    QVERIFY(session->run.services.boxes.empty());
+
+    if (meanwhile == u"close"_s)
+        session->about()->button(u"Command1").click();
+    else if (meanwhile == u"end"_s)
+        session->main().button(u"cmdFechar").click();
+    else if (meanwhile == u"destroy"_s)
+        session.reset();
+    failedLater(u"o programa que abre esse tipo de endereço falhou."_s);
+    if (!session)
+        return; // nothing to tell it to, and nothing broke
+    const auto& boxes = session->run.services.boxes;
+    QCOMPARE(boxes.size(), std::size_t(reported ? 1 : 0));
+    if (!reported)
+        return;
+    QCOMPARE(boxes.back().prompt, u"Não foi possível abrir dev@example.org: o programa que abre "
+                                  "esse tipo de endereço falhou."_s);
+    QCOMPARE(boxes.back().title, u"Quelmar de Orivela"_s);
+    QCOMPARE(boxes.back().style, toolkit::vbExclamation);
+    QVERIFY(!session->run.program.ended());
+    QVERIFY(session->main().isVisible());
 }
 
 // The window opens with the focus on "Fechar", its lowest tab index: Space closes it, Return does

@@ -6,8 +6,10 @@
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/random_source.h"
+#include "platform/toolkit/shell.h"
 #include "support/raised_error.h"
 #include "support/recording_services.h"
+#include "support/scratch_database.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -103,6 +105,8 @@ private slots:
     void linkLabelsAreReachedAndPressed();
     void linkCursorPointsWithTheFingertip();
     void screenReaderReadsAndStepsTheSpin();
+    void launcherReportsHowItEnded_data();
+    void launcherReportsHowItEnded();
     void runtimeErrorShowsTheBoxAndEnds();
     void endStopsEveryLaterHandler();
     void oneInstancePerForm();
@@ -425,6 +429,62 @@ void TestToolkit::screenReaderReadsAndStepsTheSpin() {
     value->setCurrentValue(500);
     QCOMPARE(spin.Value(), 99);
     QCOMPARE(m_form->events.last(), u"udSeg_Change 99"_s);
+}
+
+void TestToolkit::launcherReportsHowItEnded_data() {
+    QTest::addColumn<QString>("script"); // the body of the xdg-open found on PATH; null: none
+    QTest::addColumn<QString>("atOnce");
+    QTest::addColumn<QString>("later");
+    QTest::newRow("opened") << u"exit 0"_s << QString() << QString();
+    QTest::newRow("no program for the address")
+        << u"exit 3"_s << QString()
+        << u"não há nenhum programa instalado que abra esse tipo de endereço."_s;
+    QTest::newRow("the action failed")
+        << u"exit 4"_s << QString() << u"o programa que abre esse tipo de endereço falhou."_s;
+    QTest::newRow("killed") << u"kill -9 $$"_s << QString()
+                            << u"o xdg-open foi interrompido antes de abri-lo."_s;
+    QTest::newRow("no launcher") << QString()
+                                 << u"o sistema não tem o xdg-open, que abre endereços com os "
+                                    "programas do ambiente de trabalho."_s
+                                 << QString();
+}
+
+// The real launcher, with a stand-in xdg-open that records what it was given and ends as the row
+// says.
+void TestToolkit::launcherReportsHowItEnded() {
+    QFETCH(QString, script);
+    QFETCH(QString, atOnce);
+    QFETCH(QString, later);
+    ScratchDirectory bin;
+    const QString asked = bin.file(u"pedido.txt"_s);
+    if (!script.isNull()) {
+        QFile launcher(bin.file(u"xdg-open"_s));
+        QVERIFY(launcher.open(QIODevice::WriteOnly));
+        launcher.write(u"#!/bin/sh\nprintf %s \"$1\" > '%1'\n%2\n"_s.arg(asked, script).toUtf8());
+        launcher.close();
+        launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner);
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    std::optional<QString> reported;
+    const Failure failure = runStartCommand(u"start mailto:dev@example.org"_s,
+                                            [&](const QString& reason) { reported = reason; });
+    qputenv("PATH", path);
+
+    QCOMPARE(failure.value_or(QString()), atOnce);
+    if (script.isNull())
+        return;
+    QTRY_COMPARE(QFileInfo(asked).size(), qint64(22));
+    QFile argument(asked);
+    QVERIFY(argument.open(QIODevice::ReadOnly));
+    QCOMPARE(argument.readAll(), QByteArray("mailto:dev@example.org"));
+    if (later.isNull()) {
+        QTest::qWait(300); // time for a report that must not come
+        QVERIFY(!reported);
+    } else {
+        QTRY_VERIFY(reported);
+        QCOMPARE(*reported, later);
+    }
 }
 
 void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {
