@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libsqlite3-dev
+  # build: printing submits its jobs through libcups, to read the print server's answer
+  libcups2-dev
   libbenchmark-dev clang-format
   fonts-liberation qt6-translations-l10n
   xvfb xauth xdotool x11-apps libx11-dev

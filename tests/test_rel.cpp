@@ -227,13 +227,20 @@ void TestRel::failedPrintIsReportedAndProgramGoesOn() {
     QVERIFY(!sheetText(session.print()).isEmpty());
 }
 
-// The real service, with no print server to find a printer on.
+// The real service, with no print server to find a printer on or to take a job.
 void TestRel::noPrinterIsAReason() {
     Session session;
     FrmRel& page = toolkit::Load<FrmRel>();
     const toolkit::Failure failure = toolkit::printOnDefaultPrinter(page);
     QVERIFY(failure.has_value());
     QVERIFY2(failure->contains(u"impressora"_s), qPrintable(*failure));
+
+    const QString sheet = session.print();
+    const toolkit::Failure refused = toolkit::submitToQueue(u"fila/instancia"_s, sheet);
+    QVERIFY(refused.has_value());
+    QVERIFY2(refused->startsWith(u"a impressora \"fila/instancia\" não pôde ser alcançada: o "
+                                 "servidor de impressão não respondeu ("_s),
+             qPrintable(*refused));
 }
 
 QTEST_MAIN(TestRel)
