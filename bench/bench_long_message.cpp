@@ -2,19 +2,12 @@
 // window, beside a message of words of the same length in the same run: showing a message must
 // take time in proportion to its length, however long its longest word.
 
-#include "colecoes/collection_file.h"
-#include "data/collections.h"
-#include "platform/toolkit/program.h"
-#include "platform/toolkit/qt_services.h"
-#include "sample_collection.h"
+#include "main_window_run.h"
 #include "summary.h"
 #include "windows/principal.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <unistd.h>
@@ -25,15 +18,10 @@ constexpr std::size_t messageBytes = 1024 * 1024;
 constexpr int iterations = 3;
 constexpr double targetRatio = 2.0;
 
-// The messages by number, as the scroll bar reaches them.
+// The messages by number, as the scroll bar reaches them: a short one, then the two long ones.
 constexpr int shortMessage = 1;
 constexpr int wordsMessage = 2;
 constexpr int unbrokenMessage = 3;
-
-[[noreturn]] void abandon(const char* why) {
-    std::fprintf(stderr, "quelmar-bench-message: %s\n", why);
-    std::exit(EXIT_FAILURE);
-}
 
 std::string words(std::size_t bytes) {
     std::string text;
@@ -42,30 +30,6 @@ std::string words(std::size_t bytes) {
     text.resize(bytes);
     return text;
 }
-
-// A program directory whose first collection holds a short message, then the two long ones.
-class Workload {
-public:
-    Workload() {
-        if (!m_directory.isValid())
-            abandon("no temporary directory");
-        write(data::quelmarCollection,
-              {"Uma mensagem curta.", words(messageBytes), std::string(messageBytes, 'x')});
-        write(data::tarvenasCollection, {"Uma só mensagem."});
-        if (!colecoes::createOptions(QDir(path()).filePath(QStringLiteral("opcoes"))).isEmpty())
-            abandon("the options file could not be written");
-    }
-
-    QString path() const { return m_directory.path(); }
-
-private:
-    void write(const data::CollectionSource& source, const std::vector<std::string>& texts) {
-        bench::writeCollection(data::collectionPath(path(), source),
-                               QString::fromUtf16(source.table), texts);
-    }
-
-    QTemporaryDir m_directory;
-};
 
 // The long message reached with the scroll bar and painted, then the short one again, as a
 // user browsing past it would see them.
@@ -88,13 +52,9 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return EXIT_FAILURE;
 
-    Workload workload;
-    toolkit::QtServices services;
-    toolkit::Program program(services, workload.path());
-    if (!program.start<windows::frmPrincipal>())
-        abandon("the main window did not start");
-    windows::frmPrincipal& window = *program.loadedForm<windows::frmPrincipal>();
-    window.timer(u"tmpTimer").setEnabled(false);
+    bench::MainWindowRun run("quelmar-bench-message", {"Uma mensagem curta.", words(messageBytes),
+                                                       std::string(messageBytes, 'x')});
+    windows::frmPrincipal& window = run.window();
     window.scrollBar(u"hscrollBrowser").setValue(shortMessage);
 
     for (const auto& [name, number] :
