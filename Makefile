@@ -53,13 +53,15 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The database layer, find-next through the main window, the start-up (process start to the
-# main window's first frame), quelmar-frase beside fortune; then every figure again in one table.
+# The database layer, find-next through the main window, a long message on display, the start-up
+# (process start to the main window's first frame), quelmar-frase beside fortune; then every
+# figure again in one table.
 BENCH_REPORT = $(BUILD)/bench/report.tsv
 bench: build
 	rm -f $(BENCH_REPORT)
 	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench
 	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-find
+	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-message
 	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-startup
 	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-fortune
 	$(BUILD)/bench/quelmar-bench-report $(BENCH_REPORT)

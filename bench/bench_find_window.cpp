@@ -4,18 +4,14 @@
 // bar), so this is the cost of the whole feature, beside a byte search over the same texts in
 // the same run.
 
-#include "colecoes/collection_file.h"
 #include "data/collections.h"
 #include "data/search.h"
-#include "platform/toolkit/program.h"
-#include "platform/toolkit/qt_services.h"
+#include "main_window_run.h"
 #include "sample_collection.h"
 #include "summary.h"
 #include "windows/principal.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
@@ -38,36 +34,6 @@ constexpr double minTime = 0.5;
     std::fprintf(stderr, "quelmar-bench-find: %s\n", why);
     std::exit(EXIT_FAILURE);
 }
-
-// A program directory whose first collection holds the keyword every tenth message.
-class Workload {
-public:
-    Workload() {
-        if (!m_directory.isValid())
-            abandon("no temporary directory");
-        messages = bench::withWordEvery(
-            bench::makeMessages(data::largestCollection, messageLength, messageSeed), sweepWord,
-            sweepEvery);
-        write(data::quelmarCollection, messages);
-        write(data::tarvenasCollection, {"Uma só mensagem."});
-        if (!colecoes::createOptions(QDir(path()).filePath(QStringLiteral("opcoes"))).isEmpty())
-            abandon("the options file could not be written");
-        hits = static_cast<int>(messages.size() / sweepEvery);
-    }
-
-    QString path() const { return m_directory.path(); }
-
-    std::vector<std::string> messages;
-    int hits = 0;
-
-private:
-    void write(const data::CollectionSource& source, const std::vector<std::string>& texts) {
-        bench::writeCollection(data::collectionPath(path(), source),
-                               QString::fromUtf16(source.table), texts);
-    }
-
-    QTemporaryDir m_directory;
-};
 
 // Every match but the last: a find-next after it would show the not-found box.
 void sweepThroughWindow(benchmark::State& state, windows::frmPrincipal& window, int hits) {
@@ -102,22 +68,20 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return EXIT_FAILURE;
 
-    Workload workload;
-    toolkit::QtServices services;
-    toolkit::Program program(services, workload.path());
-    if (!program.start<windows::frmPrincipal>())
-        abandon("the main window did not start");
-    windows::frmPrincipal& window = *program.loadedForm<windows::frmPrincipal>();
-    window.timer(u"tmpTimer").setEnabled(false);
+    const std::vector<std::string> messages = bench::withWordEvery(
+        bench::makeMessages(data::largestCollection, messageLength, messageSeed), sweepWord,
+        sweepEvery);
+    const int hits = static_cast<int>(messages.size() / sweepEvery);
+    bench::MainWindowRun run("quelmar-bench-find", messages);
+    windows::frmPrincipal& window = run.window();
 
     benchmark::RegisterBenchmark(
         "findnext/window",
-        [&](benchmark::State& state) { sweepThroughWindow(state, window, workload.hits); })
+        [&](benchmark::State& state) { sweepThroughWindow(state, window, hits); })
         ->MinTime(minTime)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(
-        "findnext/memmem",
-        [&](benchmark::State& state) { sweepWithMemmem(state, workload.messages); })
+    benchmark::RegisterBenchmark("findnext/memmem",
+                                 [&](benchmark::State& state) { sweepWithMemmem(state, messages); })
         ->MinTime(minTime)
         ->Unit(benchmark::kMicrosecond);
 

@@ -15,6 +15,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libsqlite3-dev
+  # printing submits its jobs through libcups, to read the print server's answer
+  libcups2-dev
   fonts-liberation qt6-translations-l10n xdg-utils
 )
 deb_packages=(dpkg-dev file)

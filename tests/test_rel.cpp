@@ -165,20 +165,23 @@ void TestRel::eachPrintTakesTheMessageOnDisplay() {
 }
 
 void TestRel::longMessageStaysInsideItsLabel_data() {
-    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("fits");
 
-    QTest::newRow("wraps onto several lines") << 60 << true;
-    QTest::newRow("cut at the label's bottom") << 1500 << false;
+    QTest::newRow("wraps onto several lines") << manyWords(60) << true;
+    QTest::newRow("cut at the label's bottom") << manyWords(1500) << false;
+    QTest::newRow("a word wider than the label")
+        << u"Uma palavra sem fim: "_s + u"esperança"_s.repeated(30) << true;
 }
 
 // Measured from the title, which is centred in its own label: the page is printed at true size
-// wherever the printable area starts.
+// wherever the printable area starts. A word wider than the label is broken at its edge, as the
+// message box on screen breaks it.
 void TestRel::longMessageStaysInsideItsLabel() {
-    QFETCH(int, count);
+    QFETCH(QString, message);
     QFETCH(bool, fits);
     Session session;
-    session.main().textBox(u"TxtTexto").setText(manyWords(count));
+    session.main().textBox(u"TxtTexto").setText(message);
     std::vector<Word> words = sheetWords(session.print());
     QVERIFY(words.size() > 3);
     QCOMPARE(words.at(0).text + u' ' + words.at(1).text + u' ' + words.at(2).text, title);
@@ -188,7 +191,12 @@ void TestRel::longMessageStaysInsideItsLabel() {
     const QRectF label(pageLeft + points(1200), pageTop + points(960), points(8775), points(5895));
     words.erase(words.begin(), words.begin() + 3);
 
-    QCOMPARE(int(words.size()) == count, fits);
+    QString printed;
+    for (const Word& word : words)
+        printed += word.text;
+    const QString whole = QString(message).remove(u' ');
+    QCOMPARE(printed == whole, fits);
+    QVERIFY(whole.startsWith(printed));
     QVERIFY(words.size() > 1);
     QVERIFY2(qAbs(words.front().box.left() - label.left()) < 3, "not at true size");
     QVERIFY(words.back().box.top() > words.front().box.bottom());
@@ -219,13 +227,20 @@ void TestRel::failedPrintIsReportedAndProgramGoesOn() {
     QVERIFY(!sheetText(session.print()).isEmpty());
 }
 
-// The real service, with no print server to find a printer on.
+// The real service, with no print server to find a printer on or to take a job.
 void TestRel::noPrinterIsAReason() {
     Session session;
     FrmRel& page = toolkit::Load<FrmRel>();
     const toolkit::Failure failure = toolkit::printOnDefaultPrinter(page);
     QVERIFY(failure.has_value());
     QVERIFY2(failure->contains(u"impressora"_s), qPrintable(*failure));
+
+    const QString sheet = session.print();
+    const toolkit::Failure refused = toolkit::submitToQueue(u"fila/instancia"_s, sheet);
+    QVERIFY(refused.has_value());
+    QVERIFY2(refused->startsWith(u"a impressora \"fila/instancia\" não pôde ser alcançada: o "
+                                 "servidor de impressão não respondeu ("_s),
+             qPrintable(*refused));
 }
 
 QTEST_MAIN(TestRel)

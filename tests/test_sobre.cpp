@@ -6,6 +6,7 @@
 #include "windows/principal.h"
 #include "windows/sobre.h"
 
+#include <QApplication>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -57,6 +58,11 @@ private slots:
     void plainLabelDoesNothing_data();
     void plainLabelDoesNothing();
     void launcherThatCannotStartIsReported();
+    void launcherThatFailsLaterIsReported_data();
+    void launcherThatFailsLaterIsReported();
+    void keyRightAfterOpeningOpensNoLink_data();
+    void keyRightAfterOpeningOpensNoLink();
+    void focusedLinkIsMarked();
     void fecharClosesOnlyTheAboutWindow();
     void layoutFollowsTable();
 };
@@ -131,6 +137,87 @@ void TestSobre::launcherThatCannotStartIsReported() {
     QCOMPARE(box.style, toolkit::vbExclamation);
     QVERIFY(!session.run.program.ended());
     QCOMPARE(session.about(), &window);
+}
+
+// The launcher ends with an error after the click: the box comes then, whatever became of the
+// About window meanwhile, and never once the program has ended or is gone.
+void TestSobre::launcherThatFailsLaterIsReported_data() {
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("window still open") << u"nothing"_s << true;
+    QTest::newRow("window closed") << u"close"_s << true;
+    QTest::newRow("program ended") << u"end"_s << false;
+    QTest::newRow("program gone") << u"destroy"_s << false;
+}
+
+void TestSobre::launcherThatFailsLaterIsReported() {
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, reported);
+    auto session = std::make_unique<Session>();
+    QTest::mouseClick(&session->openAbout().label(u"Label9"), Qt::LeftButton);
+    QCOMPARE(session->run.services.commands.size(), std::size_t(1));
+    const toolkit::LaunchFailed failedLater = session->run.services.commands.front().failedLater;
+    QVERIFY(session->run.services.boxes.empty());
+
+    if (meanwhile == u"close"_s)
+        session->about()->button(u"Command1").click();
+    else if (meanwhile == u"end"_s)
+        session->main().button(u"cmdFechar").click();
+    else if (meanwhile == u"destroy"_s)
+        session.reset();
+    failedLater(u"o programa que abre esse tipo de endereço falhou."_s);
+    if (!session)
+        return; // nothing to tell it to, and nothing broke
+    const auto& boxes = session->run.services.boxes;
+    QCOMPARE(boxes.size(), std::size_t(reported ? 1 : 0));
+    if (!reported)
+        return;
+    QCOMPARE(boxes.back().prompt, u"Não foi possível abrir dev@example.org: o programa que abre "
+                                  "esse tipo de endereço falhou."_s);
+    QCOMPARE(boxes.back().title, u"Quelmar de Orivela"_s);
+    QCOMPARE(boxes.back().style, toolkit::vbExclamation);
+    QVERIFY(!session->run.program.ended());
+    QVERIFY(session->main().isVisible());
+}
+
+// The window opens with the focus on "Fechar", its lowest tab index: Space closes it, Return does
+// nothing, and neither opens a link.
+void TestSobre::keyRightAfterOpeningOpensNoLink_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Return") << int(Qt::Key_Return) << false;
+    QTest::newRow("Space") << int(Qt::Key_Space) << true;
+}
+
+void TestSobre::keyRightAfterOpeningOpensNoLink() {
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    Session session;
+    FrmSobre& window = session.openAbout();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), &window.button(u"Command1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QVERIFY(session.run.services.commands.empty());
+    QCOMPARE(session.about() == nullptr, closes);
+}
+
+// However the link got the focus, by Tab or by a click, it looks different while it has it.
+void TestSobre::focusedLinkIsMarked() {
+    Session session;
+    FrmSobre& window = session.openAbout();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    toolkit::Label& link = window.label(u"Label9");
+    const QImage unmarked = link.grab().toImage();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &link);
+    QVERIFY(link.grab().toImage() != unmarked);
+
+    toolkit::Label& other = window.label(u"Label6");
+    const QImage otherUnmarked = other.grab().toImage();
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), &other);
+    QVERIFY(other.grab().toImage() != otherUnmarked);
+    QCOMPARE(link.grab().toImage(), unmarked);
 }
 
 // A second "Sobre" brings the open window forward; "Fechar" unloads it, and the next opening

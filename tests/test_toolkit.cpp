@@ -6,14 +6,19 @@
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/random_source.h"
+#include "platform/toolkit/shell.h"
 #include "support/raised_error.h"
 #include "support/recording_services.h"
+#include "support/scratch_database.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolButton>
+#include <QWheelEvent>
 
 using namespace Qt::StringLiterals;
 using namespace toolkit;
@@ -89,12 +94,19 @@ private slots:
     void scrollBarRejectsValuesOutsideItsRange_data();
     void scrollBarRejectsValuesOutsideItsRange();
     void loweringMaxBringsValueDown();
+    void scrollBarKeysAndWheel_data();
+    void scrollBarKeysAndWheel();
     void timerPeriods_data();
     void timerPeriods();
     void timerZeroNeverFires();
     void upDownStaysInRange();
+    void messageBoxBreaksLinesAtTheEdge_data();
+    void messageBoxBreaksLinesAtTheEdge();
     void linkLabelsAreReachedAndPressed();
+    void linkCursorPointsWithTheFingertip();
     void screenReaderReadsAndStepsTheSpin();
+    void launcherReportsHowItEnded_data();
+    void launcherReportsHowItEnded();
     void runtimeErrorShowsTheBoxAndEnds();
     void endStopsEveryLaterHandler();
     void oneInstancePerForm();
@@ -221,6 +233,48 @@ void TestToolkit::loweringMaxBringsValueDown() {
     QCOMPARE(bar.slider()->maximum(), 20);
 }
 
+void TestToolkit::scrollBarKeysAndWheel_data() {
+    QTest::addColumn<int>("key"); // 0: a turn of the wheel away from the user
+    QTest::addColumn<bool>("rightToLeft");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Right") << int(Qt::Key_Right) << false << 6;
+    QTest::newRow("Left") << int(Qt::Key_Left) << false << 4;
+    QTest::newRow("Right, right to left") << int(Qt::Key_Right) << true << 4;
+    QTest::newRow("Left, right to left") << int(Qt::Key_Left) << true << 6;
+    QTest::newRow("Up") << int(Qt::Key_Up) << false << 4;
+    QTest::newRow("Down") << int(Qt::Key_Down) << false << 6;
+    QTest::newRow("PgUp") << int(Qt::Key_PageUp) << false << 4;
+    QTest::newRow("PgDn") << int(Qt::Key_PageDown) << false << 6;
+    QTest::newRow("Home") << int(Qt::Key_Home) << false << 1;
+    QTest::newRow("End") << int(Qt::Key_End) << false << 10;
+    QTest::newRow("wheel") << 0 << false << 4;
+}
+
+// Keys pressed on the focused bar of a shown window, as the keyboard sends them.
+void TestToolkit::scrollBarKeysAndWheel() {
+    QFETCH(int, key);
+    QFETCH(bool, rightToLeft);
+    QFETCH(int, expected);
+    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+    bar.setValue(5);
+    m_form->events.clear();
+    m_form->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    m_form->Show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    bar.slider()->setFocus();
+    QCOMPARE(QApplication::focusWidget(), bar.slider());
+    if (key != 0) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    } else {
+        const QPointF inside(5, 5);
+        QWheelEvent away(inside, bar.slider()->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar.slider(), &away);
+    }
+    QCOMPARE(bar.Value(), expected);
+    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change %1"_s.arg(expected)});
+}
+
 void TestToolkit::timerPeriods_data() {
     QTest::addColumn<qint64>("milliseconds");
     QTest::addColumn<bool>("valid");
@@ -273,6 +327,52 @@ void TestToolkit::upDownStaysInRange() {
     QCOMPARE(m_form->events.last(), u"udSeg_Change 1"_s);
 }
 
+void TestToolkit::messageBoxBreaksLinesAtTheEdge_data() {
+    QTest::addColumn<QString>("before"); // on display first
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("betweenWords"); // else every line reaches the edge
+    const QString words =
+        u"Quem semeia amor colhe paz, e quem espera sempre alcança. "_s.repeated(40);
+    const QString run = QString(64 * 1024, u'x');
+    QTest::newRow("words") << QString() << words << true;
+    QTest::newRow("one unbroken run") << QString() << run << false;
+    QTest::newRow("words after a run") << run << words << true;
+}
+
+// The text exactly as stored, each line broken between words, and a run too long for a line
+// broken where it reaches the edge.
+void TestToolkit::messageBoxBreaksLinesAtTheEdge() {
+    QFETCH(QString, before);
+    QFETCH(QString, message);
+    QFETCH(bool, betweenWords);
+    TextBox box(nullptr, true);
+    box.resize(326, 175);
+    box.show();
+    box.setLocked(true);
+    box.setText(before);
+    box.setText(message);
+    auto* editor = static_cast<QPlainTextEdit*>(box.editor());
+    QCOMPARE(box.Text(), message);
+    QCOMPARE(editor->toPlainText(), message);
+
+    const QTextBlock block = editor->document()->firstBlock();
+    editor->document()->documentLayout()->blockBoundingRect(block); // lays the block out
+    const QTextLayout& lines = *block.layout();
+    QVERIFY(lines.lineCount() > 1);
+    const qreal room = lines.lineAt(0).width();
+    const qreal widest = QFontMetricsF(editor->font()).maxWidth();
+    for (int i = 0; i + 1 < lines.lineCount(); ++i) {
+        const QTextLine line = lines.lineAt(i);
+        QVERIFY(line.naturalTextWidth() <= room);
+        if (betweenWords)
+            QVERIFY2(message.at(line.textStart() + line.textLength() - 1) == u' ',
+                     qPrintable(u"line %1 breaks a word"_s.arg(i)));
+        else
+            QVERIFY2(room - line.naturalTextWidth() < widest,
+                     qPrintable(u"line %1 stops short of the edge"_s.arg(i)));
+    }
+}
+
 void TestToolkit::linkLabelsAreReachedAndPressed() {
     Label& link = m_form->label(u"lnkSite");
     Label& plain = m_form->label(u"lblNome");
@@ -292,6 +392,29 @@ void TestToolkit::linkLabelsAreReachedAndPressed() {
     QCOMPARE(m_form->events.last(), u"lblNome_Click"_s);
 }
 
+// At whatever scale the test runs (CTest runs it at 1 and at 2): the hot spot, in the cursor
+// picture's own pixels, is the middle of the topmost row of the hand.
+void TestToolkit::linkCursorPointsWithTheFingertip() {
+    const QCursor cursor = m_form->label(u"lnkSite").cursor();
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.pixmap().devicePixelRatio(), qApp->devicePixelRatio() > 1 ? 2.0 : 1.0);
+    const QImage hand = cursor.pixmap().toImage();
+    int top = -1;
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < hand.height() && top < 0; ++y)
+        for (int x = 0; x < hand.width(); ++x)
+            if (qAlpha(hand.pixel(x, y)) != 0) {
+                top = y;
+                first = first < 0 ? x : first;
+                last = x;
+            }
+    const QPoint hot = cursor.hotSpot();
+    QCOMPARE(hot.y(), top);
+    QVERIFY2(qAbs(first + last - 2 * hot.x()) <= 1,
+             qPrintable(u"tip %1..%2, hot spot %3"_s.arg(first).arg(last).arg(hot.x())));
+}
+
 void TestToolkit::screenReaderReadsAndStepsTheSpin() {
     UpDown& spin = m_form->upDown(u"udSeg");
     QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&spin);
@@ -306,6 +429,62 @@ void TestToolkit::screenReaderReadsAndStepsTheSpin() {
     value->setCurrentValue(500);
     QCOMPARE(spin.Value(), 99);
     QCOMPARE(m_form->events.last(), u"udSeg_Change 99"_s);
+}
+
+void TestToolkit::launcherReportsHowItEnded_data() {
+    QTest::addColumn<QString>("script"); // the body of the xdg-open found on PATH; null: none
+    QTest::addColumn<QString>("atOnce");
+    QTest::addColumn<QString>("later");
+    QTest::newRow("opened") << u"exit 0"_s << QString() << QString();
+    QTest::newRow("no program for the address")
+        << u"exit 3"_s << QString()
+        << u"não há nenhum programa instalado que abra esse tipo de endereço."_s;
+    QTest::newRow("the action failed")
+        << u"exit 4"_s << QString() << u"o programa que abre esse tipo de endereço falhou."_s;
+    QTest::newRow("killed") << u"kill -9 $$"_s << QString()
+                            << u"o xdg-open foi interrompido antes de abri-lo."_s;
+    QTest::newRow("no launcher") << QString()
+                                 << u"o sistema não tem o xdg-open, que abre endereços com os "
+                                    "programas do ambiente de trabalho."_s
+                                 << QString();
+}
+
+// The real launcher, with a stand-in xdg-open that records what it was given and ends as the row
+// says.
+void TestToolkit::launcherReportsHowItEnded() {
+    QFETCH(QString, script);
+    QFETCH(QString, atOnce);
+    QFETCH(QString, later);
+    ScratchDirectory bin;
+    const QString asked = bin.file(u"pedido.txt"_s);
+    if (!script.isNull()) {
+        QFile launcher(bin.file(u"xdg-open"_s));
+        QVERIFY(launcher.open(QIODevice::WriteOnly));
+        launcher.write(u"#!/bin/sh\nprintf %s \"$1\" > '%1'\n%2\n"_s.arg(asked, script).toUtf8());
+        launcher.close();
+        launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner);
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    std::optional<QString> reported;
+    const Failure failure = runStartCommand(u"start mailto:dev@example.org"_s,
+                                            [&](const QString& reason) { reported = reason; });
+    qputenv("PATH", path);
+
+    QCOMPARE(failure.value_or(QString()), atOnce);
+    if (script.isNull())
+        return;
+    QTRY_COMPARE(QFileInfo(asked).size(), qint64(22));
+    QFile argument(asked);
+    QVERIFY(argument.open(QIODevice::ReadOnly));
+    QCOMPARE(argument.readAll(), QByteArray("mailto:dev@example.org"));
+    if (later.isNull()) {
+        QTest::qWait(300); // time for a report that must not come
+        QVERIFY(!reported);
+    } else {
+        QTRY_VERIFY(reported);
+        QCOMPARE(*reported, later);
+    }
 }
 
 void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {

@@ -212,11 +212,12 @@ void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection,
 }
 
 // The number box keeps the found row's plain number when the scroll bar already stood there;
-// otherwise the scroll bar's change handler rewrites it.
+// otherwise the scroll bar's change handler rewrites it. A new search reads from the first
+// message without moving there first: a miss must leave the current record on the message on
+// display, where find-next goes on from.
 bool frmPrincipal::Localizar(const QString& Opc, SearchFrom Tip) {
     switch (Tip) {
     case SearchFrom::FirstMessage:
-        rsAtual->MoveFirst();
         rsAtual->FindFirst(Opc);
         break;
     case SearchFrom::AfterCurrent:

@@ -130,10 +130,13 @@ void FrmSobre::Label9_Click() {
     open(u"start mailto:"_s + address, address);
 }
 
+// The launcher may fail long after the click, when this window may be closed: the report holds
+// the address, not the window.
 void FrmSobre::open(const QString& commandLine, const QString& address) {
-    if (const Failure failure = Shell(commandLine, vbMinimizedFocus))
-        MsgBox(u"Não foi possível abrir %1: %2"_s.arg(address, *failure), vbExclamation,
+    Shell(commandLine, vbMinimizedFocus, [address](const QString& reason) {
+        MsgBox(u"Não foi possível abrir %1: %2"_s.arg(address, reason), vbExclamation,
                u"Quelmar de Orivela"_s);
+    });
 }
 
 } // namespace windows

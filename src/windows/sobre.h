@@ -21,8 +21,8 @@ private:
     void Label6_Click();
     void Label9_Click();
 
-    // The link's target opens in the desktop's own program; when it cannot, the user is told
-    // and the window goes on.
+    // The link's target opens in the desktop's own program; when it cannot, now or once the
+    // launcher has ended, the user is told and the program goes on.
     void open(const QString& commandLine, const QString& address);
 
     toolkit::CommandButton& Command1;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The About window's links reach the desktop: with a recording xdg-open first on PATH, Alt+S
 # opens the window, and clicking the right author's e-mail link and the program's web link hands
-# the launcher the "mailto:" address and the web address. The window and the program stay.
+# the launcher the "mailto:" address and the web address. The window and the program stay. Then
+# a launcher that finds no program for the address (status 3): a box says so, and the window and
+# the program stay.
 #
 #   about_links.sh PROGRAM HELPER
 set -euo pipefail
@@ -60,3 +62,17 @@ expected=$'mailto:dev@example.org\nhttps://www.example.org/quelmar'
 [[ -n $(x xdotool search --onlyvisible --name "$about_pattern" 2>/dev/null) ]] ||
     fail "a janela Sobre fechou depois dos links"
 note "o lançador recebeu o endereço de e-mail e o endereço da página"
+
+cat >"$launcher/xdg-open" <<SCRIPT
+#!/bin/sh
+printf '%s\n' "\$*" >>"$record"
+exit 3
+SCRIPT
+# Label1 (the code's web site) starts at 200, 130.
+click 230 138
+wait_for_launches 3
+wait_for_window "$box_title_pattern" 10
+[[ -n $(x xdotool search --onlyvisible --name "$about_pattern" 2>/dev/null) ]] ||
+    fail "a janela Sobre fechou depois do lançador falhar"
+program_running || fail "o programa terminou depois do lançador falhar"
+note "o lançador que falhou deu uma caixa de aviso"

@@ -2,7 +2,8 @@
 # "Imprimir" on a real print queue: a print server of the test's own (its own directories and
 # socket, so the machine's printing is never touched) with a virtual PDF printer as the default
 # printer. Alt+I in the main window must make the queue write a PDF that carries the title and
-# one message of the collections, whole.
+# one message of the collections, whole. Then the queue stops accepting jobs (cupsreject): Alt+I
+# must give the program's warning box, print nothing, and leave the program running.
 #
 #   print_queue.sh PROGRAM HELPER COLLECTION_TEXT...
 #
@@ -26,7 +27,7 @@ skip() {
 # the queue's own; that one file is the test's and goes with it.
 PATH=$PATH:/usr/sbin
 [[ $(id -u) -eq 0 ]] || skip "a impressora virtual só grava PDFs de um servidor rodando como root"
-for tool in cupsd lpadmin lpstat pdftotext pdftocairo; do
+for tool in cupsd lpadmin lpstat cupsreject pdftotext pdftocairo; do
     command -v "$tool" >/dev/null || skip "falta o programa '$tool' (cups, poppler-utils)"
 done
 [[ -x /usr/lib/cups/backend/cups-pdf ]] || skip "falta a impressora virtual (printer-driver-cups-pdf)"
@@ -150,3 +151,14 @@ found=$(awk -v RS='\n%\n' '{ gsub(/[ \t\n]+/, " "); sub(/^ /, ""); sub(/ $/, "")
 [[ $found -ge 1 ]] || fail "a folha não traz uma mensagem inteira das coleções: '$message'"
 program_running || fail "o programa terminou depois de imprimir"
 note "a folha traz o título e a mensagem: '$message'"
+
+cupsreject "$queue" || fail "cupsreject não fez a fila $queue recusar trabalhos"
+[[ $(lpstat -a "$queue") == *not* ]] || fail "a fila ainda aceita trabalhos: $(lpstat -a "$queue")"
+pdfs_before=$(find "$cups/pdf" -name '*.pdf' | wc -l)
+press "$window" alt+i
+wait_for_window "$box_title_pattern" 10
+program_running || fail "o programa terminou depois da recusa da fila"
+sleep 1
+[[ $(find "$cups/pdf" -name '*.pdf' | wc -l) -eq $pdfs_before ]] ||
+    fail "a fila que recusa trabalhos gravou um PDF"
+note "a fila que recusa trabalhos deu a caixa de aviso"

@@ -22,8 +22,9 @@ void RecordingServices::drawNext(std::vector<float> values) {
     m_next = 0;
 }
 
-toolkit::Failure RecordingServices::runStartCommand(const QString& commandLine, int windowStyle) {
-    commands.push_back({commandLine, windowStyle});
+toolkit::Failure RecordingServices::runStartCommand(const QString& commandLine, int windowStyle,
+                                                    toolkit::LaunchFailed failedLater) {
+    commands.push_back({commandLine, windowStyle, std::move(failedLater)});
     return shellFailure;
 }
 

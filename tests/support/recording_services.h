@@ -16,6 +16,7 @@ public:
     struct Command {
         QString line;
         int windowStyle = 0;
+        toolkit::LaunchFailed failedLater; // what a launcher that fails after starting calls
     };
 
     void messageBox(const QString& prompt, int style, const QString& title) override;
@@ -25,7 +26,8 @@ public:
     float nextRandom() override;
     void endProgram(int status) override { endings.push_back(status); }
     // Remembers the command line and answers with shellFailure.
-    toolkit::Failure runStartCommand(const QString& commandLine, int windowStyle) override;
+    toolkit::Failure runStartCommand(const QString& commandLine, int windowStyle,
+                                     toolkit::LaunchFailed failedLater) override;
     // Prints into the PDF file printTo, as the real printer would be given the page.
     toolkit::Failure printPage(QWidget& page) override;
 

@@ -2,6 +2,8 @@
 
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
+#include "platform/toolkit/readable_colours.h"
+#include "platform/toolkit/text_wrap.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -11,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QTextDocumentFragment>
 #include <QToolButton>
 #include <algorithm>
@@ -146,6 +150,12 @@ void TextBox::setText(const QString& text) {
     }
     m_text = text;
     if (m_lines) {
+        const QTextOption::WrapMode wrap = wrapModeFor(text);
+        if (wrap != m_lines->wordWrapMode()) {
+            // A change of line breaking lays out again whatever is on display.
+            m_lines->clear();
+            m_lines->setWordWrapMode(wrap);
+        }
         m_lines->setPlainText(text);
         m_lines->moveCursor(QTextCursor::Start);
     } else {
@@ -177,12 +187,18 @@ void TextBox::setAlignment(Qt::Alignment alignment) {
         m_line->setAlignment(alignment | Qt::AlignVCenter);
 }
 
+// A colour given for one of the two leaves the other to the desktop; together they must still
+// be readable, so the text takes a readable shade of its hue where they are not.
 void TextBox::setColours(const QColor& back, const QColor& fore) {
+    if (!back.isValid() && !fore.isValid())
+        return;
     QPalette colours = editor()->palette();
     if (back.isValid())
         colours.setColor(QPalette::Base, back);
     if (fore.isValid())
         colours.setColor(QPalette::Text, fore);
+    colours.setColor(QPalette::Text,
+                     readableOn(colours.color(QPalette::Base), colours.color(QPalette::Text)));
     editor()->setPalette(colours);
 }
 
@@ -216,6 +232,21 @@ Label::Label(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
 }
 
+// Qt's label breaks lines only between words and lets a longer word run past its right edge;
+// this one breaks such a word where it meets the edge, as the message box on screen does.
+void Label::paintEvent(QPaintEvent* event) {
+    if (!wordWrap() || textFormat() != Qt::PlainText) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, foregroundRole()));
+    drawWrapped(painter, contentsRect(), text(),
+                QStyle::visualAlignment(layoutDirection(), alignment()));
+}
+
 void Label::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
@@ -238,12 +269,14 @@ void Label::press() {
 
 namespace {
 
-// The program's own hand, pointing with its fingertip. The hot spot is in logical pixels, so the
-// double drawing for HiDPI screens points from the same place.
+// The program's own hand, pointing with its fingertip. The window system reads the hot spot in
+// the drawing's own pixels, so the double drawing for HiDPI screens points from twice as far in.
 QCursor handCursor() {
     using namespace Qt::StringLiterals;
+    constexpr QPointF fingertip(12, 1);
     const QPixmap hand = picture(u":/imagens/cursor_mao.png"_s, qApp->devicePixelRatio());
-    return QCursor(hand, 12, 1);
+    const QPoint hotSpot = (fingertip * hand.devicePixelRatio()).toPoint();
+    return QCursor(hand, hotSpot.x(), hotSpot.y());
 }
 
 } // namespace
@@ -251,6 +284,20 @@ QCursor handCursor() {
 LinkLabel::LinkLabel(QWidget* parent) : Label(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(handCursor());
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    Label::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect mark;
+    mark.initFrom(this);
+    // Styles draw the mark only after a key moved the focus; a link clicked and left focused,
+    // or focused when its window opened, would then give no sign of what Enter will open.
+    mark.state |= QStyle::State_KeyboardFocusChange;
+    mark.backgroundColor = palette().color(QPalette::Window);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, mark);
 }
 
 // --- Containers and pictures ------------------------------------------------------------------
@@ -315,7 +362,29 @@ HScrollBar::HScrollBar(QWidget* parent)
     m_bar->setFocusPolicy(Qt::StrongFocus);
     connect(m_bar, &QScrollBar::valueChanged, this, [this](int position) { userMoved(position); });
     connect(m_bar, &QScrollBar::sliderReleased, this, [this] { userReleased(); });
+    m_bar->installEventFilter(this);
     showRange();
+}
+
+bool HScrollBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_bar && event->type() == QEvent::KeyPress &&
+        stepTowardsArrow(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+// Qt's horizontal bar steps its keys the way its wheel turns, so Right would step back. Left and
+// Right move the thumb the way they point; every other key, and an arrow with a modifier, is
+// left to the bar and to whoever handles it above.
+bool HScrollBar::stepTowardsArrow(const QKeyEvent& key) {
+    const bool left = key.key() == Qt::Key_Left;
+    if ((!left && key.key() != Qt::Key_Right) || (key.modifiers() & ~Qt::KeypadModifier))
+        return false;
+    // Right to left, the bar is drawn the other way round, its lowest value at the right end.
+    const bool towardsLowest = left != m_bar->isRightToLeft();
+    m_bar->triggerAction(towardsLowest ? QAbstractSlider::SliderSingleStepSub
+                                       : QAbstractSlider::SliderSingleStepAdd);
+    return true;
 }
 
 void HScrollBar::setAccessibleText(const QString& name) {

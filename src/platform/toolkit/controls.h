@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
@@ -95,6 +96,7 @@ public:
     void press();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -102,10 +104,14 @@ private:
     Handler m_click;
 };
 
-// A label that opens something: reachable with Tab and pressed with Enter or Space as well.
+// A label that opens something: reachable with Tab and pressed with Enter or Space as well, and
+// marked while it has the focus, however it got it.
 class LinkLabel : public Label {
 public:
     explicit LinkLabel(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 class Frame : public QGroupBox {
@@ -158,6 +164,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Min may lie above Max; the values allowed lie between the two either way.
@@ -165,6 +172,7 @@ private:
     int highest() const { return std::max(m_min, m_max); }
     void keepValueWithinRange();
     void showRange();
+    bool stepTowardsArrow(const QKeyEvent& key);
     void userMoved(int position);
     void userReleased();
 

@@ -2,6 +2,7 @@
 
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/program.h"
+#include "platform/toolkit/readable_colours.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -98,7 +99,18 @@ Qt::Alignment alignmentOf(Align align) {
     return Qt::AlignLeft;
 }
 
-void paintBackground(QWidget& widget, const QColor& back, const QColor& fore) {
+// A colour of the table stands beside one of the desktop's, and the pair may be unreadable on a
+// desktop of other colours than the layout was drawn on: then the text takes `preferred`, or
+// a readable shade of its own hue.
+void keepTextReadable(QPalette& colours, QPalette::ColorRole text, QPalette::ColorRole ground,
+                      const QColor& preferred) {
+    colours.setColor(text, readableOn(colours.color(ground), colours.color(text), preferred));
+}
+
+void paintBackground(QWidget& widget, const QColor& back, const QColor& fore,
+                     const QColor& preferredFore = {}) {
+    if (!back.isValid() && !fore.isValid())
+        return;
     QPalette colours = widget.palette();
     if (back.isValid()) {
         colours.setColor(QPalette::Window, back);
@@ -109,6 +121,8 @@ void paintBackground(QWidget& widget, const QColor& back, const QColor& fore) {
         colours.setColor(QPalette::WindowText, fore);
         colours.setColor(QPalette::ButtonText, fore);
     }
+    keepTextReadable(colours, QPalette::WindowText, QPalette::Window, preferredFore);
+    keepTextReadable(colours, QPalette::ButtonText, QPalette::Button, preferredFore);
     widget.setPalette(colours);
 }
 
@@ -322,8 +336,12 @@ void dress(QWidget& widget, const ControlLayout& row) {
         fitOneLineLabel(*label);
     if (auto* button = dynamic_cast<CommandButton*>(&widget); button && !p.picture.empty())
         showPictureIfRoom(*button, resourcePath(p.picture));
+    // A link that cannot keep its own colour looks like the desktop's links, if those can be read.
+    const QColor preferredFore =
+        row.kind == Kind::LinkLabel ? QApplication::palette().color(QPalette::Link) : QColor();
     if (row.kind != Kind::TextBox)
-        paintBackground(widget, p.transparent ? QColor() : colourOf(p.back), colourOf(p.fore));
+        paintBackground(widget, p.transparent ? QColor() : colourOf(p.back), colourOf(p.fore),
+                        preferredFore);
     const QString spoken =
         p.description.empty() ? withoutMnemonics(row.caption) : text(p.description);
     if (auto* box = dynamic_cast<TextBox*>(&widget))
@@ -441,6 +459,7 @@ void Form::chainTabOrder() {
         if (takesFocus(row.kind) && row.tabIndex >= 0 && row.properties.tabStop)
             order.push_back(&row);
     std::ranges::sort(order, {}, &ControlLayout::tabIndex);
+    QWidget* first = nullptr;
     QWidget* previous = nullptr;
     for (const ControlLayout* row : order) {
         auto* widget = static_cast<QWidget*>(object(row->name));
@@ -450,8 +469,14 @@ void Form::chainTabOrder() {
             widget = bar->slider();
         if (previous != nullptr)
             QWidget::setTabOrder(previous, widget);
+        else
+            first = widget;
         previous = widget;
     }
+    // The chain is a ring, and Qt would start it at whichever control was created first; the
+    // window opens with the focus on the lowest tab index instead.
+    if (first != nullptr)
+        first->setFocus();
 }
 
 void Form::reportUnboundControl(std::u16string_view name, bool ofAnotherKind) const {

@@ -1,10 +1,14 @@
 #include "platform/toolkit/printing.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 #include <QWidget>
+#include <cups/cups.h>
 
 namespace toolkit {
 
@@ -31,6 +35,27 @@ QString printerName(const QPrinter& printer) {
     return printer.printerName();
 }
 
+// What the print server's answer means for the queue, in words for the user.
+QString refusal(ipp_status_t status, const QString& serverText) {
+    switch (status) {
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return u"não está aceitando trabalhos."_s;
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return u"não existe no servidor de impressão."_s;
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+        return u"não aceita trabalhos deste usuário."_s;
+    // libcups reports a server it cannot reach as an internal error, with the system's reason.
+    case IPP_STATUS_ERROR_INTERNAL:
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+        return u"não pôde ser alcançada: o servidor de impressão não respondeu (%1)."_s.arg(
+            serverText);
+    default:
+        return u"recusou o trabalho: %1"_s.arg(serverText);
+    }
+}
+
 } // namespace
 
 Failure printPage(QWidget& page, QPrinter& printer) {
@@ -55,10 +80,35 @@ Failure printOnDefaultPrinter(QWidget& page) {
     const QPrinterInfo chosen = QPrinterInfo::defaultPrinter();
     if (chosen.isNull())
         return u"nenhuma impressora está definida como padrão."_s;
-    QPrinter printer(chosen, QPrinter::HighResolution);
+    const QPrinter printer(chosen, QPrinter::HighResolution);
     if (!printer.isValid())
         return u"a impressora padrão \"%1\" não está disponível."_s.arg(chosen.printerName());
-    return printPage(page, printer);
+    // Qt would hand the page to the print server itself and never read the answer, so a queue
+    // that refuses it would go unnoticed: the page goes into a PDF on the printer's paper, and
+    // the job is submitted here.
+    QTemporaryFile sheet(QDir::temp().filePath(u"quelmar-folha-XXXXXX.pdf"_s));
+    if (!sheet.open())
+        return u"não foi possível criar o arquivo da página em \"%1\": %2."_s.arg(
+            QDir::tempPath(), sheet.errorString());
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(sheet.fileName());
+    pdf.setPageLayout(printer.pageLayout());
+    if (printPage(page, pdf))
+        return u"não foi possível gravar a página no arquivo \"%1\"."_s.arg(sheet.fileName());
+    return submitToQueue(chosen.printerName(), sheet.fileName());
+}
+
+Failure submitToQueue(const QString& queue, const QString& pdfFile) {
+    // The server knows the printer; an instance is only the client's set of options for it.
+    const QByteArray printer = queue.section(u'/', 0, 0).toLocal8Bit();
+    const QByteArray file = QFile::encodeName(pdfFile);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.constData(), file.constData(),
+                                   "Quelmar de Orivela", 0, nullptr);
+    if (job > 0)
+        return std::nullopt;
+    return u"a impressora \"%1\" "_s.arg(queue) +
+           refusal(cupsLastError(), QString::fromUtf8(cupsLastErrorString()));
 }
 
 } // namespace toolkit

@@ -133,8 +133,16 @@ float Rnd() {
     return Program::instance().services().nextRandom();
 }
 
-Failure Shell(const QString& commandLine, int windowStyle) {
-    return Program::instance().services().runStartCommand(commandLine, windowStyle);
+void Shell(const QString& commandLine, int windowStyle,
+           const std::function<void(const QString& reason)>& whenFailed) {
+    Program& program = Program::instance();
+    LaunchFailed failedLater = [running = program.lifetime(), whenFailed](const QString& reason) {
+        if (!running.expired())
+            Program::instance().dispatch([&] { whenFailed(reason); });
+    };
+    if (const Failure failure =
+            program.services().runStartCommand(commandLine, windowStyle, std::move(failedLater)))
+        whenFailed(*failure);
 }
 
 void End(int status) {

@@ -54,6 +54,8 @@ public:
 
     bool ended() const { return m_ended; }
     int exitStatus() const { return m_exitStatus; }
+    // Expires with the program: whatever may outlive it can tell that it is gone.
+    std::weak_ptr<const void> lifetime() const { return m_lifetime; }
 
     // Called by MsgBox and other services that may run a nested event loop: a handler that ended
     // the program meanwhile must not let the interrupted one go on.
@@ -75,6 +77,7 @@ private:
     std::map<std::type_index, std::shared_ptr<void>> m_globals;
     bool m_ended = false;
     int m_exitStatus = 0;
+    std::shared_ptr<const void> m_lifetime = std::make_shared<bool>();
 };
 
 template <typename F> F& Program::form() {
@@ -115,8 +118,10 @@ template <typename F> F& Load() {
 void MsgBox(const QString& prompt, int style, const QString& title);
 void Randomize();
 float Rnd();
-// Runs the "start" command line; why it could not, or nothing.
-Failure Shell(const QString& commandLine, int windowStyle);
+// Runs the "start" command line. Why the launcher could not start, or failed once it had, goes
+// to `whenFailed`: at once, or later as a handler of this program while it still runs.
+void Shell(const QString& commandLine, int windowStyle,
+           const std::function<void(const QString& reason)>& whenFailed);
 [[noreturn]] void End(int status = 0);
 // Puts the text on the desktop's clipboard, for pasting elsewhere.
 void ClipboardSetText(const QString& text);

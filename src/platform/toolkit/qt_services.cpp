@@ -52,8 +52,8 @@ float QtServices::nextRandom() {
 
 // The desktop's launcher places the program it starts as it always does; no window style can be
 // asked of it.
-Failure QtServices::runStartCommand(const QString& commandLine, int) {
-    return toolkit::runStartCommand(commandLine);
+Failure QtServices::runStartCommand(const QString& commandLine, int, LaunchFailed failedLater) {
+    return toolkit::runStartCommand(commandLine, std::move(failedLater));
 }
 
 Failure QtServices::printPage(QWidget& page) {

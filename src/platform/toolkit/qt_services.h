@@ -13,7 +13,8 @@ public:
     void printError(const QString& line) override;
     void reseedRandom() override;
     float nextRandom() override;
-    Failure runStartCommand(const QString& commandLine, int windowStyle) override;
+    Failure runStartCommand(const QString& commandLine, int windowStyle,
+                            LaunchFailed failedLater) override;
     Failure printPage(QWidget& page) override;
     void endProgram(int status) override;
 

@@ -11,7 +11,9 @@ namespace toolkit {
 QUrl startTarget(const QString& commandLine);
 
 // Opens the target of a "start" command line with the program the desktop has for it (the web
-// browser, the mail program), through xdg-open on Linux; does not wait for that program.
-Failure runStartCommand(const QString& commandLine);
+// browser, the mail program) through xdg-open, watching it without waiting for it. Why it could
+// not start comes back at once; why it failed afterwards goes to `failedLater` when it ends.
+// A launcher still running when the program ends is left to finish on its own.
+Failure runStartCommand(const QString& commandLine, LaunchFailed failedLater);
 
 } // namespace toolkit
