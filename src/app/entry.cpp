@@ -1,11 +1,13 @@
 #include "app/entry.h"
 
+#include "data/collection_loader.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/qt_services.h"
 #include "windows/principal.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -23,9 +25,28 @@ void loadQtTranslations(QApplication& application, QTranslator& translator) {
         application.installTranslator(&translator);
 }
 
+// The directory of the program file as Qt tells it once it has started, taken before: on Linux
+// Qt follows /proc/self/exe to the real file. Empty when that cannot be done; the main window
+// then reads the collections itself, as it also does if Qt names another directory.
+QString programDirectoryBeforeQt() {
+    const QFileInfo program(QStringLiteral("/proc/self/exe"));
+    return program.isSymLink() ? QFileInfo(program.canonicalFilePath()).path() : QString();
+}
+
+// Reading the collections takes longer than Qt takes to start, so it begins first, on a worker
+// thread, and the main window's load takes each collection at its own step.
+std::unique_ptr<data::CollectionLoader> readCollections(const EntryOptions& options) {
+    const QString directory =
+        options.programDirectory.isEmpty() ? programDirectoryBeforeQt() : options.programDirectory;
+    if (directory.isEmpty())
+        return nullptr;
+    return std::make_unique<data::CollectionLoader>(directory);
+}
+
 } // namespace
 
 int run(int argc, char** argv, const EntryOptions& options) {
+    std::unique_ptr<data::CollectionLoader> collections = readCollections(options);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelmar de Orivela"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
@@ -43,6 +64,7 @@ int run(int argc, char** argv, const EntryOptions& options) {
                                   ? QCoreApplication::applicationDirPath()
                                   : options.programDirectory;
     toolkit::Program program(services, directory);
+    windows::frmPrincipal::readCollectionsAhead(program, std::move(collections));
     if (!program.start<windows::frmPrincipal>())
         return program.exitStatus();
     if (options.whenShown)
