@@ -2,6 +2,7 @@
 
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
 BUILD_TYPE ?= RelWithDebInfo
@@ -10,7 +11,7 @@ JOBS ?= $(shell nproc)
 # directory the user can write.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test sanitize fuzz bench format artwork run install clean
+.PHONY: all deps configure build test sanitize sanitize-threads fuzz bench format artwork run install clean
 
 all: build
 
@@ -32,6 +33,16 @@ sanitize: deps
 	      -DQUELMAR_BUILD_BENCHMARKS=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+# The tests that run start-up (a worker thread reads the collections) with ThreadSanitizer.
+TSAN_TESTS = test_data test_principal test_localizar test_damaged_files
+sanitize-threads: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELMAR_BUILD_BENCHMARKS=OFF \
+	      -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
+	      -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS) quelmar-test-sqlite
+	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) \
+	      -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
 # The libFuzzer targets (clang), each run for FUZZ_SECONDS on one core; fails on any finding.
 fuzz:
@@ -68,4 +79,4 @@ install: build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
