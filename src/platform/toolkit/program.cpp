@@ -101,7 +101,7 @@ void Program::reportError(int number, const QString& description) {
     // Written first: the box waits for an answer, the terminal need not.
     m_services.printError(errorLine(number, description));
     m_services.messageBox(errorBoxText(number, description), vbCritical,
-                      QStringLiteral("Quelmar de Orivela"));
+                          QStringLiteral("Quelmar de Orivela"));
 }
 
 void Program::finish(int status) {
