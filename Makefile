@@ -41,6 +41,7 @@ sanitize-threads: deps
 	      -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
 	      -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS) quelmar-test-sqlite
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan-qt.supp die_after_fork=0" \
 	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) \
 	      -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
