@@ -2,6 +2,7 @@
 
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
 BUILD_TYPE ?= RelWithDebInfo
@@ -10,8 +11,8 @@ JOBS ?= $(shell nproc)
 # beside the program; elsewhere each user gets their own in ~/.config/quelmar-de-orivela.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure program build test sanitize fuzz bench format artwork run install \
-	uninstall deb clean
+.PHONY: all deps configure program build test sanitize sanitize-threads fuzz bench format artwork \
+	run install uninstall deb clean
 
 all: build
 
@@ -44,6 +45,17 @@ sanitize: deps
 	      -DQUELMAR_BUILD_BENCHMARKS=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+# The tests that run start-up (a worker thread reads the collections) with ThreadSanitizer.
+TSAN_TESTS = test_data test_principal test_localizar test_damaged_files
+sanitize-threads: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELMAR_BUILD_BENCHMARKS=OFF \
+	      -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
+	      -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS) quelmar-test-sqlite
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan-qt.supp die_after_fork=0" \
+	ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) \
+	      -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
 
 # The libFuzzer targets (clang), each run for FUZZ_SECONDS on one core; fails on any finding.
 fuzz:
@@ -91,4 +103,4 @@ deb: program
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

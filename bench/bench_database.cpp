@@ -1,12 +1,14 @@
 // How fast the database layer answers the program's questions, each figure beside a baseline
 // doing the least work that gives the same answer, measured in the same run on the same data.
 
+#include "data/collection_loader.h"
 #include "data/collections.h"
 #include "platform/database/criteria.h"
 #include "platform/database/engine.h"
 #include "sample_collection.h"
 #include "summary.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -40,7 +42,7 @@ constexpr std::size_t sweepEvery = 10;
 
 constexpr double quickMinTime = 0.3;
 constexpr double slowMinTime = 0.5;
-constexpr int coldScanIterations = 12;
+constexpr int firstScanIterations = 12;
 
 // Everything the benchmarks share: the collection file, the same texts and numbers as plain
 // C++ data, and a recordset whose folded texts and sorted keys are already built.
@@ -49,6 +51,8 @@ public:
     Workload();
 
     QString path() const { return m_directory.filePath(QStringLiteral("colecao.db")); }
+    // A program directory whose first collection holds the same messages.
+    QString programDirectory() const { return m_directory.filePath(QStringLiteral("programa")); }
     std::shared_ptr<db::Database> database;
     std::shared_ptr<db::Recordset> rows;
     std::vector<std::string> messages;
@@ -61,6 +65,7 @@ public:
     std::shared_ptr<db::Recordset> sweepRows;
 
 private:
+    void makeProgramDirectory();
     void makeSweepCollection();
     void chooseLookups();
     void warmUpAndCheck();
@@ -84,7 +89,19 @@ Workload::Workload() {
     database = db::DBEngine().OpenDatabase(path());
     rows = database->OpenRecordset(QString::fromUtf16(rowSource));
     makeSweepCollection();
+    makeProgramDirectory();
     warmUpAndCheck();
+}
+
+void Workload::makeProgramDirectory() {
+    QDir().mkpath(programDirectory());
+    const auto write = [this](const data::CollectionSource& source,
+                              const std::vector<std::string>& texts) {
+        bench::writeCollection(data::collectionPath(programDirectory(), source),
+                               QString::fromUtf16(source.table), texts);
+    };
+    write(data::quelmarCollection, messages);
+    write(data::tarvenasCollection, {"Uma só mensagem."});
 }
 
 void Workload::makeSweepCollection() {
@@ -158,15 +175,20 @@ void scanWithFindFirst(benchmark::State& state, Workload& workload) {
     }
 }
 
-// Each pass gets a recordset nobody has searched yet, so every text is folded during it.
-void coldScanWithFindFirst(benchmark::State& state, Workload& workload) {
-    std::shared_ptr<db::Recordset> fresh;
+// Each pass starts from the collections as start-up takes them, which nobody has searched yet.
+void firstScanAfterStartUp(benchmark::State& state, Workload& workload) {
     for (auto _ : state) {
         state.PauseTiming();
-        fresh = workload.database->OpenRecordset(QString::fromUtf16(rowSource));
+        std::shared_ptr<db::Recordset> rows;
+        {
+            data::CollectionLoader collections(workload.programDirectory());
+            collections.database(data::quelmarCollection);
+            collections.database(data::tarvenasCollection);
+            rows = collections.rows(data::quelmarCollection);
+        }
         state.ResumeTiming();
-        fresh->FindFirst(missingWordCriterion);
-        benchmark::DoNotOptimize(fresh->NoMatch());
+        rows->FindFirst(missingWordCriterion);
+        benchmark::DoNotOptimize(rows->NoMatch());
     }
 }
 
@@ -288,8 +310,8 @@ void registerBenchmarks(Workload& workload) {
     benchmark::RegisterBenchmark("scan/FindFirst", with(scanWithFindFirst))
         ->MinTime(slowMinTime)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("scan/FindFirst_cold", with(coldScanWithFindFirst))
-        ->Iterations(coldScanIterations)
+    benchmark::RegisterBenchmark("scan/FindFirst_after_start", with(firstScanAfterStartUp))
+        ->Iterations(firstScanIterations)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("scan/memmem", with(scanWithMemmem))
         ->MinTime(slowMinTime)
@@ -313,7 +335,7 @@ void registerBenchmarks(Workload& workload) {
 const std::vector<bench::Comparison> comparisons{
     {"look-up by number", "lookup/FindFirst", "lookup/lower_bound", 3.0},
     {"keyword matching nothing", "scan/FindFirst", "scan/memmem", 4.0},
-    {"  same, first scan", "scan/FindFirst_cold", "scan/memmem", std::nullopt},
+    {"  same, first scan after start-up", "scan/FindFirst_after_start", "scan/memmem", 4.0},
     {"find-next sweep, 1 in 10 matches", "sweep/FindNext", "sweep/memmem", 4.0},
     {"open and read collection", "open/OpenRecordset", "open/sqlite3", 1.5},
     {"compile keyword criterion", "compile/Criterion", "compile/QString_copy", std::nullopt},

@@ -50,9 +50,9 @@ constexpr int messageLength = 90;
 constexpr std::uint32_t firstSeed = 20240611;
 constexpr std::uint32_t secondSeed = 20240612;
 
-constexpr double defaultTimeTarget = 1.25;
-constexpr double largeTimeTarget = 1.5;
-constexpr double largeMemoryAllowanceMiB = 15.0;
+constexpr double defaultTimeTarget = 1.15;
+constexpr double largeTimeTarget = 1.25;
+constexpr double largeMemoryAllowanceMiB = 12.0;
 
 constexpr const char* platform = "offscreen";
 

@@ -1,13 +1,16 @@
+#include "data/collection_loader.h"
 #include "data/collections.h"
 #include "data/options.h"
 #include "platform/core/runtime_error.h"
 #include "support/raised_error.h"
 #include "support/scratch_database.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTest>
 #include <clocale>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using core::ErrorCode;
@@ -193,6 +196,68 @@ private slots:
         std::setlocale(LC_NUMERIC, "C");
         QCOMPARE(text, u"15.5"_s);
         QCOMPARE(period, 15500);
+    }
+
+    // Start-up takes the collections from the worker step by step: open the first, open the
+    // second, read the first, read the second. Each fault is raised by its own step, whenever the
+    // worker met it, so faults come in the order they came when start-up read them itself.
+    void loaderRaisesEachFaultAtItsStep_data() {
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QString>("firstSql");
+        QTest::addColumn<QString>("secondSql");
+        QTest::addColumn<int>("failingStep"); // 0: none
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("named");
+        const QString noTable = u"ALTER TABLE %1 RENAME TO Outra"_s;
+        const QString noNumber = u"ALTER TABLE %1 RENAME COLUMN Numero TO Num"_s;
+        QTest::newRow("sound") << QString() << QString() << QString() << 0 << 0 << QString();
+        QTest::newRow("first missing")
+            << u"quelmar.mdb"_s << QString() << QString() << 1 << 101 << u"quelmar.mdb"_s;
+        QTest::newRow("both missing") << u"quelmar.mdb tarvenas.mdb"_s << QString() << QString()
+                                      << 1 << 101 << u"quelmar.mdb"_s;
+        QTest::newRow("second missing, first without its table")
+            << u"tarvenas.mdb"_s << noTable << QString() << 2 << 101 << u"tarvenas.mdb"_s;
+        QTest::newRow("first without its table")
+            << QString() << noTable << noNumber << 3 << 105 << u"QuelmarOrivela"_s;
+        QTest::newRow("second without Numero")
+            << QString() << QString() << noNumber << 4 << 106 << u"tarvenas.mdb"_s;
+    }
+
+    void loaderRaisesEachFaultAtItsStep() {
+        QFETCH(QString, removed);
+        QFETCH(QString, firstSql);
+        QFETCH(QString, secondSql);
+        QFETCH(int, failingStep);
+        QFETCH(int, number);
+        QFETCH(QString, named);
+        ScratchDirectory directory;
+        const QString first = data::collectionPath(directory.path(), data::quelmarCollection);
+        const QString second = data::collectionPath(directory.path(), data::tarvenasCollection);
+        makeCollection(first, u"QuelmarOrivela"_s, {u"Q1"_s, u"Q2"_s});
+        makeCollection(second, u"Tarvenas_tab"_s, {u"T1"_s});
+        if (!firstSql.isEmpty())
+            runSql(first, firstSql.arg(u"QuelmarOrivela"_s));
+        if (!secondSql.isEmpty())
+            runSql(second, secondSql.arg(u"Tarvenas_tab"_s));
+        for (const QString& file : removed.split(u' ', Qt::SkipEmptyParts))
+            QVERIFY(QFile::remove(directory.file(file)));
+
+        data::CollectionLoader collections(directory.path());
+        const std::vector<std::function<void()>> steps{
+            [&] { collections.database(data::quelmarCollection); },
+            [&] { collections.database(data::tarvenasCollection); },
+            [&] { collections.rows(data::quelmarCollection); },
+            [&] { collections.rows(data::tarvenasCollection); }};
+        for (int step = 1; step <= int(steps.size()); ++step) {
+            const std::optional<core::RuntimeError> error = raisedBy(steps[step - 1]);
+            QCOMPARE(error.has_value(), step == failingStep);
+            if (error) {
+                QCOMPARE(error->number(), number);
+                QVERIFY2(error->description().contains(named), qPrintable(error->description()));
+                return;
+            }
+        }
+        QCOMPARE(data::currentMessageText(*collections.rows(data::tarvenasCollection)), u"T1"_s);
     }
 
     void missingOptionsFileIsReportedNotCreated() {

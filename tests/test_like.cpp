@@ -1,3 +1,4 @@
+#include "platform/core/folded_texts.h"
 #include "platform/core/text_fold.h"
 #include "platform/database/like.h"
 
@@ -106,6 +107,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("folded");
         QTest::newRow("ascii") << u"AbC"_s << u"abc"_s;
+        QTest::newRow("ascii eight at a time") << u"@ABCDEFGHIJKLMNOPQRSTUVWXYZ[`az{ Ação"_s
+                                               << u"@abcdefghijklmnopqrstuvwxyz[`az{ acao"_s;
         QTest::newRow("portuguese") << u"Ação, Órfã, Pêssego"_s << u"acao, orfa, pessego"_s;
         QTest::newRow("decomposed") << u"e\u0301"_s << u"e"_s;
         QTest::newRow("non-latin kept") << u"Ωμέγα"_s << u"ωμεγα"_s;
@@ -115,6 +118,33 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, folded);
         QCOMPARE(QString::fromStdString(core::text::fold(text)), folded);
+    }
+
+    // Texts are kept folded, with what it takes to give them back byte for byte.
+    void foldedTextsGiveBackTheOriginal_data() {
+        QTest::addColumn<QByteArray>("original");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("portuguese") << u"Ação, Órfã, Pêssego: é o Coração que FALA."_s.toUtf8();
+        QTest::newRow("marks that fold to nothing") << u"corac\u0327a\u0303o"_s.toUtf8();
+        QTest::newRow("folds longer") << u"Straße ΐ ǅ"_s.toUtf8();
+        QTest::newRow("beyond one byte") << u"Ωμέγα ÿ Ā 𝔸 €"_s.toUtf8();
+        QTest::newRow("long runs between changes")
+            << QByteArray(300, 'x') + "É" + QByteArray(20000, 'y') + "Ã";
+        QTest::newRow("capitals everywhere") << QByteArray("TUDO EM MAIÚSCULAS DO COMEÇO AO FIM");
+        QTest::newRow("invalid UTF-8") << QByteArray("A\xC3(b\xFF", 5);
+        QTest::newRow("replacement character") << u"A\uFFFDb"_s.toUtf8();
+        QTest::newRow("nul byte") << QByteArray("A\0b", 3);
+    }
+
+    void foldedTextsGiveBackTheOriginal() {
+        QFETCH(QByteArray, original);
+        const std::string_view text(original.constData(), std::size_t(original.size()));
+        core::FoldedTexts store;
+        const core::FoldedTexts::Text stored = store.store(text);
+        store.store("Outro texto, guardado depois.");
+        QCOMPARE(QByteArray::fromStdString(std::string(stored.folded())),
+                 QByteArray::fromStdString(core::text::fold(text)));
+        QCOMPARE(QByteArray::fromStdString(core::FoldedTexts::original(stored)), original);
     }
 
     void invalidUtf8FoldsToReplacement() {

@@ -1,6 +1,7 @@
 #include "app/entry.h"
 
 #include "app/process.h"
+#include "data/collection_loader.h"
 #include "platform/core/file_names.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
@@ -32,10 +33,22 @@ QString programDirectory() {
     return directory.isEmpty() ? QCoreApplication::applicationDirPath() : directory;
 }
 
+// Reading the collections takes longer than Qt takes to start, so it begins first, on a worker
+// thread, and the main window's load takes each collection at its own step. Without a directory
+// known before Qt starts, the main window reads them itself.
+std::unique_ptr<data::CollectionLoader> readCollections(const EntryOptions& options) {
+    const QString directory = options.programDirectory.isEmpty() ? core::runningProgramDirectory()
+                                                                 : options.programDirectory;
+    if (directory.isEmpty())
+        return nullptr;
+    return std::make_unique<data::CollectionLoader>(directory);
+}
+
 } // namespace
 
 int run(int argc, char** argv, const EntryOptions& options) {
     prepareProcess();
+    std::unique_ptr<data::CollectionLoader> collections = readCollections(options);
     WindowSystemCheck windowSystem(argc, argv);
     QApplication application(argc, argv);
     windowSystem.started();
@@ -54,6 +67,7 @@ int run(int argc, char** argv, const EntryOptions& options) {
     const QString directory =
         options.programDirectory.isEmpty() ? programDirectory() : options.programDirectory;
     toolkit::Program program(services, directory);
+    windows::frmPrincipal::readCollectionsAhead(program, std::move(collections));
     if (!program.start<windows::frmPrincipal>())
         return program.exitStatus();
     if (options.whenShown)

@@ -1,5 +1,6 @@
 #include "windows/principal.h"
 
+#include "data/collection_loader.h"
 #include "data/collections.h"
 #include "data/options.h"
 #include "platform/core/conversions.h"
@@ -30,6 +31,20 @@ QString withSource(const QString& text, const data::CollectionSource& source, st
         copied += u'\n';
     return copied + u"— "_s + QString::fromUtf16(source.title) + u", nº "_s +
            QString::number(number);
+}
+
+// What readCollectionsAhead hands over, held by the running program until Form_Load takes it.
+struct CollectionsReadAhead {
+    std::unique_ptr<data::CollectionLoader> collections;
+};
+
+// The collections read ahead for this directory, or a reading started now.
+std::unique_ptr<data::CollectionLoader> collectionsOf(const QString& directory) {
+    std::unique_ptr<data::CollectionLoader> ahead =
+        std::move(Program::instance().global<CollectionsReadAhead>().collections);
+    if (ahead && ahead->programDirectory() == directory)
+        return ahead;
+    return std::make_unique<data::CollectionLoader>(directory);
 }
 
 } // namespace
@@ -118,21 +133,26 @@ frmPrincipal::frmPrincipal()
     bindKeys();
 }
 
+void frmPrincipal::readCollectionsAhead(Program& program,
+                                        std::unique_ptr<data::CollectionLoader> collections) {
+    program.global<CollectionsReadAhead>().collections = std::move(collections);
+}
+
 // Start-up. The options file is opened before the collections, so that a missing one is what
-// gets reported; its fields are read only once both collections are open.
+// gets reported; its fields are read only once both collections are open. The collections are
+// read on a worker thread, mostly while Qt starts; each step below takes its result, or raises
+// the fault met getting it, so faults come at the same steps as if they were read here.
 void frmPrincipal::Form_Load() {
+    const std::unique_ptr<data::CollectionLoader> colecoes = collectionsOf(AppPath());
     data::OptionsHandles options = data::openOptions(db::DBEngine(), AppPath());
     Module1& globals = module1();
     globals.dbOpcoes = options.database;
     globals.rsOpcoes = options.record;
 
-    db::Workspace& wsPadrao = db::DBEngine().Workspaces(0);
-    QString CaminhoBanco = data::collectionPath(AppPath(), data::quelmarCollection);
-    dbQuelmar = wsPadrao.OpenDatabase(CaminhoBanco);
-    CaminhoBanco = data::collectionPath(AppPath(), data::tarvenasCollection);
-    dbTarvenas = wsPadrao.OpenDatabase(CaminhoBanco);
-    rsQuelmar = data::openRows(*dbQuelmar, data::quelmarCollection);
-    rsTarvenas = data::openRows(*dbTarvenas, data::tarvenasCollection);
+    dbQuelmar = colecoes->database(data::quelmarCollection);
+    dbTarvenas = colecoes->database(data::tarvenasCollection);
+    rsQuelmar = colecoes->rows(data::quelmarCollection);
+    rsTarvenas = colecoes->rows(data::tarvenasCollection);
 
     db::Recordset& rsOpcoes = *globals.rsOpcoes;
     rsOpcoes.MoveFirst();

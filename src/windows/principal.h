@@ -10,7 +10,12 @@
 #include <optional>
 
 namespace data {
+class CollectionLoader;
 struct CollectionSource;
+} // namespace data
+
+namespace toolkit {
+class Program;
 }
 
 namespace windows {
@@ -29,6 +34,11 @@ public:
     static const toolkit::FormLayout layout;
 
     frmPrincipal();
+
+    // Hands the program the collections already being read for its start-up, so that Form_Load
+    // takes them from there rather than starting to read only then.
+    static void readCollectionsAhead(toolkit::Program& program,
+                                     std::unique_ptr<data::CollectionLoader> collections);
 
     void Form_Load() override;
     void Form_Unload() override;

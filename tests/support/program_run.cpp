@@ -1,5 +1,6 @@
 #include "support/program_run.h"
 
+#include "data/collection_loader.h"
 #include "windows/principal.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,10 @@ ProgramRun::ProgramRun(const QString& directory) : program(services, directory) 
 
 ProgramRun::~ProgramRun() = default;
 
+// The collections are read ahead, as the program does while Qt starts.
 bool ProgramRun::start() {
+    windows::frmPrincipal::readCollectionsAhead(
+        program, std::make_unique<data::CollectionLoader>(program.path()));
     return program.start<windows::frmPrincipal>();
 }
 

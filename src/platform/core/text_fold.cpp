@@ -4,6 +4,10 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <optional>
 #include <unordered_map>
 
 namespace core::text {
@@ -14,11 +18,17 @@ bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// The folded form of one non-ASCII code point. Decomposition, mark removal and case folding
-// all work code point by code point here, so a per-code-point cache gives the same result as
-// folding the whole text, at a fraction of the cost.
-const std::string& computeFoldedCodePoint(char32_t codePoint) {
-    thread_local std::unordered_map<char32_t, std::string> cache;
+// The folded form of one non-ASCII code point, and whether it is the code point's own UTF-8.
+struct FoldedCodePoint {
+    std::string bytes;
+    bool unchanged = false;
+};
+
+// Decomposition, mark removal and case folding all work code point by code point here, so a
+// per-code-point cache gives the same result as folding the whole text, at a fraction of the
+// cost.
+const FoldedCodePoint& computeFoldedCodePoint(char32_t codePoint) {
+    thread_local std::unordered_map<char32_t, FoldedCodePoint> cache;
     const auto found = cache.find(codePoint);
     if (found != cache.end())
         return found->second;
@@ -29,14 +39,18 @@ const std::string& computeFoldedCodePoint(char32_t codePoint) {
         if (!QChar::isMark(part))
             kept += QString::fromUcs4(reinterpret_cast<const char32_t*>(&part), 1);
     const QByteArray utf8 = kept.toCaseFolded().toUtf8();
-    return cache.emplace(codePoint, std::string(utf8.constData(), utf8.size())).first->second;
+    FoldedCodePoint folded{std::string(utf8.constData(), utf8.size())};
+    std::string own;
+    appendUtf8(own, codePoint);
+    folded.unchanged = own == folded.bytes;
+    return cache.emplace(codePoint, std::move(folded)).first->second;
 }
 
 // Code points of two UTF-8 bytes (accented Latin letters among them) are looked up directly;
 // the entries point into the cache, whose elements never move.
-const std::string& foldedCodePoint(char32_t codePoint) {
+const FoldedCodePoint& foldedNonAscii(char32_t codePoint) {
     constexpr char32_t directRange = 0x800;
-    thread_local std::array<const std::string*, directRange> direct{};
+    thread_local std::array<const FoldedCodePoint*, directRange> direct{};
     if (codePoint >= directRange)
         return computeFoldedCodePoint(codePoint);
     if (direct[codePoint] == nullptr)
@@ -115,6 +129,135 @@ bool isValidUtf8(std::string_view utf8) {
     return true;
 }
 
+namespace {
+
+constexpr std::uint64_t everyByte(std::uint8_t byte) {
+    return 0x0101010101010101ULL * byte;
+}
+
+// The high bit of each byte of eight that is a capital letter. An ASCII byte never carries into
+// the next: its sums stay below 0x100.
+std::uint64_t capitalsOf(std::uint64_t ascii) {
+    const std::uint64_t fromA = ascii + everyByte(0x80 - 'A');
+    const std::uint64_t pastZ = ascii + everyByte(0x80 - 'Z' - 1);
+    return (fromA ^ pastZ) & everyByte(0x80);
+}
+
+// A code point below this takes one byte; any other, the marker and three bytes.
+constexpr unsigned char longCodePoint = 0xFF;
+
+// The encoders write through a pointer into room made beforehand: at most this many bytes each.
+constexpr std::size_t longestCount = 10;
+constexpr std::size_t longestCodePoint = 4;
+
+char* writeCount(char* out, std::size_t count) {
+    while (count >= 0x80) {
+        *out++ = static_cast<char>(0x80 | (count & 0x7F));
+        count >>= 7;
+    }
+    *out++ = static_cast<char>(count);
+    return out;
+}
+
+std::size_t readCount(const char*& from) {
+    std::size_t count = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*from++);
+        count |= std::size_t{byte & 0x7Fu} << shift;
+        if (byte < 0x80)
+            return count;
+    }
+}
+
+char* writeCodePoint(char* out, char32_t codePoint) {
+    if (codePoint < longCodePoint) {
+        *out++ = static_cast<char>(codePoint);
+        return out;
+    }
+    *out++ = static_cast<char>(longCodePoint);
+    for (int shift = 0; shift < 24; shift += 8)
+        *out++ = static_cast<char>((codePoint >> shift) & 0xFF);
+    return out;
+}
+
+char32_t readCodePoint(const char*& from) {
+    const auto first = static_cast<unsigned char>(*from++);
+    if (first != longCodePoint)
+        return first;
+    char32_t codePoint = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        codePoint |= char32_t{static_cast<unsigned char>(*from++)} << shift;
+    return codePoint;
+}
+
+// Folds onto the end of `out`, calling onChange(where in out, code point, folded length) for
+// every code point whose folded form is not its own bytes. Most texts are mostly ASCII, which goes
+// eight bytes at a time. False when the text is not valid UTF-8.
+template <typename OnChange>
+bool foldWalk(std::string_view utf8, std::string& out, OnChange onChange) {
+    std::size_t written = out.size();
+    // Room for the text folded byte for byte; only a code point that folds longer needs more.
+    out.resize(written + utf8.size());
+    bool valid = true;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::uint64_t chunk = 0;
+        if (utf8.size() - pos >= sizeof chunk) {
+            // The ASCII bytes before the first other one (a carry out of a byte that is not ASCII
+            // only reaches the bytes after it). All eight are written: the room is there.
+            std::memcpy(&chunk, utf8.data() + pos, sizeof chunk);
+            const std::uint64_t nonAscii = chunk & everyByte(0x80);
+            const int ascii = nonAscii == 0 ? 8 : std::countr_zero(nonAscii) / 8;
+            if (ascii > 0) {
+                const std::uint64_t kept = ascii == 8 ? ~0ULL : (1ULL << (8 * ascii)) - 1;
+                const std::uint64_t capitals = capitalsOf(chunk) & kept;
+                for (std::uint64_t left = capitals; left != 0; left &= left - 1) {
+                    const int byte = std::countr_zero(left) / 8;
+                    onChange(written + byte, char32_t(utf8[pos + byte]), 1);
+                }
+                chunk |= capitals >> 2;
+                std::memcpy(out.data() + written, &chunk, sizeof chunk);
+                pos += ascii;
+                written += ascii;
+                continue;
+            }
+        }
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        if (byte < 0x80) {
+            const bool capital = byte >= 'A' && byte <= 'Z';
+            if (capital)
+                onChange(written, char32_t(byte), 1);
+            out[written++] = static_cast<char>(capital ? byte + ('a' - 'A') : byte);
+            ++pos;
+            continue;
+        }
+        // Two bytes hold the accented Latin letters, by far the most common here.
+        const std::size_t start = pos;
+        char32_t codePoint = 0;
+        if (byte >= 0xC2 && byte <= 0xDF && pos + 1 < utf8.size() &&
+            isContinuation(static_cast<unsigned char>(utf8[pos + 1]))) {
+            codePoint =
+                char32_t(byte & 0x1F) << 6 | (static_cast<unsigned char>(utf8[pos + 1]) & 0x3F);
+            pos += 2;
+        } else {
+            codePoint = decodeUtf8(utf8, pos);
+        }
+        const FoldedCodePoint& folded = foldedNonAscii(codePoint);
+        if (codePoint == replacementCharacter && utf8.substr(start, pos - start) != "\xEF\xBF\xBD")
+            valid = false;
+        else if (!folded.unchanged)
+            onChange(written, codePoint, folded.bytes.size());
+        if (written + folded.bytes.size() + (utf8.size() - pos) > out.size())
+            out.resize(written + folded.bytes.size() + (utf8.size() - pos));
+        for (const char c : folded.bytes)
+            out[written++] = c;
+    }
+    out.resize(written);
+    return valid;
+}
+
+} // namespace
+
 std::string fold(std::string_view utf8) {
     std::string out;
     foldInto(utf8, out);
@@ -122,17 +265,49 @@ std::string fold(std::string_view utf8) {
 }
 
 void foldInto(std::string_view utf8, std::string& out) {
-    out.reserve(out.size() + utf8.size());
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        const auto byte = static_cast<unsigned char>(utf8[pos]);
-        if (byte < 0x80) {
-            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
-            ++pos;
-            continue;
-        }
-        out += foldedCodePoint(decodeUtf8(utf8, pos));
+    foldWalk(utf8, out, [](std::size_t, char32_t, std::size_t) {});
+}
+
+// Each change: how many folded bytes since the end of the previous one, then the code point.
+// A change takes at most a byte of count for every 128 bytes it skips, one more, and four bytes
+// of code point, and there are never more changes than bytes: the room is made first.
+std::optional<std::size_t> foldKeepingChanges(std::string_view utf8, std::string& out,
+                                              std::string& changes) {
+    const std::size_t start = out.size();
+    const std::size_t encodedStart = changes.size();
+    changes.resize(encodedStart + utf8.size() * (1 + longestCodePoint + 1) + longestCount);
+    char* encoded = changes.data() + encodedStart;
+    std::size_t previousEnd = 0;
+    std::size_t count = 0;
+    const bool valid =
+        foldWalk(utf8, out, [&](std::size_t at, char32_t codePoint, std::size_t length) {
+            encoded = writeCodePoint(writeCount(encoded, at - start - previousEnd), codePoint);
+            previousEnd = at - start + length;
+            ++count;
+        });
+    changes.resize(static_cast<std::size_t>(encoded - changes.data()));
+    if (!valid)
+        return std::nullopt;
+    return count;
+}
+
+std::string unfold(std::string_view folded, const char* changes, std::size_t count) {
+    std::string out;
+    out.reserve(folded.size() + count * 2);
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t gap = readCount(changes);
+        const char32_t codePoint = readCodePoint(changes);
+        out.append(folded.substr(from, gap));
+        appendUtf8(out, codePoint);
+        from += gap + foldedLength(codePoint);
     }
+    out.append(folded.substr(from));
+    return out;
+}
+
+std::size_t foldedLength(char32_t codePoint) {
+    return codePoint < 0x80 ? 1 : foldedNonAscii(codePoint).bytes.size();
 }
 
 std::string fold(QStringView text) {

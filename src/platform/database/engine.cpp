@@ -3,6 +3,8 @@
 #include "platform/core/runtime_error.h"
 #include "platform/database/sqlite.h"
 
+#include <sqlite3.h>
+
 namespace db {
 
 Database::Database(std::shared_ptr<sqlite::Connection> connection)
@@ -34,6 +36,12 @@ std::shared_ptr<Database> Engine::OpenDatabase(const QString& name, sqlite::Acce
 Engine& DBEngine() {
     static Engine engine;
     return engine;
+}
+
+// Connections are opened without a lock of their own (SQLITE_OPEN_NOMUTEX); a library built
+// with its locks compiled out could not even keep two connections apart.
+bool objectsMayChangeThreads() {
+    return sqlite3_threadsafe() != 0;
 }
 
 } // namespace db

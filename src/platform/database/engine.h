@@ -42,4 +42,8 @@ private:
 // The one engine of the process, created on first use.
 Engine& DBEngine();
 
+// Whether a database and its recordsets may be made on one thread and then used on another,
+// one thread at a time, while other threads use other databases.
+bool objectsMayChangeThreads();
+
 } // namespace db

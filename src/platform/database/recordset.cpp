@@ -2,11 +2,11 @@
 
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
-#include "platform/core/text_fold.h"
 #include "platform/database/sqlite.h"
 
 #include <algorithm>
 #include <cmath>
+#include <ranges>
 #include <sqlite3.h>
 
 namespace db {
@@ -94,22 +94,28 @@ void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     // The file's size bounds the texts any one statement can read from it; expecting it lets a
     // whole collection's texts go into one block. Past a limit, blocks simply grow as needed.
     constexpr qint64 largestSingleBlock = qint64{64} << 20;
-    m_texts.expect(static_cast<std::size_t>(
-        std::clamp(m_connection->fileSize(), qint64{0}, largestSingleBlock)));
+    const auto fileSize = static_cast<std::size_t>(
+        std::clamp(m_connection->fileSize(), qint64{0}, largestSingleBlock));
+    m_texts.expect(fileSize);
+    // Hardly a row takes less of the file than this. Room for that many is set aside at once, so
+    // that the cells are not copied again and again as they grow, each copy leaving its old room
+    // behind in the heap; room never filled takes no memory.
+    constexpr std::size_t smallRowBytes = 32;
+    m_cells.reserve(fileSize / smallRowBytes * m_columnNames.size());
     while (statement.step()) {
         if (hiddenLeadingColumns > 0)
             m_rowIds.push_back(sqlite3_column_int64(handle, 0));
         storeRow(handle, hiddenLeadingColumns, m_cells);
     }
-    m_sortedKeys.assign(m_columnNames.size(), std::nullopt);
-    m_sortChecked.assign(m_columnNames.size(), false);
+    m_sortedColumns.assign(m_columnNames.size(), std::nullopt);
 }
 
 void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::vector<Cell>& out) {
     for (int column = 0; column < FieldCount(); ++column) {
         const int i = column + hiddenLeadingColumns;
         Cell cell;
-        switch (sqlite3_column_type(handle, i)) {
+        const int type = sqlite3_column_type(handle, i);
+        switch (type) {
         case SQLITE_INTEGER:
             cell.type = Variant::Type::Integer;
             cell.integer = sqlite3_column_int64(handle, i);
@@ -120,12 +126,14 @@ void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::ve
             break;
         case SQLITE_TEXT:
         case SQLITE_BLOB: {
-            cell.binary = sqlite3_column_type(handle, i) == SQLITE_BLOB;
+            cell.binary = type == SQLITE_BLOB;
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, i));
+            const auto length = static_cast<std::size_t>(sqlite3_column_bytes(handle, i));
+            const core::FoldedTexts::Text stored = m_texts.store(std::string_view(text, length));
             cell.type = Variant::Type::Text;
-            cell.length = static_cast<std::uint32_t>(sqlite3_column_bytes(handle, i));
-            cell.text = m_texts.store(std::string_view(text, cell.length)).data();
-            m_textBytes += cell.length;
+            cell.text = stored.data;
+            cell.foldedLength = stored.foldedLength;
+            cell.textChanges = stored.changes;
             break;
         }
         default:
@@ -151,8 +159,10 @@ Variant Recordset::valueAt(int row, int column) const {
         return Variant(cell.real);
     case Variant::Type::Boolean:
         return Variant(cell.integer != 0);
-    case Variant::Type::Text:
-        return Variant(QString::fromUtf8(cell.text, cell.length));
+    case Variant::Type::Text: {
+        const std::string text = core::FoldedTexts::original(storedText(cell));
+        return Variant(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    }
     default:
         return Variant();
     }
@@ -234,10 +244,10 @@ void Recordset::find(QStringView criterion, int fromRow) {
         equality = criteria::ColumnEquality{requireColumn(simple->field),
                                             static_cast<double>(simple->value)};
     const criteria::Criterion* general = nullptr;
-    if (!equality || sortedKeys(equality->column) == nullptr) {
+    if (!equality || !holdsSortedWholeNumbers(equality->column)) {
         general = &compiled(criterion);
         equality = general->columnEquality();
-        if (equality && sortedKeys(equality->column) == nullptr)
+        if (equality && !holdsSortedWholeNumbers(equality->column))
             equality.reset();
     }
     std::optional<int> found;
@@ -254,16 +264,17 @@ void Recordset::find(QStringView criterion, int fromRow) {
 }
 
 std::optional<int> Recordset::findInSortedColumn(int column, double value, int fromRow) const {
-    const std::vector<std::int64_t>& keys = *sortedKeys(column);
     // A fraction, or a number beyond any whole number a cell can hold, matches no row.
     constexpr double wholeLimit = 9.2e18;
     if (value != std::trunc(value) || std::fabs(value) > wholeLimit || fromRow >= rowCount())
         return std::nullopt;
     const auto wanted = static_cast<std::int64_t>(value);
-    const auto hit = std::lower_bound(keys.begin() + fromRow, keys.end(), wanted);
-    if (hit == keys.end() || *hit != wanted)
+    const auto key = [this, column](int row) { return m_cells[cellIndex(row, column)].integer; };
+    const auto rows = std::views::iota(fromRow, rowCount());
+    const auto hit = std::ranges::lower_bound(rows, wanted, {}, key);
+    if (hit == rows.end() || key(*hit) != wanted)
         return std::nullopt;
-    return static_cast<int>(hit - keys.begin());
+    return *hit;
 }
 
 const criteria::Criterion& Recordset::compiled(QStringView criterion) {
@@ -276,38 +287,18 @@ const criteria::Criterion& Recordset::compiled(QStringView criterion) {
     return *m_lastCriterion;
 }
 
-// A column of whole numbers in ascending order can be searched by halves.
-const std::vector<std::int64_t>* Recordset::sortedKeys(int column) const {
-    if (!m_sortChecked[column]) {
-        m_sortChecked[column] = true;
-        std::vector<std::int64_t> keys;
-        keys.reserve(rowCount());
-        for (int row = 0; row < rowCount(); ++row) {
+// A column of whole numbers in ascending order can be searched by halves, in the cells.
+bool Recordset::holdsSortedWholeNumbers(int column) const {
+    std::optional<bool>& sorted = m_sortedColumns[column];
+    if (!sorted) {
+        sorted = true;
+        for (int row = 0; row < rowCount() && *sorted; ++row) {
             const Cell& c = m_cells[cellIndex(row, column)];
-            if (c.type != Variant::Type::Integer || (!keys.empty() && c.integer < keys.back()))
-                return nullptr;
-            keys.push_back(c.integer);
+            sorted = c.type == Variant::Type::Integer &&
+                     (row == 0 || c.integer >= m_cells[cellIndex(row - 1, column)].integer);
         }
-        m_sortedKeys[column] = std::move(keys);
     }
-    return m_sortedKeys[column] ? &*m_sortedKeys[column] : nullptr;
-}
-
-std::string_view Recordset::foldedText(int row, int column) const {
-    const std::size_t index = cellIndex(row, column);
-    if (m_folded.empty()) {
-        // Only once a find needs folded texts; they take about as much room as the texts.
-        m_folded.assign(m_cells.size(), std::nullopt);
-        m_foldedTexts.expect(m_textBytes + m_textBytes / 8);
-    }
-    std::optional<std::string_view>& folded = m_folded[index];
-    if (!folded) {
-        const Cell& c = m_cells[index];
-        m_foldBuffer.clear();
-        core::text::foldInto(std::string_view(c.text, c.length), m_foldBuffer);
-        folded = m_foldedTexts.store(m_foldBuffer);
-    }
-    return *folded;
+    return *sorted;
 }
 
 criteria::Scalar Recordset::cell(int row, int column) const {
@@ -328,7 +319,7 @@ criteria::Scalar Recordset::cell(int row, int column) const {
         break;
     case Variant::Type::Text:
         scalar.kind = criteria::Scalar::Kind::Text;
-        scalar.folded = foldedText(row, column);
+        scalar.folded = storedText(c).folded();
         break;
     default:
         break;
@@ -403,10 +394,7 @@ void Recordset::reloadCurrentRow() {
     storeRow(select.handle(), 0, row);
     const std::size_t first = cellIndex(m_current, 0);
     std::copy(row.begin(), row.end(), m_cells.begin() + first);
-    if (!m_folded.empty())
-        std::fill(m_folded.begin() + first, m_folded.begin() + first + row.size(), std::nullopt);
-    std::fill(m_sortChecked.begin(), m_sortChecked.end(), false);
-    std::fill(m_sortedKeys.begin(), m_sortedKeys.end(), std::nullopt);
+    std::fill(m_sortedColumns.begin(), m_sortedColumns.end(), std::nullopt);
 }
 
 } // namespace db

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/core/text_arena.h"
+#include "platform/core/folded_texts.h"
 #include "platform/database/criteria.h"
 #include "platform/database/variant.h"
 
@@ -74,10 +74,10 @@ public:
     bool IsBinaryAt(int row, int column) const { return m_cells[cellIndex(row, column)].binary; }
     // A text's bytes exactly as stored, even where they are not valid UTF-8; empty for a cell
     // that holds no text.
-    std::string_view TextBytesAt(int row, int column) const {
+    std::string TextBytesAt(int row, int column) const {
         const Cell& cell = m_cells[cellIndex(row, column)];
-        return cell.type == Variant::Type::Text ? std::string_view(cell.text, cell.length)
-                                                : std::string_view();
+        return cell.type == Variant::Type::Text ? core::FoldedTexts::original(storedText(cell))
+                                                : std::string();
     }
 
     bool Updatable() const { return !m_table.isEmpty(); }
@@ -93,10 +93,12 @@ public:
 private:
     friend class Field;
 
+    // A text is kept folded, ready for finds, and rebuilt when its value is read.
     struct Cell {
         Variant::Type type = Variant::Type::Null;
-        bool binary = false;      // a text that was stored as a blob
-        std::uint32_t length = 0; // of a text
+        bool binary = false;            // a text that was stored as a blob
+        std::uint16_t textChanges = 0;  // see core::FoldedTexts::Text
+        std::uint32_t foldedLength = 0; // of a text
         union {
             std::int64_t integer = 0; // also a truth value, 0 or 1
             double real;
@@ -123,8 +125,10 @@ private:
     Variant valueAt(int row, int column) const;
 
     criteria::Scalar cell(int row, int column) const override;
-    std::string_view foldedText(int row, int column) const;
-    const std::vector<std::int64_t>* sortedKeys(int column) const;
+    static core::FoldedTexts::Text storedText(const Cell& cell) {
+        return {cell.text, cell.foldedLength, cell.textChanges};
+    }
+    bool holdsSortedWholeNumbers(int column) const;
     void find(QStringView criterion, int fromRow);
     std::optional<int> findInSortedColumn(int column, double value, int fromRow) const;
     const criteria::Criterion& compiled(QStringView criterion);
@@ -137,19 +141,14 @@ private:
     std::vector<bool> m_booleanColumns;
     std::vector<Cell> m_cells; // row after row
     std::vector<std::int64_t> m_rowIds;
-    core::TextArena m_texts;
-    std::size_t m_textBytes = 0;
+    core::FoldedTexts m_texts;
     int m_current = 0;
     bool m_noMatch = false;
 
     std::optional<std::vector<Variant>> m_edit;
 
-    // Parallel to m_cells, filled on first use.
-    mutable std::vector<std::optional<std::string_view>> m_folded;
-    mutable core::TextArena m_foldedTexts;
-    mutable std::string m_foldBuffer;
-    mutable std::vector<std::optional<std::vector<std::int64_t>>> m_sortedKeys;
-    mutable std::vector<bool> m_sortChecked;
+    // Filled on first use.
+    mutable std::vector<std::optional<bool>> m_sortedColumns;
 
     QString m_lastCriterionText;
     std::optional<criteria::Criterion> m_lastCriterion;

@@ -145,9 +145,9 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Access access)
     sqlite3_busy_timeout(handle, lockWaitMilliseconds);
     sqlite3_progress_handler(handle, stepsBetweenClockChecks, &Connection::onProgress,
                              connection.get());
-    // Rows are read once into memory and searched there; a large page cache would only hold a
-    // second copy of the file for as long as the program runs.
-    connection->execute("PRAGMA cache_size = -256", QStringLiteral("abrir"));
+    // Rows are read once into memory and searched there; a page cache larger than what one pass
+    // over a table needs would only hold a second copy of the file as long as the program runs.
+    connection->execute("PRAGMA cache_size = -64", QStringLiteral("abrir"));
     // The options write must survive a power cut as well as a crash: the journal is synced
     // before the file changes and the file before the write counts as done. Debian's SQLite does
     // this by default; saying so here keeps it true for a build whose default is lighter.

@@ -1,0 +1,98 @@
+#include "data/collection_loader.h"
+
+#include "platform/core/runtime_error.h"
+
+#include <system_error>
+
+namespace data {
+
+namespace {
+
+// Keeps what `step` gives, or the fault it raised; true when it gave.
+template <typename T, typename Step>
+bool attempt(T& result, std::exception_ptr& fault, const Step& step) {
+    try {
+        result = step();
+        return true;
+    } catch (...) {
+        fault = std::current_exception();
+        return false;
+    }
+}
+
+} // namespace
+
+CollectionLoader::CollectionLoader(QString programDirectory)
+    : m_directory(std::move(programDirectory)) {
+    // With an engine that cannot be used from two threads, or no thread to be had, the same
+    // steps run here and now, their faults kept all the same.
+    if (db::objectsMayChangeThreads()) {
+        try {
+            m_worker = std::thread(&CollectionLoader::work, this);
+            return;
+        } catch (const std::system_error&) {
+        }
+    }
+    work();
+}
+
+CollectionLoader::~CollectionLoader() {
+    m_stopping = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void CollectionLoader::work() {
+    std::array<Outcome, 2> outcomes;
+    std::size_t handedOver = 0;
+    const auto handOverUpTo = [&](std::size_t end) {
+        for (; handedOver < end; ++handedOver)
+            m_handOver[handedOver].set_value(std::move(outcomes[handedOver]));
+    };
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const QString path = collectionPath(m_directory, *m_sources[i]);
+        if (m_stopping || !attempt(outcomes[i].database, outcomes[i].openFault,
+                                   [&] { return db::DBEngine().Workspaces(0).OpenDatabase(path); }))
+            return handOverUpTo(outcomes.size());
+    }
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        if (m_stopping || !attempt(outcomes[i].rows, outcomes[i].readFault,
+                                   [&] { return openRows(*outcomes[i].database, *m_sources[i]); }))
+            return handOverUpTo(outcomes.size());
+        handOverUpTo(i + 1);
+    }
+}
+
+CollectionLoader::Outcome& CollectionLoader::outcomeOf(const CollectionSource& source) {
+    const std::size_t i = &source == m_sources[0] ? 0 : 1;
+    if (&source != m_sources[i])
+        core::raise(core::ErrorCode::InternalError,
+                    QStringLiteral("A tabela %1 não é de nenhuma das coleções.")
+                        .arg(QString::fromUtf16(source.table)));
+    if (!m_taken[i])
+        m_taken[i] = m_pending[i].get();
+    return *m_taken[i];
+}
+
+std::shared_ptr<db::Database> CollectionLoader::database(const CollectionSource& source) {
+    const Outcome& outcome = outcomeOf(source);
+    if (outcome.openFault)
+        std::rethrow_exception(outcome.openFault);
+    return outcome.database;
+}
+
+// Rows never tried can only be asked for out of order: after a fault that was not raised.
+std::shared_ptr<db::Recordset> CollectionLoader::rows(const CollectionSource& source) {
+    const Outcome& outcome = outcomeOf(source);
+    if (outcome.openFault)
+        std::rethrow_exception(outcome.openFault);
+    if (outcome.readFault)
+        std::rethrow_exception(outcome.readFault);
+    if (!outcome.rows)
+        core::raise(core::ErrorCode::InternalError,
+                    QStringLiteral("As mensagens de \"%1\" foram pedidas antes da hora.")
+                        .arg(collectionPath(m_directory, source)));
+    return outcome.rows;
+}
+
+} // namespace data

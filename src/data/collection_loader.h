@@ -1,0 +1,65 @@
+#pragma once
+
+#include "data/collections.h"
+#include "platform/database/engine.h"
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <exception>
+#include <future>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace data {
+
+// Both collections of a program directory, opened and read (their texts folded for finds) on a
+// worker thread of its own from the moment it is made, so that start-up can take each result
+// at the step where it needs it while the window toolkit starts on the main thread.
+//
+// The worker does what start-up did itself, in the same order: open the first collection, open
+// the second, read the first, read the second; it stops at the first fault. A fault is kept,
+// never raised on the worker, and raised by the step that takes it, so each one comes at the
+// same step, in the same order and with the same error as without the worker. The steps are
+// taken in that order; each waits if the worker is not done with that collection yet. A
+// collection is handed over whole, once the worker is done with it, and never touched by the
+// worker again, so nothing on the paths that look messages up or search them needs a lock.
+class CollectionLoader {
+public:
+    explicit CollectionLoader(QString programDirectory);
+    // Waits for the worker, which stops before its next step.
+    ~CollectionLoader();
+    CollectionLoader(const CollectionLoader&) = delete;
+    CollectionLoader& operator=(const CollectionLoader&) = delete;
+
+    const QString& programDirectory() const { return m_directory; }
+
+    // The collection's database, opened (Workspace::OpenDatabase on its path).
+    std::shared_ptr<db::Database> database(const CollectionSource& source);
+    // Its rows (openRows).
+    std::shared_ptr<db::Recordset> rows(const CollectionSource& source);
+
+private:
+    struct Outcome {
+        std::shared_ptr<db::Database> database;
+        std::exception_ptr openFault;
+        std::shared_ptr<db::Recordset> rows;
+        std::exception_ptr readFault;
+    };
+
+    void work();
+    Outcome& outcomeOf(const CollectionSource& source);
+
+    static constexpr std::array<const CollectionSource*, 2> m_sources{&quelmarCollection,
+                                                                      &tarvenasCollection};
+    QString m_directory;
+    std::array<std::promise<Outcome>, 2> m_handOver;
+    std::array<std::future<Outcome>, 2> m_pending{m_handOver[0].get_future(),
+                                                  m_handOver[1].get_future()};
+    std::array<std::optional<Outcome>, 2> m_taken;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_worker;
+};
+
+} // namespace data
