@@ -27,7 +27,8 @@ de texto.")
 # at run time: the fonts its windows were drawn for and the desktop's launcher for the links of
 # the About window. Qt's own texts in Portuguese are welcome but not needed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils")
+# libcups is loaded only when a page is printed, so the library scan cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils, libcups2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibrary>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
@@ -56,6 +57,34 @@ QString refusal(ipp_status_t status, const QString& serverText) {
     }
 }
 
+// libcups brings some twenty libraries with it (TLS, Kerberos, service discovery): loaded when a
+// page is first submitted rather than when the program starts, they cost start-up nothing.
+struct PrintServerLibrary {
+    decltype(&cupsPrintFile2) printFile = nullptr;
+    decltype(&cupsLastError) lastError = nullptr;
+    decltype(&cupsLastErrorString) lastErrorString = nullptr;
+    QString failure; // why it could not be loaded
+};
+
+PrintServerLibrary loadPrintServerLibrary() {
+    QLibrary library(u"cups"_s, 2);
+    PrintServerLibrary loaded;
+    loaded.printFile =
+        reinterpret_cast<decltype(&cupsPrintFile2)>(library.resolve("cupsPrintFile2"));
+    loaded.lastError = reinterpret_cast<decltype(&cupsLastError)>(library.resolve("cupsLastError"));
+    loaded.lastErrorString =
+        reinterpret_cast<decltype(&cupsLastErrorString)>(library.resolve("cupsLastErrorString"));
+    if (!loaded.printFile || !loaded.lastError || !loaded.lastErrorString)
+        loaded.failure = library.errorString();
+    return loaded;
+}
+
+// Loaded once and kept for the rest of the run.
+const PrintServerLibrary& printServerLibrary() {
+    static const PrintServerLibrary library = loadPrintServerLibrary();
+    return library;
+}
+
 } // namespace
 
 Failure printPage(QWidget& page, QPrinter& printer) {
@@ -103,12 +132,16 @@ Failure submitToQueue(const QString& queue, const QString& pdfFile) {
     // The server knows the printer; an instance is only the client's set of options for it.
     const QByteArray printer = queue.section(u'/', 0, 0).toLocal8Bit();
     const QByteArray file = QFile::encodeName(pdfFile);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.constData(), file.constData(),
+    const PrintServerLibrary& cups = printServerLibrary();
+    if (!cups.failure.isEmpty())
+        return u"não foi possível usar o sistema de impressão (a biblioteca libcups.so.2): %1."_s
+            .arg(cups.failure);
+    const int job = cups.printFile(CUPS_HTTP_DEFAULT, printer.constData(), file.constData(),
                                    "Quelmar de Orivela", 0, nullptr);
     if (job > 0)
         return std::nullopt;
     return u"a impressora \"%1\" "_s.arg(queue) +
-           refusal(cupsLastError(), QString::fromUtf8(cupsLastErrorString()));
+           refusal(cups.lastError(), QString::fromUtf8(cups.lastErrorString()));
 }
 
 } // namespace toolkit
