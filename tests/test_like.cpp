@@ -110,6 +110,9 @@ private slots:
         QTest::newRow("ascii eight at a time") << u"@ABCDEFGHIJKLMNOPQRSTUVWXYZ[`az{ Ação"_s
                                                << u"@abcdefghijklmnopqrstuvwxyz[`az{ acao"_s;
         QTest::newRow("portuguese") << u"Ação, Órfã, Pêssego"_s << u"acao, orfa, pessego"_s;
+        QTest::newRow("capitals and accents at a block's edges")
+            << u"abcdefghijklmnOÉxyzabcdefghijklmnoPQÇ"_s
+            << u"abcdefghijklmnoexyzabcdefghijklmnopqc"_s;
         QTest::newRow("decomposed") << u"e\u0301"_s << u"e"_s;
         QTest::newRow("non-latin kept") << u"Ωμέγα"_s << u"ωμεγα"_s;
     }
@@ -131,6 +134,8 @@ private slots:
         QTest::newRow("long runs between changes")
             << QByteArray(300, 'x') + "É" + QByteArray(20000, 'y') + "Ã";
         QTest::newRow("capitals everywhere") << QByteArray("TUDO EM MAIÚSCULAS DO COMEÇO AO FIM");
+        QTest::newRow("changes past one buffer")
+            << QByteArray(400, 'A') + "Ŋ" + QByteArray(90, 'e');
         QTest::newRow("invalid UTF-8") << QByteArray("A\xC3(b\xFF", 5);
         QTest::newRow("replacement character") << u"A\uFFFDb"_s.toUtf8();
         QTest::newRow("nul byte") << QByteArray("A\0b", 3);

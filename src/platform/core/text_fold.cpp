@@ -10,6 +10,10 @@
 #include <optional>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace core::text {
 
 namespace {
@@ -27,7 +31,7 @@ struct FoldedCodePoint {
 // Decomposition, mark removal and case folding all work code point by code point here, so a
 // per-code-point cache gives the same result as folding the whole text, at a fraction of the
 // cost.
-const FoldedCodePoint& computeFoldedCodePoint(char32_t codePoint) {
+[[gnu::noinline]] const FoldedCodePoint& computeFoldedCodePoint(char32_t codePoint) {
     thread_local std::unordered_map<char32_t, FoldedCodePoint> cache;
     const auto found = cache.find(codePoint);
     if (found != cache.end())
@@ -131,17 +135,82 @@ bool isValidUtf8(std::string_view utf8) {
 
 namespace {
 
+// Two-byte code points (accented Latin letters among them, by far the most common here) whose
+// folded form takes at most two bytes, looked up without hashing. Filled as code points are met.
+struct ShortFold {
+    static constexpr std::uint8_t unknown = 0xFF;
+    static constexpr std::uint8_t tooLong = 0xFE;
+    std::uint8_t length = unknown;
+    bool unchanged = false;
+    std::array<char, 2> bytes{};
+};
+
+// Met once per code point and thread: kept out of line, away from the walk.
+[[gnu::noinline]] ShortFold& fillShortFold(ShortFold& entry, char32_t codePoint) {
+    const FoldedCodePoint& folded = foldedNonAscii(codePoint);
+    if (folded.bytes.size() > entry.bytes.size()) {
+        entry.length = ShortFold::tooLong;
+    } else {
+        std::memcpy(entry.bytes.data(), folded.bytes.data(), folded.bytes.size());
+        entry.unchanged = folded.unchanged;
+        entry.length = static_cast<std::uint8_t>(folded.bytes.size());
+    }
+    return entry;
+}
+
+const ShortFold& shortFold(char32_t codePoint) {
+    constexpr char32_t tableSize = 0x800;
+    thread_local std::array<ShortFold, tableSize> table{};
+    ShortFold& entry = table[codePoint];
+    if (entry.length == ShortFold::unknown) [[unlikely]]
+        return fillShortFold(entry, codePoint);
+    return entry;
+}
+
+// The ASCII bytes at the start of a block are folded and written whole (the bytes after them as
+// well, which the caller overwrites: the room is there). Returns how many there were, and the
+// capitals among them as bits. A block is the widest the processor compares at once.
+#if defined(__SSE2__)
+constexpr std::size_t blockBytes = 16;
+
+int foldAsciiBlock(const char* from, char* to, std::uint32_t& capitals) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    // Bytes past 0x7F compare as negative, so they never count as capitals.
+    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('A' - 1)),
+                                        _mm_cmplt_epi8(bytes, _mm_set1_epi8('Z' + 1)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                     _mm_or_si128(bytes, _mm_and_si128(upper, _mm_set1_epi8('a' - 'A'))));
+    const auto nonAscii = static_cast<std::uint32_t>(_mm_movemask_epi8(bytes));
+    const int ascii = nonAscii == 0 ? int{blockBytes} : std::countr_zero(nonAscii);
+    capitals = static_cast<std::uint32_t>(_mm_movemask_epi8(upper)) & ((1u << ascii) - 1);
+    return ascii;
+}
+#else
+constexpr std::size_t blockBytes = 8;
+
 constexpr std::uint64_t everyByte(std::uint8_t byte) {
     return 0x0101010101010101ULL * byte;
 }
 
-// The high bit of each byte of eight that is a capital letter. An ASCII byte never carries into
-// the next: its sums stay below 0x100.
-std::uint64_t capitalsOf(std::uint64_t ascii) {
-    const std::uint64_t fromA = ascii + everyByte(0x80 - 'A');
-    const std::uint64_t pastZ = ascii + everyByte(0x80 - 'Z' - 1);
-    return (fromA ^ pastZ) & everyByte(0x80);
+// An ASCII byte never carries into the next: its sums stay below 0x100, and a carry out of a
+// byte that is not ASCII only reaches the bytes after it.
+int foldAsciiBlock(const char* from, char* to, std::uint32_t& capitals) {
+    std::uint64_t chunk = 0;
+    std::memcpy(&chunk, from, sizeof chunk);
+    const std::uint64_t nonAscii = chunk & everyByte(0x80);
+    const int ascii = nonAscii == 0 ? 8 : std::countr_zero(nonAscii) / 8;
+    const std::uint64_t kept = ascii == 8 ? ~0ULL : (1ULL << (8 * ascii)) - 1;
+    const std::uint64_t fromA = chunk + everyByte(0x80 - 'A');
+    const std::uint64_t pastZ = chunk + everyByte(0x80 - 'Z' - 1);
+    const std::uint64_t upper = (fromA ^ pastZ) & everyByte(0x80) & kept;
+    chunk |= upper >> 2;
+    std::memcpy(to, &chunk, sizeof chunk);
+    capitals = 0;
+    for (std::uint64_t left = upper; left != 0; left &= left - 1)
+        capitals |= 1u << (std::countr_zero(left) / 8);
+    return ascii;
 }
+#endif
 
 // A code point below this takes one byte; any other, the marker and three bytes.
 constexpr unsigned char longCodePoint = 0xFF;
@@ -192,35 +261,27 @@ char32_t readCodePoint(const char*& from) {
 
 // Folds onto the end of `out`, calling onChange(where in out, code point, folded length) for
 // every code point whose folded form is not its own bytes. Most texts are mostly ASCII, which goes
-// eight bytes at a time. False when the text is not valid UTF-8.
+// a block at a time. False when the text is not valid UTF-8.
 template <typename OnChange>
 bool foldWalk(std::string_view utf8, std::string& out, OnChange onChange) {
     std::size_t written = out.size();
-    // Room for the text folded byte for byte; only a code point that folds longer needs more.
-    out.resize(written + utf8.size());
+    // Room for the text folded byte for byte, and for a whole block written past its end; only a
+    // code point that folds longer needs more.
+    out.resize(written + utf8.size() + blockBytes);
     bool valid = true;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        std::uint64_t chunk = 0;
-        if (utf8.size() - pos >= sizeof chunk) {
-            // The ASCII bytes before the first other one (a carry out of a byte that is not ASCII
-            // only reaches the bytes after it). All eight are written: the room is there.
-            std::memcpy(&chunk, utf8.data() + pos, sizeof chunk);
-            const std::uint64_t nonAscii = chunk & everyByte(0x80);
-            const int ascii = nonAscii == 0 ? 8 : std::countr_zero(nonAscii) / 8;
-            if (ascii > 0) {
-                const std::uint64_t kept = ascii == 8 ? ~0ULL : (1ULL << (8 * ascii)) - 1;
-                const std::uint64_t capitals = capitalsOf(chunk) & kept;
-                for (std::uint64_t left = capitals; left != 0; left &= left - 1) {
-                    const int byte = std::countr_zero(left) / 8;
-                    onChange(written + byte, char32_t(utf8[pos + byte]), 1);
-                }
-                chunk |= capitals >> 2;
-                std::memcpy(out.data() + written, &chunk, sizeof chunk);
-                pos += ascii;
-                written += ascii;
-                continue;
+        if (utf8.size() - pos >= blockBytes) {
+            std::uint32_t capitals = 0;
+            const int ascii = foldAsciiBlock(utf8.data() + pos, out.data() + written, capitals);
+            for (; capitals != 0; capitals &= capitals - 1) {
+                const int byte = std::countr_zero(capitals);
+                onChange(written + byte, char32_t(utf8[pos + byte]), 1);
             }
+            pos += ascii;
+            written += ascii;
+            if (ascii == int{blockBytes})
+                continue;
         }
         const auto byte = static_cast<unsigned char>(utf8[pos]);
         if (byte < 0x80) {
@@ -231,24 +292,31 @@ bool foldWalk(std::string_view utf8, std::string& out, OnChange onChange) {
             ++pos;
             continue;
         }
-        // Two bytes hold the accented Latin letters, by far the most common here.
-        const std::size_t start = pos;
-        char32_t codePoint = 0;
         if (byte >= 0xC2 && byte <= 0xDF && pos + 1 < utf8.size() &&
             isContinuation(static_cast<unsigned char>(utf8[pos + 1]))) {
-            codePoint =
+            const char32_t codePoint =
                 char32_t(byte & 0x1F) << 6 | (static_cast<unsigned char>(utf8[pos + 1]) & 0x3F);
-            pos += 2;
-        } else {
-            codePoint = decodeUtf8(utf8, pos);
+            const ShortFold& folded = shortFold(codePoint);
+            if (folded.length != ShortFold::tooLong) {
+                // Two bytes in, at most two out: the room is there.
+                std::memcpy(out.data() + written, folded.bytes.data(), folded.bytes.size());
+                if (!folded.unchanged)
+                    onChange(written, codePoint, folded.length);
+                written += folded.length;
+                pos += 2;
+                continue;
+            }
         }
+        const std::size_t start = pos;
+        const char32_t codePoint = decodeUtf8(utf8, pos);
         const FoldedCodePoint& folded = foldedNonAscii(codePoint);
         if (codePoint == replacementCharacter && utf8.substr(start, pos - start) != "\xEF\xBF\xBD")
             valid = false;
         else if (!folded.unchanged)
             onChange(written, codePoint, folded.bytes.size());
-        if (written + folded.bytes.size() + (utf8.size() - pos) > out.size())
-            out.resize(written + folded.bytes.size() + (utf8.size() - pos));
+        const std::size_t needed = written + folded.bytes.size() + (utf8.size() - pos) + blockBytes;
+        if (needed > out.size())
+            out.resize(needed);
         for (const char c : folded.bytes)
             out[written++] = c;
     }
@@ -264,28 +332,32 @@ std::string fold(std::string_view utf8) {
     return out;
 }
 
-void foldInto(std::string_view utf8, std::string& out) {
+[[gnu::flatten]] void foldInto(std::string_view utf8, std::string& out) {
     foldWalk(utf8, out, [](std::size_t, char32_t, std::size_t) {});
 }
 
 // Each change: how many folded bytes since the end of the previous one, then the code point.
-// A change takes at most a byte of count for every 128 bytes it skips, one more, and four bytes
-// of code point, and there are never more changes than bytes: the room is made first.
-std::optional<std::size_t> foldKeepingChanges(std::string_view utf8, std::string& out,
-                                              std::string& changes) {
+// Changes are encoded into a small buffer first and appended to `changes` when it fills.
+// Everything the walk calls goes inline: a call for each change would cost more than the change.
+[[gnu::flatten]] std::optional<std::size_t>
+foldKeepingChanges(std::string_view utf8, std::string& out, std::string& changes) {
     const std::size_t start = out.size();
-    const std::size_t encodedStart = changes.size();
-    changes.resize(encodedStart + utf8.size() * (1 + longestCodePoint + 1) + longestCount);
-    char* encoded = changes.data() + encodedStart;
+    constexpr std::size_t pendingSize = 256;
+    std::array<char, pendingSize> pending;
+    char* encoded = pending.data();
     std::size_t previousEnd = 0;
     std::size_t count = 0;
     const bool valid =
         foldWalk(utf8, out, [&](std::size_t at, char32_t codePoint, std::size_t length) {
+            if (encoded + longestCount + 1 + longestCodePoint > pending.data() + pendingSize) {
+                changes.append(pending.data(), static_cast<std::size_t>(encoded - pending.data()));
+                encoded = pending.data();
+            }
             encoded = writeCodePoint(writeCount(encoded, at - start - previousEnd), codePoint);
             previousEnd = at - start + length;
             ++count;
         });
-    changes.resize(static_cast<std::size_t>(encoded - changes.data()));
+    changes.append(pending.data(), static_cast<std::size_t>(encoded - pending.data()));
     if (!valid)
         return std::nullopt;
     return count;
