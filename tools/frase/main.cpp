@@ -64,11 +64,10 @@ int usageError(const QString& problem) {
 // The only place the options are read: the start-up collection they name, from the file the
 // program itself would read for this user (its own copy on a shared install, once it exists).
 const data::CollectionSource& startupCollection(const QString& programDirectory) {
-    const auto options =
-        db::DBEngine()
-            .OpenDatabase(data::locateOptions(programDirectory).readFrom,
-                          db::sqlite::Access::ReadOnly)
-            ->OpenRecordset(QString::fromUtf16(data::optionsTable));
+    const auto options = db::DBEngine()
+                             .OpenDatabase(data::locateOptions(programDirectory).readFrom,
+                                           db::sqlite::Access::ReadOnly)
+                             ->OpenRecordset(QString::fromUtf16(data::optionsTable));
     options->MoveFirst();
     return data::startsWithFirstCollection(*options) ? data::quelmarCollection
                                                      : data::tarvenasCollection;
