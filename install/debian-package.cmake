@@ -21,7 +21,8 @@ percorrida pelo número da mensagem, e uma busca acha uma palavra sem ligar
 para maiúsculas e acentos. A mensagem na tela pode ser impressa.
 
 A ferramenta quelmar-colecoes cria coleções próprias a partir de um arquivo
-de texto.")
+de texto, e o quelmar-frase mostra uma mensagem no terminal ou como
+notificação da área de trabalho.")
 
 # The libraries the binaries link come from dpkg-shlibdeps; the rest is what the program reaches
 # at run time: the fonts its windows were drawn for and the desktop's launcher for the links of

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as `make deb` makes it (cpack from the build):
 #   - named quelmar-de-orivela_VERSION_ARCH.deb, VERSION the top entry of its Debian change log;
-#   - Depends from the binaries' libraries plus fonts-liberation and xdg-utils, Recommends
+#   - Depends from the binaries' libraries plus fonts-liberation, xdg-utils and libcups2 (loaded at print time), Recommends
 #     qt6-translations-l10n;
 #   - exactly the files of an installation, under /usr, plus its copyright and change log;
 #   - lintian finds no error, and no warning but those accepted below;
@@ -47,7 +47,7 @@ field() {
     dpkg-deb -f "$package" "$1"
 }
 depends=$(field Depends)
-for needed in libqt6widgets6 libqt6printsupport6 libsqlite3-0 fonts-liberation xdg-utils; do
+for needed in libqt6widgets6 libqt6printsupport6 libsqlite3-0 fonts-liberation xdg-utils libcups2; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends não tem $needed: $depends"
 done
 [[ $(field Recommends) == qt6-translations-l10n ]] ||
