@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as `make deb` makes it (cpack from the build):
 #   - named quelmar-de-orivela_VERSION_ARCH.deb, VERSION the top entry of its Debian change log;
-#   - Depends from the binaries' libraries plus fonts-liberation, xdg-utils and libcups2 (loaded at print time), Recommends
-#     qt6-translations-l10n;
+#   - Depends from the binaries' libraries plus fonts-liberation, xdg-utils and libcups2 (loaded
+#     when a page is printed), Recommends qt6-translations-l10n;
 #   - exactly the files of an installation, under /usr, plus its copyright and change log;
 #   - lintian finds no error, and no warning but those accepted below;
 #   - unpacked into a scratch root (dpkg-deb -x) and run from there by an unprivileged user (as
