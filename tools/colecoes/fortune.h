@@ -18,8 +18,8 @@ class QIODevice;
 // comes back byte for byte while ordinary messages stay plain.
 namespace colecoes {
 
-// The most a collection's sources may hold together. The program keeps a collection in memory,
-// twice over for the accent-blind search; 32767 messages of 1000 bytes fit well within it.
+// The most a collection's sources may hold together. The program keeps a collection's texts in
+// memory, folded for the accent-blind search; 32767 messages of 1000 bytes fit within it.
 inline constexpr qint64 largestSourceBytes = 32 * 1024 * 1024;
 
 struct SourceError {
