@@ -4,6 +4,7 @@
 // cannot write skip themselves as root; test_options_location_unprivileged runs them as nobody.
 
 #include "data/options_location.h"
+#include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
 #include "support/program_run.h"
 #include "windows/opcoes.h"
@@ -88,6 +89,8 @@ class TestOptionsLocation : public QObject {
 private slots:
     void userFolder_data();
     void userFolder();
+    void userFolderNamedInAnyBytes_data();
+    void userFolderNamedInAnyBytes();
     void locate_data();
     void locate();
     void systemDirectoriesAreShared_data();
@@ -115,6 +118,29 @@ void TestOptionsLocation::userFolder() {
     QFETCH(QString, expected);
     UserEnvironment environment(u"/casa/ana"_s, configHome);
     QCOMPARE(data::userOptionsDirectory(), expected);
+}
+
+// A home or configuration folder whose name is not UTF-8 (an old Latin-1 system) is the
+// folder the options go in, byte for byte.
+void TestOptionsLocation::userFolderNamedInAnyBytes_data() {
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("configHome"); // empty: unset
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("home") << QByteArray("/casa/jo\xE3o") << QByteArray()
+                          << QByteArray("/casa/jo\xE3o/.config/quelmar-de-orivela");
+    QTest::newRow("XDG_CONFIG_HOME") << QByteArray("/casa/ana") << QByteArray("/configura\xE7\xE3o")
+                                     << QByteArray("/configura\xE7\xE3o/quelmar-de-orivela");
+}
+
+void TestOptionsLocation::userFolderNamedInAnyBytes() {
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, configHome);
+    QFETCH(QByteArray, expected);
+    UserEnvironment environment(u"/casa/ana"_s, std::nullopt);
+    qputenv("HOME", home);
+    if (!configHome.isEmpty())
+        qputenv("XDG_CONFIG_HOME", configHome);
+    QCOMPARE(core::bytesOfFileName(data::userOptionsDirectory()), expected);
 }
 
 void TestOptionsLocation::locate_data() {
