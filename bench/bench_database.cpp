@@ -15,11 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <random>
 #include <sqlite3.h>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -344,14 +342,10 @@ const std::vector<bench::Comparison> comparisons{
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::takeArguments(argc, argv))
         return EXIT_FAILURE;
     Workload workload;
     registerBenchmarks(workload);
-    bench::SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::printSummary(std::cout, "database layer, 32767 messages", reporter, comparisons);
-    benchmark::Shutdown();
+    bench::runAndSummarise("database layer, 32767 messages", comparisons);
     return EXIT_SUCCESS;
 }

@@ -16,9 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -64,8 +62,7 @@ void sweepWithMemmem(benchmark::State& state, const std::vector<std::string>& me
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::takeArguments(argc, argv))
         return EXIT_FAILURE;
 
     const std::vector<std::string> messages = bench::withWordEvery(
@@ -85,11 +82,8 @@ int main(int argc, char** argv) {
         ->MinTime(minTime)
         ->Unit(benchmark::kMicrosecond);
 
-    bench::SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::printSummary(std::cout, "find-next through the main window", reporter,
-                        {{"find-next sweep through the main window", "findnext/window",
-                          "findnext/memmem", std::nullopt}});
-    benchmark::Shutdown();
+    bench::runAndSummarise("find-next through the main window",
+                           {{"find-next sweep through the main window", "findnext/window",
+                             "findnext/memmem", std::nullopt}});
     return EXIT_SUCCESS;
 }

@@ -9,8 +9,6 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
-#include <iostream>
-#include <unistd.h>
 
 namespace {
 
@@ -48,8 +46,7 @@ void showAndLeave(benchmark::State& state, windows::frmPrincipal& window, int nu
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (!bench::takeArguments(argc, argv))
         return EXIT_FAILURE;
 
     bench::MainWindowRun run("quelmar-bench-message", {"Uma mensagem curta.", words(messageBytes),
@@ -67,11 +64,8 @@ int main(int argc, char** argv) {
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
 
-    bench::SummaryReporter reporter(isatty(STDOUT_FILENO) != 0);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    bench::printSummary(std::cout, "a long message on display", reporter,
-                        {{"1 MB message without a break, shown in the main window",
-                          "message/unbroken", "message/words", targetRatio}});
-    benchmark::Shutdown();
+    bench::runAndSummarise("a long message on display",
+                           {{"1 MB message without a break, shown in the main window",
+                             "message/unbroken", "message/words", targetRatio}});
     return EXIT_SUCCESS;
 }

@@ -1,27 +1,10 @@
 #pragma once
 
-#include <benchmark/benchmark.h>
-#include <map>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace bench {
-
-// Prints each run as the console reporter does, and keeps its time per operation for the
-// summary printed after all runs.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    explicit SummaryReporter(bool colored);
-
-    void ReportRuns(const std::vector<Run>& runs) override;
-
-    std::optional<double> nanosecondsPerOperation(const std::string& name) const;
-
-private:
-    std::map<std::string, double> m_nanoseconds;
-};
 
 // One line of the summary: a figure beside the baseline measured in the same run.
 struct Comparison {
@@ -31,8 +14,13 @@ struct Comparison {
     std::optional<double> targetRatio; // none: reported, not judged
 };
 
-// Prints the comparisons as a table, and adds them to the combined report under `group`.
-void printSummary(std::ostream& out, const std::string& group, const SummaryReporter& results,
-                  const std::vector<Comparison>& comparisons);
+// Hands the command line to Google Benchmark; false, once it has named it, when an argument is
+// not one of its own.
+bool takeArguments(int& argc, char** argv);
+
+// Runs the registered benchmarks, each printed as the console reporter does, then prints the
+// comparisons as a table, adds them to the combined report under `group` and shuts Google
+// Benchmark down.
+void runAndSummarise(const std::string& group, const std::vector<Comparison>& comparisons);
 
 } // namespace bench
