@@ -93,13 +93,8 @@ Workload::Workload() {
 
 void Workload::makeProgramDirectory() {
     QDir().mkpath(programDirectory());
-    const auto write = [this](const data::CollectionSource& source,
-                              const std::vector<std::string>& texts) {
-        bench::writeCollection(data::collectionPath(programDirectory(), source),
-                               QString::fromUtf16(source.table), texts);
-    };
-    write(data::quelmarCollection, messages);
-    write(data::tarvenasCollection, {"Uma só mensagem."});
+    bench::writeCollection(programDirectory(), data::quelmarCollection, messages);
+    bench::writeCollection(programDirectory(), data::tarvenasCollection, {"Uma só mensagem."});
 }
 
 void Workload::makeSweepCollection() {

@@ -9,6 +9,7 @@
 
 #include "colecoes/collection_file.h"
 #include "data/collections.h"
+#include "data/options.h"
 #include "process_timing.h"
 #include "sample_collection.h"
 #include "table.h"
@@ -105,15 +106,13 @@ Corpus deliveredCorpus(const QString& directory) {
 Corpus generatedCorpus(const QString& directory) {
     const std::string word = " " + std::string(generatedWord) + " ";
     bench::writeCollection(
-        data::collectionPath(directory, data::quelmarCollection),
-        QString::fromUtf16(data::quelmarCollection.table),
+        directory, data::quelmarCollection,
         bench::withWordEvery(bench::makeMessages(data::largestCollection, messageLength, seed),
                              word, generatedWordEvery));
     copyFile(
         QDir(QStringLiteral(QUELMAR_BENCH_PROGRAM_DIR)).filePath(QStringLiteral("tarvenas.mdb")),
         QDir(directory).filePath(QStringLiteral("tarvenas.mdb")));
-    const QString failure =
-        colecoes::createOptions(QDir(directory).filePath(QStringLiteral("opcoes")));
+    const QString failure = colecoes::createOptions(data::optionsPath(directory));
     if (!failure.isEmpty())
         abandon("options file: " + failure.toStdString());
     return prepare(std::to_string(data::largestCollection) + " messages", directory,

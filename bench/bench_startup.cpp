@@ -7,6 +7,7 @@
 
 #include "colecoes/collection_file.h"
 #include "data/collections.h"
+#include "data/options.h"
 #include "first_paint.h"
 #include "process_timing.h"
 #include "sample_collection.h"
@@ -216,15 +217,11 @@ void printDetail(const std::string& label, const Comparison& result) {
 
 // The largest collections the program accepts, and the options file with its default row.
 void writeLargeProgramDirectory(const QString& directory) {
-    const auto write = [&directory](const data::CollectionSource& source, std::uint32_t seed) {
-        bench::writeCollection(data::collectionPath(directory, source),
-                               QString::fromUtf16(source.table),
+    for (const auto& [source, seed] : {std::pair{&data::quelmarCollection, firstSeed},
+                                       std::pair{&data::tarvenasCollection, secondSeed}})
+        bench::writeCollection(directory, *source,
                                bench::makeMessages(data::largestCollection, messageLength, seed));
-    };
-    write(data::quelmarCollection, firstSeed);
-    write(data::tarvenasCollection, secondSeed);
-    const QString failure =
-        colecoes::createOptions(QDir(directory).filePath(QStringLiteral("opcoes")));
+    const QString failure = colecoes::createOptions(data::optionsPath(directory));
     if (!failure.isEmpty())
         abandon("options file: " + failure.toStdString());
 }

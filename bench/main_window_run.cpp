@@ -2,10 +2,10 @@
 
 #include "colecoes/collection_file.h"
 #include "data/collections.h"
+#include "data/options.h"
 #include "sample_collection.h"
 #include "windows/principal.h"
 
-#include <QDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,12 +29,9 @@ void MainWindowRun::abandon(const char* why) const {
 
 void MainWindowRun::writeFiles(const std::vector<std::string>& messages) const {
     const QString directory = m_directory.path();
-    for (const auto& [source, texts] :
-         {std::pair{&data::quelmarCollection, messages},
-          std::pair{&data::tarvenasCollection, std::vector<std::string>{"Uma só mensagem."}}})
-        writeCollection(data::collectionPath(directory, *source), QString::fromUtf16(source->table),
-                        texts);
-    if (!colecoes::createOptions(QDir(directory).filePath(QStringLiteral("opcoes"))).isEmpty())
+    writeCollection(directory, data::quelmarCollection, messages);
+    writeCollection(directory, data::tarvenasCollection, {"Uma só mensagem."});
+    if (!colecoes::createOptions(data::optionsPath(directory)).isEmpty())
         abandon("the options file could not be written");
 }
 

@@ -132,4 +132,10 @@ void writeCollection(const QString& path, const QString& table,
     sqlite3_close(handle);
 }
 
+void writeCollection(const QString& directory, const data::CollectionSource& source,
+                     const std::vector<std::string>& messages) {
+    writeCollection(data::collectionPath(directory, source), QString::fromUtf16(source.table),
+                    messages);
+}
+
 } // namespace bench

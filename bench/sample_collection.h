@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/collections.h"
+
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -20,6 +22,10 @@ std::vector<std::string> withWordEvery(std::vector<std::string> messages, std::s
 // Writes the messages as a collection numbered 1..N, in the layout the collection tool uses.
 // Any SQLite failure ends the program: there is nothing to measure without the file.
 void writeCollection(const QString& path, const QString& table,
+                     const std::vector<std::string>& messages);
+
+// The same, as `source` in the program directory `directory`, where the program looks for it.
+void writeCollection(const QString& directory, const data::CollectionSource& source,
                      const std::vector<std::string>& messages);
 
 } // namespace bench
