@@ -69,13 +69,14 @@ fuzz:
 # (process start to the main window's first frame), quelmar-frase beside fortune; then every
 # figure again in one table.
 BENCH_REPORT = $(BUILD)/bench/report.tsv
+bench: export QUELMAR_BENCH_REPORT = $(BENCH_REPORT)
 bench: build
 	rm -f $(BENCH_REPORT)
-	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench
-	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-find
-	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-message
-	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-startup
-	QUELMAR_BENCH_REPORT=$(BENCH_REPORT) $(BUILD)/bench/quelmar-bench-fortune
+	$(BUILD)/bench/quelmar-bench
+	$(BUILD)/bench/quelmar-bench-find
+	$(BUILD)/bench/quelmar-bench-message
+	$(BUILD)/bench/quelmar-bench-startup
+	$(BUILD)/bench/quelmar-bench-fortune
 	$(BUILD)/bench/quelmar-bench-report $(BENCH_REPORT)
 
 format: deps
