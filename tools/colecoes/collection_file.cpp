@@ -2,7 +2,6 @@
 
 #include "colecoes/fortune.h"
 #include "data/collections.h"
-#include "platform/core/runtime_error.h"
 #include "platform/core/standard_streams.h"
 #include "platform/database/engine.h"
 #include "platform/database/sqlite.h"
@@ -198,10 +197,9 @@ QString CollectionBuilder::start() {
     return m_failure;
 }
 
-QString CollectionBuilder::add(std::string_view text) {
+void CollectionBuilder::add(std::string_view text) {
     if (m_failure.isEmpty())
         m_failure = m_database->insert(++m_count, text);
-    return m_failure;
 }
 
 QString CollectionBuilder::finish() {

@@ -5,9 +5,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <vector>
-
-struct sqlite3;
 
 namespace core {
 class CheckedOutput;
@@ -36,10 +33,10 @@ public:
     CollectionBuilder(const CollectionBuilder&) = delete;
     CollectionBuilder& operator=(const CollectionBuilder&) = delete;
 
-    // Each returns an empty text on success, otherwise the reason; after a failure the rest do
-    // nothing and return it again.
+    // The first failure is kept: after it the rest do nothing, and start() and finish() return
+    // it (an empty text on success).
     QString start();
-    QString add(std::string_view text);
+    void add(std::string_view text);
     // Moves the collection into place, removing the journal files an earlier collection there
     // left behind, which the next read-write open would otherwise roll back into this one.
     QString finish();

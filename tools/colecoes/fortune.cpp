@@ -1,5 +1,6 @@
 #include "colecoes/fortune.h"
 
+#include "data/collections.h"
 #include "platform/core/text_fold.h"
 
 #include <QIODevice>
@@ -126,14 +127,14 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
     while (!source.atEnd()) {
         // Never more than one byte past the limit, so one endless line cannot fill memory.
         const qint64 left = largestSourceBytes - m_bytesRead;
-        if (left <= 0 || !readLineUpTo(source, left + 1, bytes) || bytes.size() > left) {
-            if (left <= 0 || bytes.size() > left)
-                error(QStringLiteral("as fontes passam de %1 MiB juntas, o máximo que uma "
-                                     "coleção aceita; divida-as em mais de uma coleção")
-                          .arg(largestSourceBytes / (1024 * 1024)));
-            else
-                error(
-                    QStringLiteral("não foi possível ler o arquivo: %1").arg(source.errorString()));
+        if (left > 0 && !readLineUpTo(source, left + 1, bytes)) {
+            error(QStringLiteral("não foi possível ler o arquivo: %1").arg(source.errorString()));
+            break;
+        }
+        if (left <= 0 || bytes.size() > left) {
+            error(QStringLiteral("as fontes passam de %1 MiB juntas, o máximo que uma coleção "
+                                 "aceita; divida-as em mais de uma coleção")
+                      .arg(largestSourceBytes / (1024 * 1024)));
             break;
         }
         m_bytesRead += bytes.size();
@@ -204,14 +205,15 @@ void SourceReader::endMessage(bool atSeparator) {
             error(QStringLiteral("mensagem vazia antes deste separador"));
         return;
     }
-    if (m_count < m_largestCount) {
+    if (m_count < data::largestCollection) {
         ++m_count;
         if (!failed())
             m_sink(m_message);
     } else if (!m_tooMany) {
         m_tooMany = true; // one report is enough; every later message is over too
-        errorAt(m_messageLine,
-                QStringLiteral("mensagem além do limite de %1 mensagens").arg(m_largestCount));
+        errorAt(
+            m_messageLine,
+            QStringLiteral("mensagem além do limite de %1 mensagens").arg(data::largestCollection));
     }
     m_message.clear();
     m_started = false;

@@ -29,13 +29,13 @@ struct SourceError {
 };
 
 // Reads sources one after another, handing over each message (its text in UTF-8, except for the
-// bytes a protected line spells) as soon as it ends, so that a source is never held whole.
+// bytes a protected line spells) as soon as it ends, so that a source is never held whole. A
+// message beyond the most a collection holds is an error.
 class SourceReader {
 public:
     using MessageSink = std::function<void(std::string_view text)>;
 
-    SourceReader(int largestCount, MessageSink sink)
-        : m_largestCount(largestCount), m_sink(std::move(sink)) {}
+    explicit SourceReader(MessageSink sink) : m_sink(std::move(sink)) {}
 
     // `name` is how errors name the source. Stops at the size limit of all sources together.
     void read(QIODevice& source, const QString& name, Encoding encoding);
@@ -53,7 +53,6 @@ private:
     void error(const QString& reason) { errorAt(m_line, reason); }
     void errorAt(int line, const QString& reason);
 
-    int m_largestCount;
     MessageSink m_sink;
     std::vector<SourceError> m_errors;
     int m_errorsLeftOut = 0;

@@ -4,7 +4,6 @@
 #include "colecoes/encoding.h"
 #include "colecoes/fortune.h"
 #include "colecoes/verification.h"
-#include "data/collections.h"
 #include "platform/core/runtime_error.h"
 #include "platform/core/standard_streams.h"
 
@@ -162,11 +161,7 @@ int create(const CreateArguments& arguments) {
     colecoes::CollectionBuilder builder(arguments.output, arguments.table);
     if (const QString problem = builder.start(); !problem.isEmpty())
         return notCreated(problem);
-    QString stored;
-    colecoes::SourceReader reader(data::largestCollection, [&](std::string_view text) {
-        if (stored.isEmpty())
-            stored = builder.add(text);
-    });
+    colecoes::SourceReader reader([&builder](std::string_view text) { builder.add(text); });
     for (const QString& path : arguments.sources) {
         QString problem;
         const std::unique_ptr<QIODevice> source = openSource(path, problem);
@@ -181,8 +176,6 @@ int create(const CreateArguments& arguments) {
         print(stderr, QStringLiteral("... e mais %1 problema(s).").arg(reader.errorsLeftOut()));
     if (reader.failed())
         return failure(QStringLiteral("a coleção \"%1\" não foi criada.").arg(arguments.output));
-    if (!stored.isEmpty())
-        return notCreated(stored);
     if (const QString problem = builder.finish(); !problem.isEmpty())
         return notCreated(problem);
     print(stdout,
