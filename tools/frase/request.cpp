@@ -2,8 +2,9 @@
 
 #include "platform/core/conversions.h"
 
-#include <QMap>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace frase {
 

@@ -1,8 +1,9 @@
 #include "frase/selection.h"
 
 #include "data/search.h"
-#include "platform/core/conversions.h"
 
+#include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <random>
 
@@ -47,21 +48,27 @@ QString filterWords(const Request& request) {
     return words.join(u", "_s);
 }
 
+// Whether the collection has message `number`, which then becomes the current one.
+bool lookUp(db::Recordset& collection, std::int64_t number) {
+    if (number < 1 || number > data::largestCollection)
+        return false;
+    data::lookUpMessage(collection, static_cast<std::int16_t>(number));
+    return !collection.NoMatch();
+}
+
 Selection byNumber(const Request& request, const data::CollectionSource& source,
                    db::Recordset& collection) {
     const QString title = QString::fromUtf16(source.title);
-    if (request.number < 1 || request.number > data::largestCollection)
-        return {{}, u"%1 não tem a mensagem nº %2."_s.arg(title).arg(request.number)};
-    data::lookUpMessage(collection, static_cast<std::int16_t>(request.number));
-    if (collection.NoMatch())
+    if (!lookUp(collection, request.number))
         return {{}, u"%1 não tem a mensagem nº %2."_s.arg(title).arg(request.number)};
     Message found = current(collection);
-    if (!passes(request, characterCount(found.text)))
+    const int characters = characterCount(found.text);
+    if (!passes(request, characters))
         return {{},
                 u"a mensagem nº %1 de %2 tem %3 caracteres e não é das pedidas: %4."_s
                     .arg(request.number)
                     .arg(title)
-                    .arg(characterCount(found.text))
+                    .arg(characters)
                     .arg(filterWords(request))};
     return {{std::move(found)}, {}};
 }
@@ -71,7 +78,6 @@ Selection bySearch(const Request& request, const data::CollectionSource& source,
                    db::Recordset& collection) {
     const QString criterion = data::keywordCriterion(request.keyword);
     Selection selection;
-    collection.MoveFirst();
     for (collection.FindFirst(criterion); !collection.NoMatch(); collection.FindNext(criterion)) {
         Message found = current(collection);
         if (passes(request, characterCount(found.text)))
