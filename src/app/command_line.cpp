@@ -36,6 +36,7 @@ constexpr std::initializer_list<const char*> qtOptionsWithEquals = {"style", "st
 constexpr std::initializer_list<const char*> qtFlags = {"reverse", "nograb", "dograb",
                                                         "widgetcount", "testability"};
 
+// No name is empty: an argument that is not an option is among none.
 bool among(QStringView name, std::initializer_list<const char*> names) {
     for (const char* known : names)
         if (name == QLatin1StringView(known))
@@ -67,11 +68,11 @@ CommandLine readCommandLine(const QStringList& arguments) {
         const qsizetype equals = name.indexOf(u'=');
         if (equals > 0 && among(name.left(equals), qtOptionsWithEquals))
             continue;
-        if (!name.isEmpty() && among(name, qtOptionsWithValue)) {
+        if (among(name, qtOptionsWithValue)) {
             ++i;
             continue;
         }
-        if (!name.isEmpty() && among(name, qtFlags))
+        if (among(name, qtFlags))
             continue;
         return {Request::Unknown, argument};
     }

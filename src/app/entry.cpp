@@ -26,19 +26,10 @@ void loadQtTranslations(QApplication& application, QTranslator& translator) {
         application.installTranslator(&translator);
 }
 
-// Qt's own answer is empty when the path is not valid UTF-8, and the files would be looked for
-// at the root.
-QString programDirectory() {
-    const QString directory = core::runningProgramDirectory();
-    return directory.isEmpty() ? QCoreApplication::applicationDirPath() : directory;
-}
-
 // Reading the collections takes longer than Qt takes to start, so it begins first, on a worker
 // thread, and the main window's load takes each collection at its own step. Without a directory
 // known before Qt starts, the main window reads them itself.
-std::unique_ptr<data::CollectionLoader> readCollections(const EntryOptions& options) {
-    const QString directory = options.programDirectory.isEmpty() ? core::runningProgramDirectory()
-                                                                 : options.programDirectory;
+std::unique_ptr<data::CollectionLoader> readCollections(const QString& directory) {
     if (directory.isEmpty())
         return nullptr;
     return std::make_unique<data::CollectionLoader>(directory);
@@ -48,7 +39,10 @@ std::unique_ptr<data::CollectionLoader> readCollections(const EntryOptions& opti
 
 int run(int argc, char** argv, const EntryOptions& options) {
     prepareProcess();
-    std::unique_ptr<data::CollectionLoader> collections = readCollections(options);
+    const QString knownDirectory = options.programDirectory.isEmpty()
+                                       ? core::runningProgramDirectory()
+                                       : options.programDirectory;
+    std::unique_ptr<data::CollectionLoader> collections = readCollections(knownDirectory);
     WindowSystemCheck windowSystem(argc, argv);
     QApplication application(argc, argv);
     windowSystem.started();
@@ -64,9 +58,11 @@ int run(int argc, char** argv, const EntryOptions& options) {
     loadQtTranslations(application, translator);
 
     toolkit::QtServices services;
-    const QString directory =
-        options.programDirectory.isEmpty() ? programDirectory() : options.programDirectory;
-    toolkit::Program program(services, directory);
+    // Qt's own answer is empty when the path is not valid UTF-8, and the files would be looked
+    // for at the root: it only stands in when the system did not say.
+    toolkit::Program program(services, knownDirectory.isEmpty()
+                                           ? QCoreApplication::applicationDirPath()
+                                           : knownDirectory);
     windows::frmPrincipal::readCollectionsAhead(program, std::move(collections));
     if (!program.start<windows::frmPrincipal>())
         return program.exitStatus();

@@ -63,15 +63,13 @@ void CollectionLoader::work() {
     }
 }
 
-CollectionLoader::Outcome& CollectionLoader::outcomeOf(const CollectionSource& source) {
+const CollectionLoader::Outcome& CollectionLoader::outcomeOf(const CollectionSource& source) const {
     const std::size_t i = &source == m_sources[0] ? 0 : 1;
     if (&source != m_sources[i])
         core::raise(core::ErrorCode::InternalError,
                     QStringLiteral("A tabela %1 não é de nenhuma das coleções.")
                         .arg(QString::fromUtf16(source.table)));
-    if (!m_taken[i])
-        m_taken[i] = m_pending[i].get();
-    return *m_taken[i];
+    return m_pending[i].get();
 }
 
 std::shared_ptr<db::Database> CollectionLoader::database(const CollectionSource& source) {

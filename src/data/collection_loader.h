@@ -9,7 +9,6 @@
 #include <exception>
 #include <future>
 #include <memory>
-#include <optional>
 #include <thread>
 
 namespace data {
@@ -49,15 +48,14 @@ private:
     };
 
     void work();
-    Outcome& outcomeOf(const CollectionSource& source);
+    const Outcome& outcomeOf(const CollectionSource& source) const;
 
     static constexpr std::array<const CollectionSource*, 2> m_sources{&quelmarCollection,
                                                                       &tarvenasCollection};
     QString m_directory;
     std::array<std::promise<Outcome>, 2> m_handOver;
-    std::array<std::future<Outcome>, 2> m_pending{m_handOver[0].get_future(),
-                                                  m_handOver[1].get_future()};
-    std::array<std::optional<Outcome>, 2> m_taken;
+    std::array<std::shared_future<Outcome>, 2> m_pending{m_handOver[0].get_future().share(),
+                                                         m_handOver[1].get_future().share()};
     std::atomic<bool> m_stopping{false};
     std::thread m_worker;
 };

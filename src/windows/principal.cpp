@@ -213,19 +213,18 @@ void frmPrincipal::hscrollBrowser_Scroll() {
 }
 
 void frmPrincipal::OptQuelmar_Click() {
-    makeCurrent(rsQuelmar, data::quelmarCollection);
+    makeCurrent(rsQuelmar);
 }
 
 void frmPrincipal::OptTarvenas_Click() {
-    makeCurrent(rsTarvenas, data::tarvenasCollection);
+    makeCurrent(rsTarvenas);
 }
 
 // A collection is judged each time it becomes current; a fault ends the program here.
-void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection,
-                               const data::CollectionSource& source) {
+void frmPrincipal::makeCurrent(const std::shared_ptr<db::Recordset>& collection) {
     rsAtual.reset();
     rsAtual = collection;
-    TotMensagens = data::countCollection(*rsAtual, source);
+    TotMensagens = data::countCollection(*rsAtual, currentSource());
     hscrollBrowser.setMax(TotMensagens);
     m_history.clear();
     cmdProxima.setValue(true);

@@ -70,8 +70,7 @@ private:
     void cmdSobre_Click();
 
     void showRandomMessage();
-    void makeCurrent(const std::shared_ptr<db::Recordset>& collection,
-                     const data::CollectionSource& source);
+    void makeCurrent(const std::shared_ptr<db::Recordset>& collection);
     void showFindWindow();
     const data::CollectionSource& currentSource() const;
 

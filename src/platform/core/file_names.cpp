@@ -1,6 +1,9 @@
 #include "platform/core/file_names.h"
 
+#include "platform/core/text_fold.h"
+
 #include <QChar>
+#include <string_view>
 #include <unistd.h>
 
 namespace core {
@@ -9,39 +12,6 @@ namespace {
 
 constexpr char16_t firstKeptByte = 0xDC80;
 constexpr char16_t lastKeptByte = 0xDCFF;
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the valid UTF-8 sequence at `at`, or 0. Overlong forms, surrogates and code
-// points past U+10FFFF are not valid.
-qsizetype validSequenceAt(QByteArrayView bytes, qsizetype at) {
-    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[at + i]); };
-    const unsigned char lead = byte(0);
-    qsizetype length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        secondLow = lead == 0xE0 ? 0xA0 : 0x80;
-        secondHigh = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        secondLow = lead == 0xF0 ? 0x90 : 0x80;
-        secondHigh = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > bytes.size() || byte(1) < secondLow || byte(1) > secondHigh)
-        return 0;
-    for (qsizetype i = 2; i < length; ++i)
-        if (!isContinuation(byte(i)))
-            return 0;
-    return length;
-}
 
 bool isKeptByte(QStringView text, qsizetype i) {
     const char16_t unit = text[i].unicode();
@@ -52,21 +22,18 @@ bool isKeptByte(QStringView text, qsizetype i) {
 } // namespace
 
 QString fileNameFromBytes(QByteArrayView bytes) {
+    const std::string_view utf8(bytes.data(), static_cast<std::size_t>(bytes.size()));
     QString name;
     name.reserve(bytes.size());
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (byte < 0x80) {
-            name += QLatin1Char(static_cast<char>(byte));
-            ++at;
-        } else if (const qsizetype length = validSequenceAt(bytes, at)) {
-            name += QString::fromUtf8(bytes.sliced(at, length));
-            at += length;
-        } else {
-            name += QChar(char16_t(0xDC00 | byte));
-            ++at;
-        }
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        const std::size_t start = at;
+        const char32_t codePoint = text::decodeUtf8(utf8, at);
+        // A byte that is not part of valid UTF-8 reads as U+FFFD, one byte long.
+        if (codePoint == text::replacementCharacter && at - start == 1)
+            name += QChar(char16_t(0xDC00 | static_cast<unsigned char>(utf8[start])));
+        else
+            name += QChar::fromUcs4(codePoint);
     }
     return name;
 }
@@ -94,21 +61,25 @@ QString displayable(QStringView text) {
     return shown;
 }
 
-QString runningProgramDirectory() {
-    // The link's target as the system holds it; a path may be as long as the system allows.
+QString linkTarget(const QByteArray& link) {
+    // The target as the system holds it; a path may be as long as the system allows.
     QByteArray target(4096, Qt::Uninitialized);
     for (;;) {
-        const ssize_t length = ::readlink("/proc/self/exe", target.data(), target.size());
+        const ssize_t length = ::readlink(link.constData(), target.data(), target.size());
         if (length < 0)
             return {};
-        if (length < target.size()) {
-            target.truncate(length);
-            break;
-        }
+        if (length < target.size())
+            return fileNameFromBytes(target.first(length));
         target.resize(target.size() * 2);
     }
-    const qsizetype slash = target.lastIndexOf('/');
-    return slash <= 0 ? QStringLiteral("/") : fileNameFromBytes(target.first(slash));
+}
+
+QString runningProgramDirectory() {
+    const QString target = linkTarget(QByteArrayLiteral("/proc/self/exe"));
+    if (target.isEmpty())
+        return {};
+    const qsizetype slash = target.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : target.first(slash);
 }
 
 } // namespace core

@@ -18,6 +18,9 @@ QByteArray bytesOfFileName(QStringView name);
 // The text for people: each kept byte shown as U+FFFD, the usual mark of an unreadable character.
 QString displayable(QStringView text);
 
+// Where the symbolic link named by `link` leads; empty when it cannot be read.
+QString linkTarget(const QByteArray& link);
+
 // The directory holding the running program's file, its links resolved, without a trailing
 // separator; empty when the system does not say.
 QString runningProgramDirectory();

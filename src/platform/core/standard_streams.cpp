@@ -53,11 +53,7 @@ bool CheckedOutput::finish() {
 }
 
 QString CheckedOutput::failure() const {
-    return writeFailureReason(m_error);
-}
-
-QString writeFailureReason(int error) {
-    switch (error) {
+    switch (m_error) {
     case EPIPE:
         return QStringLiteral("quem lia a saída deixou de ler (o outro lado foi fechado)");
     case ENOSPC:
@@ -69,7 +65,7 @@ QString writeFailureReason(int error) {
     case EIO:
         return QStringLiteral("erro de leitura ou gravação no disco");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return QString::fromLocal8Bit(std::strerror(m_error));
     }
 }
 

@@ -33,7 +33,4 @@ private:
     int m_error = 0;
 };
 
-// The standard words for an errno of a failed write.
-QString writeFailureReason(int error);
-
 } // namespace core

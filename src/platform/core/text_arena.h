@@ -14,7 +14,6 @@ public:
     // Makes the next block at least `bytes` long: when the total is known beforehand, one
     // allocation holds every text.
     void expect(std::size_t bytes);
-    std::string_view store(std::string_view text) { return store(text, {}); }
     // Both texts, one right after the other; the view covers both.
     std::string_view store(std::string_view first, std::string_view second);
 

@@ -31,7 +31,7 @@ struct FoldedCodePoint {
 // Decomposition, mark removal and case folding all work code point by code point here, so a
 // per-code-point cache gives the same result as folding the whole text, at a fraction of the
 // cost.
-[[gnu::noinline]] const FoldedCodePoint& computeFoldedCodePoint(char32_t codePoint) {
+[[gnu::noinline]] const FoldedCodePoint& foldedCodePoint(char32_t codePoint) {
     thread_local std::unordered_map<char32_t, FoldedCodePoint> cache;
     const auto found = cache.find(codePoint);
     if (found != cache.end())
@@ -50,16 +50,34 @@ struct FoldedCodePoint {
     return cache.emplace(codePoint, std::move(folded)).first->second;
 }
 
-// Code points of two UTF-8 bytes (accented Latin letters among them) are looked up directly;
-// the entries point into the cache, whose elements never move.
-const FoldedCodePoint& foldedNonAscii(char32_t codePoint) {
-    constexpr char32_t directRange = 0x800;
-    thread_local std::array<const FoldedCodePoint*, directRange> direct{};
-    if (codePoint >= directRange)
-        return computeFoldedCodePoint(codePoint);
-    if (direct[codePoint] == nullptr)
-        direct[codePoint] = &computeFoldedCodePoint(codePoint);
-    return *direct[codePoint];
+// Code points of two UTF-8 bytes (accented Latin letters among them, by far the most common
+// here) are looked up in a table instead of the cache above, without hashing. Filled as code
+// points are met. The folded bytes are kept when they take at most two, as nearly all do.
+struct ShortFold {
+    static constexpr char32_t range = 0x800;
+    static constexpr std::uint8_t unknown = 0xFF;
+    std::uint8_t length = unknown; // of the whole folded form
+    bool unchanged = false;
+    std::array<char, 2> bytes{};
+    bool kept() const { return length <= bytes.size(); }
+};
+
+// Met once per code point and thread: kept out of line, away from the walk.
+[[gnu::noinline]] ShortFold& fillShortFold(ShortFold& entry, char32_t codePoint) {
+    const FoldedCodePoint& folded = foldedCodePoint(codePoint);
+    entry.length = static_cast<std::uint8_t>(folded.bytes.size());
+    entry.unchanged = folded.unchanged;
+    if (entry.kept())
+        std::memcpy(entry.bytes.data(), folded.bytes.data(), folded.bytes.size());
+    return entry;
+}
+
+const ShortFold& shortFold(char32_t codePoint) {
+    thread_local std::array<ShortFold, ShortFold::range> table{};
+    ShortFold& entry = table[codePoint];
+    if (entry.length == ShortFold::unknown) [[unlikely]]
+        return fillShortFold(entry, codePoint);
+    return entry;
 }
 
 } // namespace
@@ -134,38 +152,6 @@ bool isValidUtf8(std::string_view utf8) {
 }
 
 namespace {
-
-// Two-byte code points (accented Latin letters among them, by far the most common here) whose
-// folded form takes at most two bytes, looked up without hashing. Filled as code points are met.
-struct ShortFold {
-    static constexpr std::uint8_t unknown = 0xFF;
-    static constexpr std::uint8_t tooLong = 0xFE;
-    std::uint8_t length = unknown;
-    bool unchanged = false;
-    std::array<char, 2> bytes{};
-};
-
-// Met once per code point and thread: kept out of line, away from the walk.
-[[gnu::noinline]] ShortFold& fillShortFold(ShortFold& entry, char32_t codePoint) {
-    const FoldedCodePoint& folded = foldedNonAscii(codePoint);
-    if (folded.bytes.size() > entry.bytes.size()) {
-        entry.length = ShortFold::tooLong;
-    } else {
-        std::memcpy(entry.bytes.data(), folded.bytes.data(), folded.bytes.size());
-        entry.unchanged = folded.unchanged;
-        entry.length = static_cast<std::uint8_t>(folded.bytes.size());
-    }
-    return entry;
-}
-
-const ShortFold& shortFold(char32_t codePoint) {
-    constexpr char32_t tableSize = 0x800;
-    thread_local std::array<ShortFold, tableSize> table{};
-    ShortFold& entry = table[codePoint];
-    if (entry.length == ShortFold::unknown) [[unlikely]]
-        return fillShortFold(entry, codePoint);
-    return entry;
-}
 
 // The ASCII bytes at the start of a block are folded and written whole (the bytes after them as
 // well, which the caller overwrites: the room is there). Returns how many there were, and the
@@ -297,7 +283,7 @@ bool foldWalk(std::string_view utf8, std::string& out, OnChange onChange) {
             const char32_t codePoint =
                 char32_t(byte & 0x1F) << 6 | (static_cast<unsigned char>(utf8[pos + 1]) & 0x3F);
             const ShortFold& folded = shortFold(codePoint);
-            if (folded.length != ShortFold::tooLong) {
+            if (folded.kept()) {
                 // Two bytes in, at most two out: the room is there.
                 std::memcpy(out.data() + written, folded.bytes.data(), folded.bytes.size());
                 if (!folded.unchanged)
@@ -309,7 +295,7 @@ bool foldWalk(std::string_view utf8, std::string& out, OnChange onChange) {
         }
         const std::size_t start = pos;
         const char32_t codePoint = decodeUtf8(utf8, pos);
-        const FoldedCodePoint& folded = foldedNonAscii(codePoint);
+        const FoldedCodePoint& folded = foldedCodePoint(codePoint);
         if (codePoint == replacementCharacter && utf8.substr(start, pos - start) != "\xEF\xBF\xBD")
             valid = false;
         else if (!folded.unchanged)
@@ -326,14 +312,10 @@ bool foldWalk(std::string_view utf8, std::string& out, OnChange onChange) {
 
 } // namespace
 
-std::string fold(std::string_view utf8) {
+[[gnu::flatten]] std::string fold(std::string_view utf8) {
     std::string out;
-    foldInto(utf8, out);
-    return out;
-}
-
-[[gnu::flatten]] void foldInto(std::string_view utf8, std::string& out) {
     foldWalk(utf8, out, [](std::size_t, char32_t, std::size_t) {});
+    return out;
 }
 
 // Each change: how many folded bytes since the end of the previous one, then the code point.
@@ -379,7 +361,11 @@ std::string unfold(std::string_view folded, const char* changes, std::size_t cou
 }
 
 std::size_t foldedLength(char32_t codePoint) {
-    return codePoint < 0x80 ? 1 : foldedNonAscii(codePoint).bytes.size();
+    if (codePoint < 0x80)
+        return 1;
+    if (codePoint < ShortFold::range)
+        return shortFold(codePoint).length;
+    return foldedCodePoint(codePoint).bytes.size();
 }
 
 std::string fold(QStringView text) {

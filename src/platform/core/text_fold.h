@@ -19,16 +19,14 @@ void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view utf8);
 
 std::string fold(std::string_view utf8);
-// The same, appended to `out`, so a caller folding many texts can reuse one buffer.
-void foldInto(std::string_view utf8, std::string& out);
 std::string fold(QStringView text);
 // How many bytes the folded form of one code point takes.
 std::size_t foldedLength(char32_t codePoint);
 
-// foldInto, also appending to `changes` what unfold needs to give the text back exactly: each
-// code point whose folded form is not its own UTF-8 (a capital or an accented Latin letter takes
-// two bytes). How many there are, or nothing for a text that is not valid UTF-8, which folding
-// cannot give back.
+// fold, appending the folded text to `out`, and to `changes` what unfold needs to give the text
+// back exactly: each code point whose folded form is not its own UTF-8 (a capital or an accented
+// Latin letter takes two bytes). How many there are, or nothing for a text that is not valid UTF-8,
+// which folding cannot give back.
 std::optional<std::size_t> foldKeepingChanges(std::string_view utf8, std::string& out,
                                               std::string& changes);
 // The text that foldKeepingChanges folded into `folded`, with its `count` changes.

@@ -47,12 +47,6 @@ const char* descriptorVfs() {
     return vfs.zName;
 }
 
-QString linkTarget(const QByteArray& link) {
-    QByteArray target(4096, Qt::Uninitialized);
-    const ssize_t length = ::readlink(link.constData(), target.data(), target.size());
-    return core::fileNameFromBytes(QByteArrayView(target).first(std::max<ssize_t>(length, 0)));
-}
-
 // Why stat() could not reach the file, in words.
 [[noreturn]] void unreachable(const QString& path, const QByteArray& bytes, int error) {
     struct stat link {};
@@ -62,7 +56,7 @@ QString linkTarget(const QByteArray& link) {
             core::raise(ErrorCode::FileNotFound,
                         QStringLiteral("O arquivo \"%1\" é um link simbólico para \"%2\", que não "
                                        "existe.")
-                            .arg(path, linkTarget(bytes)));
+                            .arg(path, core::linkTarget(bytes)));
         core::raise(ErrorCode::FileNotFound,
                     QStringLiteral("O arquivo \"%1\" não foi encontrado.").arg(path));
     case ELOOP:

@@ -133,8 +133,7 @@ float Rnd() {
     return Program::instance().services().nextRandom();
 }
 
-void Shell(const QString& commandLine, int windowStyle,
-           const std::function<void(const QString& reason)>& whenFailed) {
+void Shell(const QString& commandLine, int windowStyle, const LaunchFailed& whenFailed) {
     Program& program = Program::instance();
     LaunchFailed failedLater = [running = program.lifetime(), whenFailed](const QString& reason) {
         if (!running.expired())

@@ -120,8 +120,7 @@ void Randomize();
 float Rnd();
 // Runs the "start" command line. Why the launcher could not start, or failed once it had, goes
 // to `whenFailed`: at once, or later as a handler of this program while it still runs.
-void Shell(const QString& commandLine, int windowStyle,
-           const std::function<void(const QString& reason)>& whenFailed);
+void Shell(const QString& commandLine, int windowStyle, const LaunchFailed& whenFailed);
 [[noreturn]] void End(int status = 0);
 // Puts the text on the desktop's clipboard, for pasting elsewhere.
 void ClipboardSetText(const QString& text);
