@@ -95,17 +95,6 @@ bool isHotJournal(const QString& path) {
     return journal.open(QIODevice::ReadOnly) && journal.read(magic.size()) == magic;
 }
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void replaceFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 // The writer process, its stdout on a pipe and its stderr in a file.
 class Writer {
 public:
@@ -215,13 +204,13 @@ public:
         files.segTem = u"30"_s;
         files.comTem = u"1"_s;
         files.writeTo(m_directory);
-        m_freshOptions = contents(options());
+        m_freshOptions = contentOf(options());
     }
 
     // Kills one writer; what went wrong, or nothing.
     QString round() {
         QFile::remove(journal());
-        replaceFile(options(), m_freshOptions);
+        replaceContent(options(), m_freshOptions);
         m_pause = static_cast<int>(m_random.bounded(longestPauseMicroseconds + 1));
         {
             Writer writer(m_directory.path(), m_directory.file(u"writer-stderr"_s));
@@ -231,8 +220,8 @@ public:
             if (const QString ending = writer.killAndReap(); !ending.isEmpty())
                 return u"the writer ended by %1 before the kill: "_s.arg(ending) + writerErrors();
         }
-        m_afterKill = contents(options());
-        m_journalAfterKill = contents(journal());
+        m_afterKill = contentOf(options());
+        m_journalAfterKill = contentOf(journal());
         m_journalLeft += QFile::exists(journal()) ? 1 : 0;
         m_hotJournals += isHotJournal(journal()) ? 1 : 0;
         return checkRecovery();
@@ -243,9 +232,9 @@ public:
         const QString kept =
             QDir::temp().filePath(u"quelmar-options-crash-%1-%2"_s.arg(seed).arg(round));
         QDir().mkpath(kept);
-        replaceFile(kept + u"/opcoes"_s, m_afterKill);
+        replaceContent(kept + u"/opcoes"_s, m_afterKill);
         if (!m_journalAfterKill.isEmpty())
-            replaceFile(kept + u"/opcoes-journal"_s, m_journalAfterKill);
+            replaceContent(kept + u"/opcoes-journal"_s, m_journalAfterKill);
         return u"pause %1 µs; the files as the kill left them are in %2"_s.arg(m_pause).arg(kept);
     }
 
@@ -268,7 +257,7 @@ private:
     QString journal() const { return m_directory.file(u"opcoes-journal"_s); }
 
     QString writerErrors() const {
-        return QString::fromLocal8Bit(contents(m_directory.file(u"writer-stderr"_s)));
+        return QString::fromLocal8Bit(contentOf(m_directory.file(u"writer-stderr"_s)));
     }
 
     // The program starts first, as the user would start it, so that its open is what rolls back

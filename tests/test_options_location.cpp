@@ -5,8 +5,8 @@
 
 #include "data/options_location.h"
 #include "platform/core/file_names.h"
-#include "platform/core/runtime_error.h"
 #include "support/program_run.h"
+#include "support/raised_error.h"
 #include "windows/opcoes.h"
 #include "windows/principal.h"
 
@@ -24,11 +24,6 @@ const QString storedRowQuery = u"SELECT IniCom || '/' || SegTem || '/' || ComTem
 
 bool asRoot() {
     return geteuid() == 0;
-}
-
-QStringList entriesOf(const QString& directory) {
-    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                     QDir::Name);
 }
 
 // HOME and XDG_CONFIG_HOME for one test, put back afterwards.
@@ -169,13 +164,13 @@ void TestOptionsLocation::locate() {
         QVERIFY(QDir().mkpath(QFileInfo(own).path()));
         replaceContent(own, "cópia");
     }
-    const QStringList homeBefore = entriesOf(home.path());
+    const QStringList homeBefore = entryNames(home.path());
     InstalledProgram program(shared);
 
     const data::OptionsLocation location = data::locateOptions(program.directory.path());
     QCOMPARE(location.readFrom, readsOwn ? own : program.options());
     QCOMPARE(location.writeTo, writesOwn ? own : program.options());
-    QCOMPARE(entriesOf(home.path()), homeBefore);
+    QCOMPARE(entryNames(home.path()), homeBefore);
     QCOMPARE(QFileInfo::exists(own), ownCopy);
 }
 
@@ -231,12 +226,7 @@ void TestOptionsLocation::userCopy() {
         QVERIFY(QFile::setPermissions(installed, {}));
     }
 
-    std::optional<core::RuntimeError> error;
-    try {
-        data::makeUserOptions(location);
-    } catch (const core::RuntimeError& raised) {
-        error = raised;
-    }
+    const auto error = raisedBy([&] { data::makeUserOptions(location); });
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const bool fails = !copied && setting != u"made meanwhile";
@@ -251,7 +241,7 @@ void TestOptionsLocation::userCopy() {
                  copied ? contentOf(installed) : QByteArray("escolhas do usuário"));
     }
     if (QFileInfo(folder).isDir())
-        QCOMPARE(entriesOf(folder),
+        QCOMPARE(entryNames(folder),
                  QFileInfo::exists(location.writeTo) ? QStringList{u"opcoes"_s} : QStringList{});
 }
 
@@ -261,7 +251,7 @@ void TestOptionsLocation::sharedInstall() {
     if (asRoot())
         QSKIP("root can write every directory");
     InstalledProgram program(true);
-    const QStringList programFiles = entriesOf(program.directory.path());
+    const QStringList programFiles = entryNames(program.directory.path());
     ScratchDirectory homes;
     UserEnvironment environment(homes.file(u"ana"_s), std::nullopt);
     const QString own = homes.file(u"ana/.config/quelmar-de-orivela/opcoes"_s);
@@ -315,7 +305,7 @@ void TestOptionsLocation::sharedInstall() {
     }
     QCOMPARE(queryText(own, storedRowQuery), u"2/15.0/1"_s);
     QCOMPARE(contentOf(program.options()), program.installed);
-    QCOMPARE(entriesOf(program.directory.path()), programFiles);
+    QCOMPARE(entryNames(program.directory.path()), programFiles);
 }
 
 QTEST_MAIN(TestOptionsLocation)
