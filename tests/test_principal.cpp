@@ -15,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -44,7 +43,25 @@ void expectConsistent(frmPrincipal& window, QChar collection) {
     QCOMPARE(shownText(window), collection + QString::number(number));
 }
 
+// A run of keys(): where the focus stands, the keys pressed or controls clicked in turn, and what
+// the window shows then. With the default draws the start shows 1, two picks 4 and then 7, and
+// the next pick 3 (or 2 of the second collection).
+struct KeysRow {
+    QString focus = {};
+    QStringList steps = {};
+    QString number = {};
+    int picks = 2;
+    QString clipboard = {};
+    QString criterion = {};
+    int selected = 0; // characters selected in a focused text box
+    bool findOpen = false;
+    int prints = 0;
+    std::vector<float> draws = {0.0f, 0.5f, 0.99f, 0.3f};
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(KeysRow)
 
 class TestPrincipal : public QObject {
     Q_OBJECT
@@ -287,108 +304,68 @@ void TestPrincipal::mnemonicPressesTheButton() {
 }
 
 void TestPrincipal::keys_data() {
-    QTest::addColumn<QList<float>>("draws");
-    QTest::addColumn<int>("picks");
-    QTest::addColumn<QString>("criterion");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("clipboard");
-    QTest::addColumn<bool>("findOpen");
-    QTest::addColumn<int>("prints");
-
-    // With these draws the start shows 1, two picks 4 and then 7, and the next pick 3 (or 2 of
-    // the second collection).
-    const QList<float> draws{0.0f, 0.5f, 0.99f, 0.3f};
-    const auto times = [](int count, const QString& key) {
-        QStringList keys;
-        for (int i = 0; i < count; ++i)
-            keys << key;
-        return keys;
+    QTest::addColumn<KeysRow>("row");
+    const auto row = [](const char* name, const QString& focus, const QStringList& steps,
+                        const QString& number, KeysRow more = {}) {
+        more.focus = focus;
+        more.steps = steps;
+        more.number = number;
+        QTest::newRow(name) << more;
     };
     const QString quelmar1 = u"Q1\n— Quelmar de Orivela, nº 1"_s;
+    const QString back = u"Alt+Left"_s;
 
-    QTest::newRow("Alt+Left shows the one before")
-        << draws << 2 << u""_s << u"cmdProxima"_s << 0 << QStringList{u"Alt+Left"_s} << u" 4"_s
-        << u""_s << false << 0;
-    QTest::newRow("Alt+Left from the scroll bar, twice")
-        << draws << 2 << u""_s << u"hscrollBrowser"_s << 0 << times(2, u"Alt+Left"_s) << u" 1"_s
-        << u""_s << false << 0;
-    QTest::newRow("Alt+Left stops at the oldest")
-        << draws << 2 << u""_s << u"TxtTexto"_s << 0 << times(3, u"Alt+Left"_s) << u" 1"_s << u""_s
-        << false << 0;
-    QTest::newRow("Alt+Right goes forward and stops at the newest")
-        << draws << 2 << u""_s << u"TxtNuMensagem"_s << 0
-        << times(2, u"Alt+Left"_s) + times(3, u"Alt+Right"_s) << u" 7"_s << u""_s << false << 0;
-    QTest::newRow("a new message drops the ones ahead")
-        << draws << 2 << u""_s << u"cmdProxima"_s << 0
-        << QStringList{u"Alt+Left"_s, u"Alt+Left"_s, u"cmdProxima"_s, u"Alt+Right"_s, u"Alt+Left"_s}
-        << u" 1"_s << u""_s << false << 0;
-    QTest::newRow("the history keeps the last 100")
-        << QList<float>{0.0f, 0.99f} << 100 << u""_s << u"cmdProxima"_s << 0
-        << times(100, u"Alt+Left"_s) << u" 7"_s << u""_s << false << 0;
-    QTest::newRow("a switch starts a new history")
-        << draws << 2 << u""_s << u"cmdProxima"_s << 0
-        << QStringList{u"OptTarvenas"_s, u"Alt+Left"_s, u"Ctrl+C"_s} << u" 2"_s
-        << u"T2\n— Tarvenas de Cendra, nº 2"_s << false << 0;
-    QTest::newRow("Ctrl+C copies the message and its source")
-        << draws << 0 << u""_s << u"cmdProxima"_s << 0 << QStringList{u"Ctrl+C"_s} << u"1"_s
-        << quelmar1 << false << 0;
-    QTest::newRow("Ctrl+C in the number box copies the message")
-        << draws << 0 << u""_s << u"TxtNuMensagem"_s << 0 << QStringList{u"Ctrl+C"_s} << u"1"_s
-        << quelmar1 << false << 0;
-    QTest::newRow("Ctrl+C copies a selection alone")
-        << draws << 0 << u""_s << u"TxtTexto"_s << 1 << QStringList{u"Ctrl+C"_s} << u"1"_s << u"Q"_s
-        << false << 0;
-    QTest::newRow("F3 finds the next from the scroll bar")
-        << draws << 0 << u"Numero > 0"_s << u"hscrollBrowser"_s << 0 << QStringList{u"F3"_s}
-        << u" 2"_s << u""_s << false << 0;
-    QTest::newRow("Ctrl+F opens Localizar")
-        << draws << 0 << u""_s << u"TxtTexto"_s << 0 << QStringList{u"Ctrl+F"_s} << u"1"_s << u""_s
-        << true << 0;
-    QTest::newRow("Ctrl+P prints") << draws << 0 << u""_s << u"cmdFechar"_s << 0
-                                   << QStringList{u"Ctrl+P"_s} << u"1"_s << u""_s << false << 1;
-    QTest::newRow("none of them in another window")
-        << draws << 2 << u"Numero > 0"_s << u"FrmLocalizar"_s << 0
-        << QStringList{u"Alt+Left"_s, u"F3"_s, u"Ctrl+P"_s, u"Ctrl+C"_s} << u" 7"_s << u""_s << true
-        << 0;
+    row("Alt+Left shows the one before", u"cmdProxima"_s, {back}, u" 4"_s);
+    row("Alt+Left from the scroll bar, twice", u"hscrollBrowser"_s, QStringList(2, back), u" 1"_s);
+    row("Alt+Left stops at the oldest", u"TxtTexto"_s, QStringList(3, back), u" 1"_s);
+    row("Alt+Right goes forward and stops at the newest", u"TxtNuMensagem"_s,
+        QStringList(2, back) + QStringList(3, u"Alt+Right"_s), u" 7"_s);
+    row("a new message drops the ones ahead", u"cmdProxima"_s,
+        {back, back, u"cmdProxima"_s, u"Alt+Right"_s, back}, u" 1"_s);
+    row("the history keeps the last 100", u"cmdProxima"_s, QStringList(100, back), u" 7"_s,
+        {.picks = 100, .draws = {0.0f, 0.99f}});
+    row("a switch starts a new history", u"cmdProxima"_s, {u"OptTarvenas"_s, back, u"Ctrl+C"_s},
+        u" 2"_s, {.clipboard = u"T2\n— Tarvenas de Cendra, nº 2"_s});
+    row("Ctrl+C copies the message and its source", u"cmdProxima"_s, {u"Ctrl+C"_s}, u"1"_s,
+        {.picks = 0, .clipboard = quelmar1});
+    row("Ctrl+C in the number box copies the message", u"TxtNuMensagem"_s, {u"Ctrl+C"_s}, u"1"_s,
+        {.picks = 0, .clipboard = quelmar1});
+    row("Ctrl+C copies a selection alone", u"TxtTexto"_s, {u"Ctrl+C"_s}, u"1"_s,
+        {.picks = 0, .clipboard = u"Q"_s, .selected = 1});
+    row("F3 finds the next from the scroll bar", u"hscrollBrowser"_s, {u"F3"_s}, u" 2"_s,
+        {.picks = 0, .criterion = u"Numero > 0"_s});
+    row("Ctrl+F opens Localizar", u"TxtTexto"_s, {u"Ctrl+F"_s}, u"1"_s,
+        {.picks = 0, .findOpen = true});
+    row("Ctrl+P prints", u"cmdFechar"_s, {u"Ctrl+P"_s}, u"1"_s, {.picks = 0, .prints = 1});
+    row("none of them in another window", u"FrmLocalizar"_s,
+        {back, u"F3"_s, u"Ctrl+P"_s, u"Ctrl+C"_s}, u" 7"_s,
+        {.criterion = u"Numero > 0"_s, .findOpen = true});
 }
 
 // Keys go to whatever has the focus, as the keyboard sends them.
 void TestPrincipal::keys() {
-    QFETCH(QList<float>, draws);
-    QFETCH(int, picks);
-    QFETCH(QString, criterion);
-    QFETCH(QString, focus);
-    QFETCH(int, selected);
-    QFETCH(QStringList, steps);
-    QFETCH(QString, number);
-    QFETCH(QString, clipboard);
-    QFETCH(bool, findOpen);
-    QFETCH(int, prints);
-
+    QFETCH(KeysRow, row);
     ProgramOnDisk program;
     ProgramRun& run = program.run;
-    QTemporaryDir pdfs;
-    run.services.printTo = pdfs.filePath(u"folha.pdf"_s);
-    run.services.drawNext({draws.begin(), draws.end()});
+    ScratchDirectory pdfs;
+    run.services.printTo = pdfs.file(u"folha.pdf"_s);
+    run.services.drawNext(row.draws);
     QVERIFY(run.start());
     frmPrincipal& window = run.main();
-    for (int pick = 0; pick < picks; ++pick)
+    for (int pick = 0; pick < row.picks; ++pick)
         window.button(u"cmdProxima").click();
-    windows::module1().UltimoCriterio = criterion;
+    windows::module1().UltimoCriterio = row.criterion;
     QApplication::clipboard()->clear();
 
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    if (focus == u"FrmLocalizar") {
+    if (row.focus == u"FrmLocalizar") {
         window.button(u"cmdLocalizar").click();
         auto* find = run.program.loadedForm<windows::FrmLocalizar>();
         QVERIFY(find != nullptr);
         QVERIFY(QTest::qWaitForWindowActive(find));
     } else {
-        QWidget* control = window.findChild<QWidget*>(focus);
+        QWidget* control = window.findChild<QWidget*>(row.focus);
         QVERIFY(control != nullptr);
         if (auto* bar = dynamic_cast<toolkit::HScrollBar*>(control))
             control = bar->slider();
@@ -396,13 +373,13 @@ void TestPrincipal::keys() {
         control->setFocus();
         if (auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget())) {
             QTextCursor cursor = editor->textCursor();
-            cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, selected);
+            cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, row.selected);
             editor->setTextCursor(cursor);
         }
     }
 
     // A step is a key, or a control to click.
-    for (const QString& step : steps) {
+    for (const QString& step : row.steps) {
         if (auto* clicked = window.findChild<QAbstractButton*>(step)) {
             clicked->click();
             continue;
@@ -411,11 +388,11 @@ void TestPrincipal::keys() {
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
     }
 
-    QCOMPARE(shownNumber(window), number);
+    QCOMPARE(shownNumber(window), row.number);
     expectConsistent(window, window.currentCollection() == window.secondCollection() ? u'T' : u'Q');
-    QCOMPARE(QApplication::clipboard()->text(), clipboard);
-    QCOMPARE(run.program.loadedForm<windows::FrmLocalizar>() != nullptr, findOpen);
-    QCOMPARE(run.services.prints, prints);
+    QCOMPARE(QApplication::clipboard()->text(), row.clipboard);
+    QCOMPARE(run.program.loadedForm<windows::FrmLocalizar>() != nullptr, row.findOpen);
+    QCOMPARE(run.services.prints, row.prints);
     QVERIFY(run.services.boxes.empty());
 }
 

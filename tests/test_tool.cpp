@@ -18,6 +18,14 @@ CommandRun runTool(const QStringList& arguments, const QString& workingDirectory
     return runCommand(QStringLiteral(QUELMAR_TOOL), arguments, workingDirectory);
 }
 
+// Makes the collection `output` from a source file in `scratch` that holds `text`.
+CommandRun createFrom(const ScratchDirectory& scratch, const QByteArray& text,
+                      const QString& output, const QStringList& options = {}) {
+    const QString source = scratch.file(u"fonte.txt"_s);
+    replaceContent(source, text);
+    return runTool(QStringList{u"criar"_s, output, table, source} + options);
+}
+
 QByteArray crlf(QByteArray text) {
     return text.replace("\n", "\r\n");
 }
@@ -76,12 +84,9 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(QStringList, messages);
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
         // A "%3" in a file name is a name, not a place in the tool's messages.
         const QString database = scratch.file(u"colecao %3.db"_s);
-        replaceContent(sourcePath, source);
-
-        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = createFrom(scratch, source, database);
         QVERIFY2(created.exitCode == 0, created.transcript());
         QVERIFY2(created.out.contains(u"Coleção criada: %1 (tabela Mensagens, %2 mensagens)."_s
                                           .arg(database, QString::number(messages.size()))
@@ -108,10 +113,8 @@ private slots:
 
     void createAcceptsTheLargestCollection() {
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
         const QString database = scratch.file(u"colecao.db"_s);
-        replaceContent(sourcePath, numberedMessages(32767));
-        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = createFrom(scratch, numberedMessages(32767), database);
         QVERIFY2(created.exitCode == 0, created.transcript());
         QCOMPARE(queryText(database, u"SELECT max(Numero) FROM Mensagens"_s), u"32767"_s);
         QCOMPARE(messageNumbered(database, 32767), u"mensagem 32767"_s);
@@ -218,12 +221,10 @@ private slots:
         const QString old = scratch.file(u"antiga.db"_s);
         // Characters a file name keeps but an SQLite address would take for its own.
         const QString output = scratch.file(u"colecao %3 #1?.db"_s);
-        const QString source = scratch.file(u"fonte.txt"_s);
         makeCollection(old, table, {u"velha 1"_s, u"velha 2"_s, u"velha 3"_s});
         copyMidWrite(old, output, leftover);
-        replaceContent(source, "nova 1\n%\nnova 2\n%\n");
 
-        const CommandRun run = runTool({u"criar"_s, output, table, source});
+        const CommandRun run = createFrom(scratch, "nova 1\n%\nnova 2\n%\n", output);
         QVERIFY2(run.exitCode == 0, run.transcript());
         for (const char* suffix : {"-journal", "-wal", "-shm"})
             QVERIFY2(!QFileInfo::exists(output + QLatin1StringView(suffix)), suffix);
@@ -255,10 +256,8 @@ private slots:
         QFETCH(QString, redirection);
         QFETCH(QString, reason);
         ScratchDirectory scratch;
-        const QString source = scratch.file(u"fonte.txt"_s);
         const QString database = scratch.file(u"colecao.db"_s);
-        replaceContent(source, numberedMessages(20000));
-        QCOMPARE(runTool({u"criar"_s, database, table, source}).exitCode, 0);
+        QCOMPARE(createFrom(scratch, numberedMessages(20000), database).exitCode, 0);
         const QByteArray before = contentOf(database);
 
         const CommandRun run = runCommandRedirected(QStringLiteral(QUELMAR_TOOL),
@@ -369,13 +368,10 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, exitCode);
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
         const QString output = scratch.file(u"colecao.db"_s);
-        replaceContent(sourcePath, source + "\n%\n");
-        QStringList arguments{u"criar"_s, output, table, sourcePath};
-        if (!encoding.isEmpty())
-            arguments << u"--codificacao=%1"_s.arg(encoding);
-        const CommandRun run = runTool(arguments);
+        const CommandRun run = createFrom(
+            scratch, source + "\n%\n", output,
+            encoding.isEmpty() ? QStringList{} : QStringList{u"--codificacao="_s + encoding});
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         if (exitCode == 0)
             QCOMPARE(messageNumbered(output, 1), message);
