@@ -3,7 +3,6 @@
 
 #include "platform/toolkit/readable_colours.h"
 #include "support/program_run.h"
-#include "windows/principal.h"
 #include "windows/sobre.h"
 
 #include <QApplication>
@@ -95,13 +94,11 @@ void TestColours::colouredTextsStayReadable() {
     for (const char16_t* button : {u"cmdProxima", u"Command1"})
         verifyReadable(main.button(button), QPalette::ButtonText, QPalette::Button);
 
-    main.button(u"cmdSobre").click();
-    FrmSobre* about = disk.run.program.loadedForm<FrmSobre>();
-    QVERIFY(about != nullptr);
+    const FrmSobre& about = disk.run.open<FrmSobre>(u"cmdSobre");
     for (const toolkit::ControlLayout& row : FrmSobre::layout.controls) {
         if (row.kind != toolkit::Kind::LinkLabel)
             continue;
-        const toolkit::Label& label = about->label(row.name);
+        const toolkit::Label& label = about.label(row.name);
         verifyReadable(label, QPalette::WindowText, QPalette::Window);
         const QColor drawn = label.palette().color(QPalette::WindowText);
         QVERIFY2(blueHued(drawn), qPrintable(drawn.name()));

@@ -6,7 +6,6 @@
 
 #include "support/program_run.h"
 #include "windows/opcoes.h"
-#include "windows/principal.h"
 
 #include <QDir>
 #include <QFile>
@@ -386,9 +385,7 @@ void TestDamagedFiles::startUp() {
         expectRuntimeError(run, number, path, texts);
         QVERIFY(!run.main().isVisible());
     } else if (outcome == Outcome::OkCannotWrite) {
-        run.main().button(u"cmdOpcoes").click();
-        auto* window = run.program.loadedForm<windows::FrmOpçoes>();
-        QVERIFY(window != nullptr);
+        auto* window = &run.open<windows::FrmOpçoes>(u"cmdOpcoes");
         // A choice that changes the row: SQLite leaves a page alone, journal and all, when a
         // write would not change it.
         window->option(u"Option2").click();

@@ -5,7 +5,6 @@
 #include "support/command_run.h"
 #include "support/program_run.h"
 #include "windows/localizar.h"
-#include "windows/principal.h"
 
 #include <QDate>
 #include <QFile>
@@ -250,11 +249,9 @@ private slots:
         ProgramRun program(installed.path());
         QVERIFY(program.start());
         windows::frmPrincipal& main = program.main();
-        main.button(u"cmdLocalizar").click();
-        auto* find = program.program.loadedForm<windows::FrmLocalizar>();
-        QVERIFY(find != nullptr);
-        find->textBox(u"Text1").setText(keyword);
-        find->button(u"cmdLoc").click();
+        auto& find = program.open<windows::FrmLocalizar>(u"cmdLocalizar");
+        find.textBox(u"Text1").setText(keyword);
+        find.button(u"cmdLoc").click();
         // Until a press finds nothing and says so in a box.
         QList<int> found;
         while (program.services.boxes.empty()) {

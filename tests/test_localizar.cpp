@@ -6,7 +6,6 @@
 #include "support/program_run.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
-#include "windows/principal.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -69,13 +68,7 @@ struct Session {
     int scrollValue() { return main().scrollBar(u"hscrollBrowser").Value(); }
     std::size_t boxCount() const { return run.services.boxes.size(); }
 
-    FrmLocalizar& openFind() {
-        main().button(u"cmdLocalizar").click();
-        FrmLocalizar* window = find();
-        if (window == nullptr)
-            qFatal("the Find window did not open");
-        return *window;
-    }
+    FrmLocalizar& openFind() { return run.open<FrmLocalizar>(u"cmdLocalizar"); }
 
     // Types into the Find window's boxes and presses its search button.
     void search(const QString& keyword, const QString& number = {}) {

@@ -5,7 +5,6 @@
 #include "support/layout_check.h"
 #include "support/program_run.h"
 #include "windows/opcoes.h"
-#include "windows/principal.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -46,13 +45,7 @@ struct Session {
     QString optionsPath() const { return disk.directory.file(u"opcoes"_s); }
     QString storedRow() const { return queryText(optionsPath(), storedRowQuery); }
 
-    FrmOpçoes& openOptions() {
-        main().button(u"cmdOpcoes").click();
-        FrmOpçoes* window = options();
-        if (window == nullptr)
-            qFatal("the Options window did not open");
-        return *window;
-    }
+    FrmOpçoes& openOptions() { return run.open<FrmOpçoes>(u"cmdOpcoes"); }
 
     ProgramOnDisk disk;
     ProgramRun& run;
@@ -236,8 +229,7 @@ void TestOpcoes::choicesSurviveRestart() {
     {
         ProgramRun first(directory.path());
         QVERIFY(first.start());
-        first.main().button(u"cmdOpcoes").click();
-        FrmOpçoes& window = *first.program.loadedForm<FrmOpçoes>();
+        FrmOpçoes& window = first.open<FrmOpçoes>(u"cmdOpcoes");
         window.option(u"Option1").click();
         window.checkBox(u"Check1").click();
         clickUp(window, 5);
@@ -421,11 +413,9 @@ void TestOpcoes::okStoresWhereverTheProgramLives() {
     {
         ProgramRun run(core::fileNameFromBytes(directory.path()));
         QVERIFY2(run.start(), qPrintable(run.lastBox()));
-        run.main().button(u"cmdOpcoes").click();
-        FrmOpçoes* window = run.program.loadedForm<FrmOpçoes>();
-        QVERIFY(window != nullptr);
-        window->option(u"Option2").click();
-        window->button(u"cmdOKop").click();
+        FrmOpçoes& window = run.open<FrmOpçoes>(u"cmdOpcoes");
+        window.option(u"Option2").click();
+        window.button(u"cmdOKop").click();
         QVERIFY2(run.services.boxes.empty(), qPrintable(run.lastBox()));
     }
     moveFiles(directory.path(), delivered);

@@ -13,7 +13,6 @@
 // each kill still depends on the machine, so a seed repeats a run's shape, not its every kill.
 
 #include "support/program_run.h"
-#include "windows/principal.h"
 
 #include <QDir>
 #include <QElapsedTimer>

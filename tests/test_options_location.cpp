@@ -8,7 +8,6 @@
 #include "support/program_run.h"
 #include "support/raised_error.h"
 #include "windows/opcoes.h"
-#include "windows/principal.h"
 
 #include <QDir>
 #include <QFile>
@@ -259,9 +258,7 @@ void TestOptionsLocation::sharedInstall() {
         ProgramRun run(program.directory.path());
         QVERIFY(run.start());
         QCOMPARE(contentOf(own), program.installed);
-        run.main().button(u"cmdOpcoes").click();
-        auto* options = run.program.loadedForm<windows::FrmOpçoes>();
-        QVERIFY(options != nullptr);
+        auto* options = &run.open<windows::FrmOpçoes>(u"cmdOpcoes");
         options->option(u"Option2").click();
         {
             LockHolder lock(own);

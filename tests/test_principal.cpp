@@ -7,7 +7,6 @@
 #include "support/program_run.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
-#include "windows/principal.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -360,10 +359,7 @@ void TestPrincipal::keys() {
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     if (row.focus == u"FrmLocalizar") {
-        window.button(u"cmdLocalizar").click();
-        auto* find = run.program.loadedForm<windows::FrmLocalizar>();
-        QVERIFY(find != nullptr);
-        QVERIFY(QTest::qWaitForWindowActive(find));
+        QVERIFY(QTest::qWaitForWindowActive(&run.open<windows::FrmLocalizar>(u"cmdLocalizar")));
     } else {
         QWidget* control = window.findChild<QWidget*>(row.focus);
         QVERIFY(control != nullptr);

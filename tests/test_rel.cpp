@@ -3,7 +3,6 @@
 
 #include "platform/toolkit/printing.h"
 #include "support/program_run.h"
-#include "windows/principal.h"
 #include "windows/rel.h"
 
 #include <QProcess>

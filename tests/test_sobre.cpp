@@ -3,7 +3,6 @@
 
 #include "support/layout_check.h"
 #include "support/program_run.h"
-#include "windows/principal.h"
 #include "windows/sobre.h"
 
 #include <QApplication>
@@ -24,13 +23,7 @@ struct Session {
     frmPrincipal& main() { return run.main(); }
     FrmSobre* about() { return run.program.loadedForm<FrmSobre>(); }
 
-    FrmSobre& openAbout() {
-        main().button(u"cmdSobre").click();
-        FrmSobre* window = about();
-        if (window == nullptr)
-            qFatal("the About window did not open");
-        return *window;
-    }
+    FrmSobre& openAbout() { return run.open<FrmSobre>(u"cmdSobre"); }
 
     ProgramOnDisk disk;
     ProgramRun& run;
