@@ -302,38 +302,38 @@ class TestOptionsCrash : public QObject {
     Q_OBJECT
 
 private slots:
-    void killedWriteLeavesOldOrNewRow();
-};
-
-void TestOptionsCrash::killedWriteLeavesOldOrNewRow() {
-    const quint32 seed =
-        environmentNumber("QUELMAR_CRASH_SEED", QRandomGenerator::system()->generate());
-    const RoundPlan plan = roundPlan();
-    qInfo("seed %u (QUELMAR_CRASH_SEED=%u repeats the pauses)", seed, seed);
-    CrashRounds crash(seed);
-    QElapsedTimer clock;
-    clock.start();
-    int round = 0;
-    const auto goOn = [&] {
-        if (round >= plan.rounds)
-            return false;
-        if (clock.elapsed() < plan.budgetMilliseconds)
-            return true;
-        const bool evidence = crash.writtenRowsFound() > 0 && crash.hotJournals() > 0;
-        return !evidence && clock.elapsed() < evidenceBudgetMilliseconds;
-    };
-    while (goOn()) {
-        ++round;
-        if (const QString problem = crash.round(); !problem.isEmpty())
-            QFAIL(qPrintable(u"round %1 of seed %2: %3\n%4"_s.arg(round).arg(seed).arg(
-                problem, crash.keepEvidence(seed, round))));
+    void killedWriteLeavesOldOrNewRow() {
+        const quint32 seed =
+            environmentNumber("QUELMAR_CRASH_SEED", QRandomGenerator::system()->generate());
+        const RoundPlan plan = roundPlan();
+        qInfo("seed %u (QUELMAR_CRASH_SEED=%u repeats the pauses)", seed, seed);
+        CrashRounds crash(seed);
+        QElapsedTimer clock;
+        clock.start();
+        int round = 0;
+        const auto goOn = [&] {
+            if (round >= plan.rounds)
+                return false;
+            if (clock.elapsed() < plan.budgetMilliseconds)
+                return true;
+            const bool evidence = crash.writtenRowsFound() > 0 && crash.hotJournals() > 0;
+            return !evidence && clock.elapsed() < evidenceBudgetMilliseconds;
+        };
+        while (goOn()) {
+            ++round;
+            if (const QString problem = crash.round(); !problem.isEmpty())
+                QFAIL(qPrintable(u"round %1 of seed %2: %3\n%4"_s.arg(round).arg(seed).arg(
+                    problem, crash.keepEvidence(seed, round))));
+        }
+        qInfo("%d rounds in %.1f s; %s", round, clock.elapsed() / 1000.0,
+              qPrintable(crash.summary()));
+        // Without these the rounds would prove nothing: some write must have been committed, and
+        // some kill must have caught one half done.
+        QVERIFY2(crash.writtenRowsFound() > 0, "no round found a row the writer stored");
+        QVERIFY2(crash.hotJournals() > 0,
+                 "no kill caught a write with its journal ready to roll back");
     }
-    qInfo("%d rounds in %.1f s; %s", round, clock.elapsed() / 1000.0, qPrintable(crash.summary()));
-    // Without these the rounds would prove nothing: some write must have been committed, and
-    // some kill must have caught one half done.
-    QVERIFY2(crash.writtenRowsFound() > 0, "no round found a row the writer stored");
-    QVERIFY2(crash.hotJournals() > 0, "no kill caught a write with its journal ready to roll back");
-}
+};
 
 QTEST_MAIN(TestOptionsCrash)
 #include "test_options_crash.moc"
