@@ -81,47 +81,36 @@ class TestOptionsLocation : public QObject {
     Q_OBJECT
 
 private slots:
-    void userFolder_data() {
-        QTest::addColumn<std::optional<QString>>("configHome");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("XDG_CONFIG_HOME set")
-            << std::optional(u"/outro/lugar/"_s) << u"/outro/lugar/quelmar-de-orivela"_s;
-        QTest::newRow("XDG_CONFIG_HOME unset")
-            << std::optional<QString>() << u"/casa/ana/.config/quelmar-de-orivela"_s;
-        QTest::newRow("XDG_CONFIG_HOME empty")
-            << std::optional(QString()) << u"/casa/ana/.config/quelmar-de-orivela"_s;
-        QTest::newRow("XDG_CONFIG_HOME relative")
-            << std::optional(u"config"_s) << u"/casa/ana/.config/quelmar-de-orivela"_s;
-    }
-
-    void userFolder() {
-        QFETCH(std::optional<QString>, configHome);
-        QFETCH(QString, expected);
-        UserEnvironment environment(u"/casa/ana"_s, configHome);
-        QCOMPARE(data::userOptionsDirectory(), expected);
-    }
-
     // A home or configuration folder whose name is not UTF-8 (an old Latin-1 system) is the
     // folder the options go in, byte for byte.
-    void userFolderNamedInAnyBytes_data() {
+    void userFolder_data() {
         QTest::addColumn<QByteArray>("home");
-        QTest::addColumn<QByteArray>("configHome"); // empty: unset
+        QTest::addColumn<std::optional<QByteArray>>("configHome");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("home") << QByteArray("/casa/jo\xE3o") << QByteArray()
-                              << QByteArray("/casa/jo\xE3o/.config/quelmar-de-orivela");
-        QTest::newRow("XDG_CONFIG_HOME")
-            << QByteArray("/casa/ana") << QByteArray("/configura\xE7\xE3o")
+        const QByteArray ana = "/casa/ana";
+        const QByteArray anasOwn = "/casa/ana/.config/quelmar-de-orivela";
+        QTest::newRow("XDG_CONFIG_HOME set") << ana << std::optional<QByteArray>("/outro/lugar/")
+                                             << QByteArray("/outro/lugar/quelmar-de-orivela");
+        QTest::newRow("XDG_CONFIG_HOME unset") << ana << std::optional<QByteArray>() << anasOwn;
+        QTest::newRow("XDG_CONFIG_HOME empty") << ana << std::optional(QByteArray()) << anasOwn;
+        QTest::newRow("XDG_CONFIG_HOME relative")
+            << ana << std::optional<QByteArray>("config") << anasOwn;
+        QTest::newRow("home not UTF-8")
+            << QByteArray("/casa/jo\xE3o") << std::optional<QByteArray>()
+            << QByteArray("/casa/jo\xE3o/.config/quelmar-de-orivela");
+        QTest::newRow("XDG_CONFIG_HOME not UTF-8")
+            << ana << std::optional<QByteArray>("/configura\xE7\xE3o")
             << QByteArray("/configura\xE7\xE3o/quelmar-de-orivela");
     }
 
-    void userFolderNamedInAnyBytes() {
+    void userFolder() {
         QFETCH(QByteArray, home);
-        QFETCH(QByteArray, configHome);
+        QFETCH(std::optional<QByteArray>, configHome);
         QFETCH(QByteArray, expected);
         UserEnvironment environment(u"/casa/ana"_s, std::nullopt);
         qputenv("HOME", home);
-        if (!configHome.isEmpty())
-            qputenv("XDG_CONFIG_HOME", configHome);
+        if (configHome)
+            qputenv("XDG_CONFIG_HOME", *configHome);
         QCOMPARE(core::bytesOfFileName(data::userOptionsDirectory()), expected);
     }
 
