@@ -90,7 +90,7 @@ run_case() {
     program_running || fail "o programa terminou sem esperar que a caixa de erro fosse fechada"
 
     press "$box" Return
-    expect_exit 1 'a caixa de erro'
+    expect_exit 1 'da caixa de erro'
     no_main_window
     after=$(directory_state)
     [[ $after == "$before" ]] ||

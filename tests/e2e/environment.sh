@@ -66,14 +66,14 @@ launch_unread() {
 # Closes the main window as a window manager would; the program ends with status 0.
 close_main_window() {
     "$helper" close "$window" || fail "não foi possível pedir o fechamento da janela $window"
-    expect_exit 0 'fechar a janela'
+    expect_exit 0 'de fechar a janela'
 }
 
 # Answers the error box; the program ends with status 1.
 answer_error_box() {
     wait_for_window "$box_title_pattern" 10
     press "$found_window" Return
-    expect_exit 1 'a caixa de erro'
+    expect_exit 1 'da caixa de erro'
 }
 
 note "-platform xcb vale mais do que QT_QPA_PLATFORM"

@@ -194,11 +194,12 @@ wait_for_exit() {
     pid=''
 }
 
-# Waits for the program to end, at most 5 s, with STATUS and not by a signal; WHAT is what ended it.
+# expect_exit STATUS AFTER: waits for the program to end, at most 5 s, with STATUS and not by a
+# signal; AFTER says after what ("da caixa de erro").
 expect_exit() {
     wait_for_exit 5
     ((exit_status < 128)) || fail "o programa terminou pelo sinal $((exit_status - 128))"
-    [[ $exit_status -eq $1 ]] || fail "status de saída depois de $2: $exit_status, esperado $1"
+    [[ $exit_status -eq $1 ]] || fail "status de saída depois $2: $exit_status, esperado $1"
 }
 
 # Rarely, and for no cause found so far, the program finds the display it was given unreachable

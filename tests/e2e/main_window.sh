@@ -56,5 +56,5 @@ alt-f)
     how='Alt+F'
     ;;
 esac
-expect_exit 0 "$how"
+expect_exit 0 "de $how"
 note "o programa terminou com status 0 depois de $how"

@@ -36,6 +36,6 @@ for _ in 1 2 3 4 5; do
 done
 
 press "$box" Return
-expect_exit 1 'a caixa de erro'
+expect_exit 1 'da caixa de erro'
 no_main_window
 note "o programa terminou com status 1 depois da caixa de erro"

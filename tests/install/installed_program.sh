@@ -41,5 +41,5 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/$app_id.de
     fail "classe da janela '$class', mas o atalho espera '$wm_class'"
 
 "$helper" close "$window" || fail "não foi possível pedir o fechamento da janela $window"
-expect_exit 0 'o fechamento'
+expect_exit 0 'do fechamento'
 note "o programa instalado abriu as coleções de $installed e terminou com status 0"
