@@ -7,7 +7,6 @@
 
 #include "support/program_run.h"
 #include "windows/opcoes.h"
-#include "windows/principal.h"
 
 #include <QApplication>
 #include <cstdio>

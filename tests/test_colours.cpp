@@ -3,7 +3,6 @@
 
 #include "platform/toolkit/readable_colours.h"
 #include "support/program_run.h"
-#include "windows/principal.h"
 #include "windows/sobre.h"
 
 #include <QApplication>
@@ -54,63 +53,55 @@ class TestColours : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup();
-    void colouredTextsStayReadable_data();
-    void colouredTextsStayReadable();
-};
+    void cleanup() { QApplication::setPalette(QPalette()); }
 
-void TestColours::cleanup() {
-    QApplication::setPalette(QPalette());
-}
+    void colouredTextsStayReadable_data() {
+        QTest::addColumn<QPalette>("desktop");
+        QTest::addColumn<bool>("keepsLayoutColours");
+        QTest::addColumn<QColor>("link"); // none: a shade of the layout's blue
 
-void TestColours::colouredTextsStayReadable_data() {
-    QTest::addColumn<QPalette>("desktop");
-    QTest::addColumn<bool>("keepsLayoutColours");
-    QTest::addColumn<QColor>("link"); // none: a shade of the layout's blue
-
-    QTest::newRow("light") << QApplication::palette() << true << layoutBlue;
-    QTest::newRow("dark, dark link colour")
-        << darkPalette(QColor(42, 130, 218)) << false << QColor();
-    const QColor lightLink(120, 190, 255);
-    QTest::newRow("dark, light link colour") << darkPalette(lightLink) << false << lightLink;
-}
-
-// The number box on its fixed blue, the links on the window, and the two picture buttons on the
-// desktop's scroll-bar colour.
-void TestColours::colouredTextsStayReadable() {
-    QFETCH(QPalette, desktop);
-    QFETCH(bool, keepsLayoutColours);
-    QFETCH(QColor, link);
-    QApplication::setPalette(desktop);
-    ProgramOnDisk disk;
-    disk.run.services.drawNext({0.0f});
-    QVERIFY(disk.run.start());
-    frmPrincipal& main = disk.run.main();
-
-    QWidget* number = main.textBox(u"TxtNuMensagem").editor();
-    verifyReadable(*number, QPalette::Text, QPalette::Base);
-    QCOMPARE(number->palette().color(QPalette::Base), layoutBlue);
-    if (keepsLayoutColours)
-        QCOMPARE(number->palette().color(QPalette::Text), desktop.color(QPalette::ToolTipBase));
-    for (const char16_t* button : {u"cmdProxima", u"Command1"})
-        verifyReadable(main.button(button), QPalette::ButtonText, QPalette::Button);
-
-    main.button(u"cmdSobre").click();
-    FrmSobre* about = disk.run.program.loadedForm<FrmSobre>();
-    QVERIFY(about != nullptr);
-    for (const toolkit::ControlLayout& row : FrmSobre::layout.controls) {
-        if (row.kind != toolkit::Kind::LinkLabel)
-            continue;
-        const toolkit::Label& label = about->label(row.name);
-        verifyReadable(label, QPalette::WindowText, QPalette::Window);
-        const QColor drawn = label.palette().color(QPalette::WindowText);
-        QVERIFY2(blueHued(drawn), qPrintable(drawn.name()));
-        if (link.isValid())
-            QCOMPARE(drawn, link);
-        else
-            QVERIFY(drawn != layoutBlue && drawn != desktop.color(QPalette::Link));
+        QTest::newRow("light") << QApplication::palette() << true << layoutBlue;
+        QTest::newRow("dark, dark link colour")
+            << darkPalette(QColor(42, 130, 218)) << false << QColor();
+        const QColor lightLink(120, 190, 255);
+        QTest::newRow("dark, light link colour") << darkPalette(lightLink) << false << lightLink;
     }
-}
+
+    // The number box on its fixed blue, the links on the window, and the two picture buttons on the
+    // desktop's scroll-bar colour.
+    void colouredTextsStayReadable() {
+        QFETCH(QPalette, desktop);
+        QFETCH(bool, keepsLayoutColours);
+        QFETCH(QColor, link);
+        QApplication::setPalette(desktop);
+        ProgramOnDisk disk;
+        disk.run.services.drawNext({0.0f});
+        QVERIFY(disk.run.start());
+        frmPrincipal& main = disk.run.main();
+
+        QWidget* number = main.textBox(u"TxtNuMensagem").editor();
+        verifyReadable(*number, QPalette::Text, QPalette::Base);
+        QCOMPARE(number->palette().color(QPalette::Base), layoutBlue);
+        if (keepsLayoutColours)
+            QCOMPARE(number->palette().color(QPalette::Text), desktop.color(QPalette::ToolTipBase));
+        for (const char16_t* button : {u"cmdProxima", u"Command1"})
+            verifyReadable(main.button(button), QPalette::ButtonText, QPalette::Button);
+
+        const FrmSobre& about = disk.run.open<FrmSobre>(u"cmdSobre");
+        for (const toolkit::ControlLayout& row : FrmSobre::layout.controls) {
+            if (row.kind != toolkit::Kind::LinkLabel)
+                continue;
+            const toolkit::Label& label = about.label(row.name);
+            verifyReadable(label, QPalette::WindowText, QPalette::Window);
+            const QColor drawn = label.palette().color(QPalette::WindowText);
+            QVERIFY2(blueHued(drawn), qPrintable(drawn.name()));
+            if (link.isValid())
+                QCOMPARE(drawn, link);
+            else
+                QVERIFY(drawn != layoutBlue && drawn != desktop.color(QPalette::Link));
+        }
+    }
+};
 
 QTEST_MAIN(TestColours)
 #include "test_colours.moc"

@@ -6,9 +6,7 @@
 
 #include "support/program_run.h"
 #include "windows/opcoes.h"
-#include "windows/principal.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -53,27 +51,6 @@ Q_DECLARE_METATYPE(Damage)
 Q_DECLARE_METATYPE(Outcome)
 
 namespace {
-
-// Every entry of the directory with its kind, size, permissions, time and content, so that any
-// change, a file left behind or one gone shows up in the comparison.
-QStringList entriesOf(const QString& directory) {
-    QStringList entries;
-    const auto filter = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-    for (const QFileInfo& info : QDir(directory).entryInfoList(filter, QDir::Name)) {
-        QFile file(info.filePath());
-        const QByteArray content =
-            info.isFile() && file.open(QIODevice::ReadOnly)
-                ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()
-                : QByteArray("-");
-        entries << u"%1 %2 %3 bytes, permissões %4, modificado %5, %6"_s
-                       .arg(info.fileName(), info.isDir() ? u"pasta"_s : u"arquivo"_s)
-                       .arg(info.size())
-                       .arg(int(info.permissions()), 0, 16)
-                       .arg(info.lastModified().toMSecsSinceEpoch())
-                       .arg(QString::fromLatin1(content));
-    }
-    return entries;
-}
 
 void damageFile(const QString& path, Damage damage, const QString& sql) {
     switch (damage) {
@@ -396,7 +373,7 @@ void TestDamagedFiles::startUp() {
     if (QTest::currentTestFailed())
         return;
     const std::unique_ptr<LockInOtherProcess> lock = lockFor(path, damage);
-    const QStringList before = entriesOf(directory);
+    const QStringList before = directoryState(directory);
 
     const bool started = run.start();
     QCOMPARE(started, outcome != Outcome::FailsAtStart);
@@ -408,9 +385,7 @@ void TestDamagedFiles::startUp() {
         expectRuntimeError(run, number, path, texts);
         QVERIFY(!run.main().isVisible());
     } else if (outcome == Outcome::OkCannotWrite) {
-        run.main().button(u"cmdOpcoes").click();
-        auto* window = run.program.loadedForm<windows::FrmOpçoes>();
-        QVERIFY(window != nullptr);
+        auto* window = &run.open<windows::FrmOpçoes>(u"cmdOpcoes");
         // A choice that changes the row: SQLite leaves a page alone, journal and all, when a
         // write would not change it.
         window->option(u"Option2").click();
@@ -433,7 +408,7 @@ void TestDamagedFiles::startUp() {
         QVERIFY(run.services.boxes.empty());
         QVERIFY(!run.program.ended());
     }
-    QCOMPARE(entriesOf(directory), before);
+    QCOMPARE(directoryState(directory), before);
 }
 
 QTEST_MAIN(TestDamagedFiles)

@@ -5,12 +5,9 @@
 #include "support/command_run.h"
 #include "support/program_run.h"
 #include "windows/localizar.h"
-#include "windows/principal.h"
 
 #include <QDate>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -34,18 +31,14 @@ ProgramFiles testFiles() {
 }
 
 // A program directory with the command beside the files, as installed.
-class Installed {
-public:
+struct Installed : ScratchDirectory {
     explicit Installed(const ProgramFiles& files = testFiles()) {
-        files.writeTo(m_directory);
-        const QString command = m_directory.file(u"quelmar-frase"_s);
+        files.writeTo(*this);
+        const QString command = file(u"quelmar-frase"_s);
         if (!QFile::copy(QStringLiteral(QUELMAR_FRASE), command) ||
             !QFile::setPermissions(command, QFile::ReadOwner | QFile::ExeOwner))
             qFatal("cannot copy quelmar-frase");
     }
-
-    QString file(const QString& name) const { return m_directory.file(name); }
-    QString path() const { return m_directory.path(); }
 
     CommandRun run(const QStringList& arguments) const {
         return runCommand(file(u"quelmar-frase"_s), arguments);
@@ -54,24 +47,6 @@ public:
     CommandRun runRedirected(const QStringList& arguments, const QString& redirection) const {
         return runCommandRedirected(file(u"quelmar-frase"_s), arguments, redirection);
     }
-
-    // Every file with its bytes and time of change, to show that nothing was written.
-    QStringList snapshot() const {
-        QStringList files;
-        const auto entries =
-            QDir(path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        for (const QFileInfo& entry : entries) {
-            QFile file(entry.filePath());
-            file.open(QIODevice::ReadOnly);
-            files << entry.fileName() + u' ' +
-                         QString::number(entry.lastModified().toMSecsSinceEpoch()) + u' ' +
-                         QString::fromLatin1(file.readAll().toHex());
-        }
-        return files;
-    }
-
-private:
-    ScratchDirectory m_directory;
 };
 
 QList<int> attributedNumbers(const QByteArray& out) {
@@ -205,17 +180,16 @@ private slots:
             runSql(path, sql);
         } else {
             QVERIFY(QFile::remove(path));
-            QFile replaced(path);
-            QVERIFY(bytes.isEmpty() ||
-                    (replaced.open(QIODevice::WriteOnly) && replaced.write(bytes) == bytes.size()));
+            if (!bytes.isEmpty())
+                replaceContent(path, bytes);
         }
-        const QStringList before = installed.snapshot();
+        const QStringList before = directoryState(installed.path());
         const CommandRun run = installed.run({});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.startsWith("quelmar-frase: Erro em tempo de execução ") &&
                      QString::fromUtf8(run.err).contains(error),
                  run.transcript());
-        QCOMPARE(installed.snapshot(), before);
+        QCOMPARE(directoryState(installed.path()), before);
     }
 
     // Not even an interrupted write of the options is undone: that is the program's to do.
@@ -227,7 +201,7 @@ private slots:
         QVERIFY(QFile::rename(installed.file(u"opcoes-copia"_s), installed.file(u"opcoes"_s)));
         QVERIFY(QFile::rename(installed.file(u"opcoes-copia-journal"_s),
                               installed.file(u"opcoes-journal"_s)));
-        const QStringList before = installed.snapshot();
+        const QStringList before = directoryState(installed.path());
         for (const QStringList& arguments : {QStringList{u"-c"_s, u"quelmar"_s},
                                              {u"-c"_s, u"tarvenas"_s, u"-b"_s, u"um"_s},
                                              {u"-d"_s, u"-c"_s, u"quelmar"_s},
@@ -235,7 +209,7 @@ private slots:
             installed.run(arguments);
         const CommandRun run = installed.run({});
         QVERIFY2(run.exitCode == 1 && run.err.contains("-journal"), run.transcript());
-        QCOMPARE(installed.snapshot(), before);
+        QCOMPARE(directoryState(installed.path()), before);
     }
 
     void outputFailures_data() { addWriteFailureRows(); }
@@ -275,11 +249,9 @@ private slots:
         ProgramRun program(installed.path());
         QVERIFY(program.start());
         windows::frmPrincipal& main = program.main();
-        main.button(u"cmdLocalizar").click();
-        auto* find = program.program.loadedForm<windows::FrmLocalizar>();
-        QVERIFY(find != nullptr);
-        find->textBox(u"Text1").setText(keyword);
-        find->button(u"cmdLoc").click();
+        auto& find = program.open<windows::FrmLocalizar>(u"cmdLocalizar");
+        find.textBox(u"Text1").setText(keyword);
+        find.button(u"cmdLoc").click();
         // Until a press finds nothing and says so in a box.
         QList<int> found;
         while (program.services.boxes.empty()) {

@@ -6,7 +6,6 @@
 #include "support/program_run.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
-#include "windows/principal.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -69,13 +68,7 @@ struct Session {
     int scrollValue() { return main().scrollBar(u"hscrollBrowser").Value(); }
     std::size_t boxCount() const { return run.services.boxes.size(); }
 
-    FrmLocalizar& openFind() {
-        main().button(u"cmdLocalizar").click();
-        FrmLocalizar* window = find();
-        if (window == nullptr)
-            qFatal("the Find window did not open");
-        return *window;
-    }
+    FrmLocalizar& openFind() { return run.open<FrmLocalizar>(u"cmdLocalizar"); }
 
     // Types into the Find window's boxes and presses its search button.
     void search(const QString& keyword, const QString& number = {}) {
@@ -113,355 +106,336 @@ class TestLocalizar : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void criteria_data();
-    void criteria();
-    void search_data();
-    void search();
-    void reopeningAfterHitStartsEmpty();
-    void secondOpeningKeepsTyping();
-    void closingByCancelOrCloseBox_data();
-    void closingByCancelOrCloseBox();
-    void findNextWithoutCriterionOpensFind();
-    void findNextWalksMatchesInOrder();
-    void findNextAfterFailedSearchKeepsCriterion();
-    void findNextAfterCollectionSwitch();
-    void findNextAfterNumberHit();
-    void hitOnShownNumberKeepsPlainForm();
-    void timerTickMovesFindNextStart();
-    void enterAndEscPressNothing();
-    void closingMainWindowEndsAll();
-    void layoutFollowsTable();
-};
+    // A decimal comma in the user's locale must not leak into a criterion.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
 
-// A decimal comma in the user's locale must not leak into a criterion.
-void TestLocalizar::initTestCase() {
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-}
+    void criteria_data() {
+        QTest::addColumn<bool>("keyword");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("criterion");
 
-void TestLocalizar::criteria_data() {
-    QTest::addColumn<bool>("keyword");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("criterion");
+        QTest::newRow("word") << true << u"amor"_s << amorCriterion;
+        QTest::newRow("phrase keeps its blanks")
+            << true << u"e  bem"_s << u"Mensagem Like \"* e  bem *\""_s;
+        QTest::newRow("quotes doubled")
+            << true << u"ele \"sim\""_s << u"Mensagem Like \"* ele \"\"sim\"\" *\""_s;
+        QTest::newRow("pattern characters kept")
+            << true << u"a*r?[x]#"_s << u"Mensagem Like \"* a*r?[x]# *\""_s;
+        QTest::newRow("number") << false << u"12"_s << u"Numero = 12"_s;
+        QTest::newRow("blanks and zeros") << false << u"  012 "_s << u"Numero = 12"_s;
+        QTest::newRow("negative") << false << u"-3"_s << u"Numero = -3"_s;
+        QTest::newRow("fraction with a point") << false << u"1.5"_s << u"Numero = 1.5"_s;
+        QTest::newRow("exponent") << false << u"4e2"_s << u"Numero = 400"_s;
+        QTest::newRow("huge") << false << u"1e20"_s << u"Numero = 1E+20"_s;
+    }
 
-    QTest::newRow("word") << true << u"amor"_s << amorCriterion;
-    QTest::newRow("phrase keeps its blanks")
-        << true << u"e  bem"_s << u"Mensagem Like \"* e  bem *\""_s;
-    QTest::newRow("quotes doubled")
-        << true << u"ele \"sim\""_s << u"Mensagem Like \"* ele \"\"sim\"\" *\""_s;
-    QTest::newRow("pattern characters kept")
-        << true << u"a*r?[x]#"_s << u"Mensagem Like \"* a*r?[x]# *\""_s;
-    QTest::newRow("number") << false << u"12"_s << u"Numero = 12"_s;
-    QTest::newRow("blanks and zeros") << false << u"  012 "_s << u"Numero = 12"_s;
-    QTest::newRow("negative") << false << u"-3"_s << u"Numero = -3"_s;
-    QTest::newRow("fraction with a point") << false << u"1.5"_s << u"Numero = 1.5"_s;
-    QTest::newRow("exponent") << false << u"4e2"_s << u"Numero = 400"_s;
-    QTest::newRow("huge") << false << u"1e20"_s << u"Numero = 1E+20"_s;
-}
+    void criteria() {
+        QFETCH(bool, keyword);
+        QFETCH(QString, typed);
+        QFETCH(QString, criterion);
+        QCOMPARE(keyword ? data::keywordCriterion(typed) : data::typedNumberCriterion(typed),
+                 criterion);
+    }
 
-void TestLocalizar::criteria() {
-    QFETCH(bool, keyword);
-    QFETCH(QString, typed);
-    QFETCH(QString, criterion);
-    QCOMPARE(keyword ? data::keywordCriterion(typed) : data::typedNumberCriterion(typed),
-             criterion);
-}
+    void search_data() {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<QString>("criterion");
 
-void TestLocalizar::search_data() {
-    QTest::addColumn<QString>("keyword");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<int>("found");
-    QTest::addColumn<QString>("criterion");
+        const QString none;
+        // The keyword needs a blank right before and right after it.
+        QTest::newRow("between blanks") << u"amor"_s << none << 2 << amorCriterion;
+        QTest::newRow("any letter case")
+            << u"AMOR"_s << none << 2 << u"Mensagem Like \"* AMOR *\""_s;
+        QTest::newRow("blanks around trimmed") << u"  amor  "_s << none << 2 << amorCriterion;
+        QTest::newRow("in the message on display")
+            << u"começo"_s << none << 1 << u"Mensagem Like \"* começo *\""_s;
+        QTest::newRow("first word") << u"Quem"_s << none << missed << none;
+        QTest::newRow("last word") << u"tudo"_s << none << missed << none;
+        QTest::newRow("before a comma") << u"passa"_s << none << missed << none;
+        QTest::newRow("after a quotation mark") << u"sim"_s << none << missed << none;
+        QTest::newRow("part of a word") << u"amo"_s << none << missed << none;
+        QTest::newRow("phrase, blanks as typed")
+            << u"e  bem"_s << none << 7 << u"Mensagem Like \"* e  bem *\""_s;
+        QTest::newRow("phrase, other blanks") << u"e bem"_s << none << missed << none;
+        QTest::newRow("double quote literal")
+            << u"\"sim\""_s << none << 5 << u"Mensagem Like \"* \"\"sim\"\" *\""_s;
+        QTest::newRow("unbalanced quote") << u"disse \"sim"_s << none << missed << none;
+        QTest::newRow("asterisk any run")
+            << u"a*r"_s << none << 2 << u"Mensagem Like \"* a*r *\""_s;
+        QTest::newRow("open bracket") << u"[amor"_s << none << missed << none;
+        QTest::newRow("keyword wins over bad number")
+            << u"amor"_s << u"abc"_s << 2 << amorCriterion;
 
-    const QString none;
-    // The keyword needs a blank right before and right after it.
-    QTest::newRow("between blanks") << u"amor"_s << none << 2 << amorCriterion;
-    QTest::newRow("any letter case") << u"AMOR"_s << none << 2 << u"Mensagem Like \"* AMOR *\""_s;
-    QTest::newRow("blanks around trimmed") << u"  amor  "_s << none << 2 << amorCriterion;
-    QTest::newRow("in the message on display")
-        << u"começo"_s << none << 1 << u"Mensagem Like \"* começo *\""_s;
-    QTest::newRow("first word") << u"Quem"_s << none << missed << none;
-    QTest::newRow("last word") << u"tudo"_s << none << missed << none;
-    QTest::newRow("before a comma") << u"passa"_s << none << missed << none;
-    QTest::newRow("after a quotation mark") << u"sim"_s << none << missed << none;
-    QTest::newRow("part of a word") << u"amo"_s << none << missed << none;
-    QTest::newRow("phrase, blanks as typed")
-        << u"e  bem"_s << none << 7 << u"Mensagem Like \"* e  bem *\""_s;
-    QTest::newRow("phrase, other blanks") << u"e bem"_s << none << missed << none;
-    QTest::newRow("double quote literal")
-        << u"\"sim\""_s << none << 5 << u"Mensagem Like \"* \"\"sim\"\" *\""_s;
-    QTest::newRow("unbalanced quote") << u"disse \"sim"_s << none << missed << none;
-    QTest::newRow("asterisk any run") << u"a*r"_s << none << 2 << u"Mensagem Like \"* a*r *\""_s;
-    QTest::newRow("open bracket") << u"[amor"_s << none << missed << none;
-    QTest::newRow("keyword wins over bad number") << u"amor"_s << u"abc"_s << 2 << amorCriterion;
+        QTest::newRow("number") << none << u"4"_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("keyword of blanks") << u"   "_s << u"4"_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("number in blanks") << none << u"  4 "_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("leading zeros") << none << u"004"_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("plus sign") << none << u"+4"_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("whole with a point") << none << u"4.0"_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("exponent") << none << u".4e1"_s << 4 << u"Numero = 4"_s;
+        QTest::newRow("no such number") << none << u"99"_s << missed << none;
+        QTest::newRow("negative") << none << u"-3"_s << missed << none;
+        QTest::newRow("zero") << none << u"0"_s << missed << none;
+        QTest::newRow("fraction") << none << u"1.5"_s << missed << none;
+        QTest::newRow("beyond 16 bits") << none << u"1e20"_s << missed << none;
+        QTest::newRow("decimal comma") << none << u"1,5"_s << invalidNumber << none;
+        QTest::newRow("letters after") << none << u"12abc"_s << invalidNumber << none;
+        QTest::newRow("letters") << none << u"abc"_s << invalidNumber << none;
+        QTest::newRow("two points") << none << u"1.2.3"_s << invalidNumber << none;
+        QTest::newRow("sign alone") << none << u"- 4"_s << invalidNumber << none;
+        QTest::newRow("beyond a double") << none << u"1e400"_s << invalidNumber << none;
+        QTest::newRow("both blank") << u"  "_s << u"   "_s << noSearch << none;
+    }
 
-    QTest::newRow("number") << none << u"4"_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("keyword of blanks") << u"   "_s << u"4"_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("number in blanks") << none << u"  4 "_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("leading zeros") << none << u"004"_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("plus sign") << none << u"+4"_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("whole with a point") << none << u"4.0"_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("exponent") << none << u".4e1"_s << 4 << u"Numero = 4"_s;
-    QTest::newRow("no such number") << none << u"99"_s << missed << none;
-    QTest::newRow("negative") << none << u"-3"_s << missed << none;
-    QTest::newRow("zero") << none << u"0"_s << missed << none;
-    QTest::newRow("fraction") << none << u"1.5"_s << missed << none;
-    QTest::newRow("beyond 16 bits") << none << u"1e20"_s << missed << none;
-    QTest::newRow("decimal comma") << none << u"1,5"_s << invalidNumber << none;
-    QTest::newRow("letters after") << none << u"12abc"_s << invalidNumber << none;
-    QTest::newRow("letters") << none << u"abc"_s << invalidNumber << none;
-    QTest::newRow("two points") << none << u"1.2.3"_s << invalidNumber << none;
-    QTest::newRow("sign alone") << none << u"- 4"_s << invalidNumber << none;
-    QTest::newRow("beyond a double") << none << u"1e400"_s << invalidNumber << none;
-    QTest::newRow("both blank") << u"  "_s << u"   "_s << noSearch << none;
-}
+    // A hit shows the message and closes the window; anything else leaves the window open with what
+    // was typed and the display as it was.
+    void search() {
+        QFETCH(QString, keyword);
+        QFETCH(QString, number);
+        QFETCH(int, found);
+        QFETCH(QString, criterion);
 
-// A hit shows the message and closes the window; anything else leaves the window open with what
-// was typed and the display as it was.
-void TestLocalizar::search() {
-    QFETCH(QString, keyword);
-    QFETCH(QString, number);
-    QFETCH(int, found);
-    QFETCH(QString, criterion);
+        Session session;
+        QVERIFY(session.started);
+        verifyShown(session, 1, quelmar(1), u"1"_s);
+        session.search(keyword, number);
 
-    Session session;
-    QVERIFY(session.started);
-    verifyShown(session, 1, quelmar(1), u"1"_s);
-    session.search(keyword, number);
+        if (found > 0) {
+            QCOMPARE(session.boxCount(), std::size_t{0});
+            QCOMPARE(session.find(), nullptr);
+            QCOMPARE(windows::module1().UltimoCriterio, criterion);
+            // Moving the scroll bar rewrites the number box; a hit where it stood does not.
+            verifyShown(session, found, quelmar(found), found == 1 ? u"1"_s : u" %1"_s.arg(found));
+            QCOMPARE(session.main().nuAtual(), found);
+            return;
+        }
+        if (found == missed)
+            verifyNotFoundBox(session, 0);
+        if (found == invalidNumber) {
+            QCOMPARE(session.boxCount(), std::size_t{1});
+            const RecordingServices::Box& box = session.run.services.boxes.back();
+            QCOMPARE(box.prompt, u"O valor digitado não é numérico"_s);
+            QCOMPARE(box.title, u"Valor inválido"_s);
+            QCOMPARE(box.style, toolkit::vbExclamation);
+        }
+        if (found == noSearch)
+            QCOMPARE(session.boxCount(), std::size_t{0});
+        QVERIFY(session.find() != nullptr);
+        QVERIFY(session.find()->isVisible());
+        QCOMPARE(session.find()->textBox(u"Text1").Text(), keyword);
+        QCOMPARE(session.find()->textBox(u"Text2").Text(), number);
+        QVERIFY(windows::module1().UltimoCriterio.isEmpty());
+        verifyShown(session, 1, quelmar(1), u"1"_s);
+        QVERIFY(!session.run.program.ended());
+    }
 
-    if (found > 0) {
-        QCOMPARE(session.boxCount(), std::size_t{0});
+    void reopeningAfterHitStartsEmpty() {
+        Session session;
+        QVERIFY(session.started);
+        session.search(u"amor"_s, u"7"_s);
         QCOMPARE(session.find(), nullptr);
-        QCOMPARE(windows::module1().UltimoCriterio, criterion);
-        // Moving the scroll bar rewrites the number box; a hit where it stood does not.
-        verifyShown(session, found, quelmar(found), found == 1 ? u"1"_s : u" %1"_s.arg(found));
-        QCOMPARE(session.main().nuAtual(), found);
-        return;
+
+        FrmLocalizar& reopened = session.openFind();
+        QCOMPARE(reopened.textBox(u"Text1").Text(), QString());
+        QCOMPARE(reopened.textBox(u"Text2").Text(), QString());
+        QVERIFY(QTest::qWaitForWindowActive(&reopened));
+        QCOMPARE(QApplication::focusWidget(), reopened.textBox(u"Text1").editor());
     }
-    if (found == missed)
-        verifyNotFoundBox(session, 0);
-    if (found == invalidNumber) {
-        QCOMPARE(session.boxCount(), std::size_t{1});
-        const RecordingServices::Box& box = session.run.services.boxes.back();
-        QCOMPARE(box.prompt, u"O valor digitado não é numérico"_s);
-        QCOMPARE(box.title, u"Valor inválido"_s);
-        QCOMPARE(box.style, toolkit::vbExclamation);
-    }
-    if (found == noSearch)
+
+    void secondOpeningKeepsTyping() {
+        Session session;
+        QVERIFY(session.started);
+        FrmLocalizar& first = session.openFind();
+        type(first.textBox(u"Text1"), u"paz"_s);
+        first.showMinimized();
+
+        FrmLocalizar& second = session.openFind();
+        QCOMPARE(&second, &first);
+        QVERIFY(!second.isMinimized());
+        QCOMPARE(second.textBox(u"Text1").Text(), u"paz"_s);
         QCOMPARE(session.boxCount(), std::size_t{0});
-    QVERIFY(session.find() != nullptr);
-    QVERIFY(session.find()->isVisible());
-    QCOMPARE(session.find()->textBox(u"Text1").Text(), keyword);
-    QCOMPARE(session.find()->textBox(u"Text2").Text(), number);
-    QVERIFY(windows::module1().UltimoCriterio.isEmpty());
-    verifyShown(session, 1, quelmar(1), u"1"_s);
-    QVERIFY(!session.run.program.ended());
-}
+    }
 
-void TestLocalizar::reopeningAfterHitStartsEmpty() {
-    Session session;
-    QVERIFY(session.started);
-    session.search(u"amor"_s, u"7"_s);
-    QCOMPARE(session.find(), nullptr);
+    void closingByCancelOrCloseBox_data() {
+        QTest::addColumn<bool>("byCancel");
+        QTest::newRow("Cancelar") << true;
+        QTest::newRow("close box") << false;
+    }
 
-    FrmLocalizar& reopened = session.openFind();
-    QCOMPARE(reopened.textBox(u"Text1").Text(), QString());
-    QCOMPARE(reopened.textBox(u"Text2").Text(), QString());
-    QVERIFY(QTest::qWaitForWindowActive(&reopened));
-    QCOMPARE(QApplication::focusWidget(), reopened.textBox(u"Text1").editor());
-}
+    void closingByCancelOrCloseBox() {
+        QFETCH(bool, byCancel);
+        Session session;
+        QVERIFY(session.started);
+        FrmLocalizar& window = session.openFind();
+        type(window.textBox(u"Text1"), u"amor"_s);
+        if (byCancel)
+            window.button(u"FrmLocCancel").click();
+        else
+            window.close();
 
-void TestLocalizar::secondOpeningKeepsTyping() {
-    Session session;
-    QVERIFY(session.started);
-    FrmLocalizar& first = session.openFind();
-    type(first.textBox(u"Text1"), u"paz"_s);
-    first.showMinimized();
+        QCOMPARE(session.find(), nullptr);
+        QVERIFY(windows::module1().UltimoCriterio.isEmpty());
+        QVERIFY(!session.run.program.ended());
+        QCOMPARE(session.openFind().textBox(u"Text1").Text(), QString());
+    }
 
-    FrmLocalizar& second = session.openFind();
-    QCOMPARE(&second, &first);
-    QVERIFY(!second.isMinimized());
-    QCOMPARE(second.textBox(u"Text1").Text(), u"paz"_s);
-    QCOMPARE(session.boxCount(), std::size_t{0});
-}
+    // Before any hit, and after searches that all missed, find-next only opens the Find window.
+    void findNextWithoutCriterionOpensFind() {
+        Session session;
+        QVERIFY(session.started);
+        session.findNext();
+        QVERIFY(session.find() != nullptr);
+        QVERIFY(session.find()->isVisible());
+        QCOMPARE(session.boxCount(), std::size_t{0});
 
-void TestLocalizar::closingByCancelOrCloseBox_data() {
-    QTest::addColumn<bool>("byCancel");
-    QTest::newRow("Cancelar") << true;
-    QTest::newRow("close box") << false;
-}
+        session.search(u"xyz"_s);
+        verifyNotFoundBox(session, 0);
+        session.find()->Unload();
+        session.findNext();
+        QVERIFY(session.find() != nullptr);
+        QCOMPARE(session.boxCount(), std::size_t{1});
+        verifyShown(session, 1, quelmar(1), u"1"_s);
+    }
 
-void TestLocalizar::closingByCancelOrCloseBox() {
-    QFETCH(bool, byCancel);
-    Session session;
-    QVERIFY(session.started);
-    FrmLocalizar& window = session.openFind();
-    type(window.textBox(u"Text1"), u"amor"_s);
-    if (byCancel)
-        window.button(u"FrmLocCancel").click();
-    else
-        window.close();
+    void findNextWalksMatchesInOrder() {
+        Session session;
+        QVERIFY(session.started);
+        session.search(u"amor"_s);
+        verifyShown(session, 2, quelmar(2), u" 2"_s);
+        session.findNext();
+        verifyShown(session, 4, quelmar(4), u" 4"_s);
+        session.findNext();
+        verifyShown(session, 6, quelmar(6), u" 6"_s);
+        QCOMPARE(session.boxCount(), std::size_t{0});
 
-    QCOMPARE(session.find(), nullptr);
-    QVERIFY(windows::module1().UltimoCriterio.isEmpty());
-    QVERIFY(!session.run.program.ended());
-    QCOMPARE(session.openFind().textBox(u"Text1").Text(), QString());
-}
+        // Past the last match: reported, and nothing else changes; it never wraps around.
+        session.findNext();
+        verifyNotFoundBox(session, 0);
+        verifyShown(session, 6, quelmar(6), u" 6"_s);
+        QCOMPARE(session.main().nuAtual(), 6);
+        QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
+        QCOMPARE(session.find(), nullptr);
+    }
 
-// Before any hit, and after searches that all missed, find-next only opens the Find window.
-void TestLocalizar::findNextWithoutCriterionOpensFind() {
-    Session session;
-    QVERIFY(session.started);
-    session.findNext();
-    QVERIFY(session.find() != nullptr);
-    QVERIFY(session.find()->isVisible());
-    QCOMPARE(session.boxCount(), std::size_t{0});
+    // A new search starts from the first message; when it misses, the criterion that last found
+    // something stays, and find-next goes on with it after the message on display.
+    void findNextAfterFailedSearchKeepsCriterion() {
+        Session session;
+        QVERIFY(session.started);
+        session.search(u"amor"_s);
+        session.findNext();
+        verifyShown(session, 4, quelmar(4), u" 4"_s);
 
-    session.search(u"xyz"_s);
-    verifyNotFoundBox(session, 0);
-    session.find()->Unload();
-    session.findNext();
-    QVERIFY(session.find() != nullptr);
-    QCOMPARE(session.boxCount(), std::size_t{1});
-    verifyShown(session, 1, quelmar(1), u"1"_s);
-}
+        session.search(u"xyz"_s);
+        verifyNotFoundBox(session, 0);
+        verifyShown(session, 4, quelmar(4), u" 4"_s);
+        QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
 
-void TestLocalizar::findNextWalksMatchesInOrder() {
-    Session session;
-    QVERIFY(session.started);
-    session.search(u"amor"_s);
-    verifyShown(session, 2, quelmar(2), u" 2"_s);
-    session.findNext();
-    verifyShown(session, 4, quelmar(4), u" 4"_s);
-    session.findNext();
-    verifyShown(session, 6, quelmar(6), u" 6"_s);
-    QCOMPARE(session.boxCount(), std::size_t{0});
+        session.findNext();
+        QCOMPARE(session.boxCount(), std::size_t{1});
+        verifyShown(session, 6, quelmar(6), u" 6"_s);
+    }
 
-    // Past the last match: reported, and nothing else changes; it never wraps around.
-    session.findNext();
-    verifyNotFoundBox(session, 0);
-    verifyShown(session, 6, quelmar(6), u" 6"_s);
-    QCOMPARE(session.main().nuAtual(), 6);
-    QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
-    QCOMPARE(session.find(), nullptr);
-}
+    void findNextAfterCollectionSwitch() {
+        Session session({0.0f});
+        QVERIFY(session.started);
+        session.search(u"amor"_s);
+        verifyShown(session, 2, quelmar(2), u" 2"_s);
 
-// A new search starts from the first message; when it misses, the criterion that last found
-// something stays, and find-next goes on with it after the message on display.
-void TestLocalizar::findNextAfterFailedSearchKeepsCriterion() {
-    Session session;
-    QVERIFY(session.started);
-    session.search(u"amor"_s);
-    session.findNext();
-    verifyShown(session, 4, quelmar(4), u" 4"_s);
+        session.main().option(u"OptTarvenas").click(); // draws 0.0: T1 on display
+        verifyShown(session, 1, u"T um"_s, u" 1"_s);
+        session.findNext();
+        verifyShown(session, 3, u"Um amor sereno"_s, u" 3"_s);
+        session.findNext();
+        verifyNotFoundBox(session, 0);
+        verifyShown(session, 3, u"Um amor sereno"_s, u" 3"_s);
+    }
 
-    session.search(u"xyz"_s);
-    verifyNotFoundBox(session, 0);
-    verifyShown(session, 4, quelmar(4), u" 4"_s);
-    QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
+    // Numbers are unique, so a hit by number has no next match.
+    void findNextAfterNumberHit() {
+        Session session;
+        QVERIFY(session.started);
+        session.search({}, u"3"_s);
+        verifyShown(session, 3, quelmar(3), u" 3"_s);
+        session.findNext();
+        verifyNotFoundBox(session, 0);
+        verifyShown(session, 3, quelmar(3), u" 3"_s);
+        QCOMPARE(windows::module1().UltimoCriterio, u"Numero = 3"_s);
+    }
 
-    session.findNext();
-    QCOMPARE(session.boxCount(), std::size_t{1});
-    verifyShown(session, 6, quelmar(6), u" 6"_s);
-}
+    // The scroll bar already stands at the number found, so its change handler does not run and the
+    // number box keeps the found row's plain form.
+    void hitOnShownNumberKeepsPlainForm() {
+        Session session({0.3f}); // floor(7 * 0.3 + 1) = 3
+        QVERIFY(session.started);
+        verifyShown(session, 3, quelmar(3), u" 3"_s);
+        session.search({}, u"3"_s);
+        QCOMPARE(session.find(), nullptr);
+        verifyShown(session, 3, quelmar(3), u"3"_s);
+        QCOMPARE(session.main().nuAtual(), 3);
+    }
 
-void TestLocalizar::findNextAfterCollectionSwitch() {
-    Session session({0.0f});
-    QVERIFY(session.started);
-    session.search(u"amor"_s);
-    verifyShown(session, 2, quelmar(2), u" 2"_s);
+    // A tick puts another message on display, and the next find-next starts after it.
+    void timerTickMovesFindNextStart() {
+        Session session;
+        QVERIFY(session.started);
+        session.search(u"amor"_s);
+        verifyShown(session, 2, quelmar(2), u" 2"_s);
 
-    session.main().option(u"OptTarvenas").click(); // draws 0.0: T1 on display
-    verifyShown(session, 1, u"T um"_s, u" 1"_s);
-    session.findNext();
-    verifyShown(session, 3, u"Um amor sereno"_s, u" 3"_s);
-    session.findNext();
-    verifyNotFoundBox(session, 0);
-    verifyShown(session, 3, u"Um amor sereno"_s, u" 3"_s);
-}
+        toolkit::Timer& timer = session.main().timer(u"tmpTimer");
+        session.run.services.drawNext({0.6f}); // floor(7 * 0.6 + 1) = 5
+        timer.setInterval(10);
+        timer.setEnabled(true);
+        QTRY_COMPARE_WITH_TIMEOUT(session.scrollValue(), 5, 5000);
+        timer.setEnabled(false);
 
-// Numbers are unique, so a hit by number has no next match.
-void TestLocalizar::findNextAfterNumberHit() {
-    Session session;
-    QVERIFY(session.started);
-    session.search({}, u"3"_s);
-    verifyShown(session, 3, quelmar(3), u" 3"_s);
-    session.findNext();
-    verifyNotFoundBox(session, 0);
-    verifyShown(session, 3, quelmar(3), u" 3"_s);
-    QCOMPARE(windows::module1().UltimoCriterio, u"Numero = 3"_s);
-}
+        session.findNext();
+        verifyShown(session, 6, quelmar(6), u" 6"_s);
+    }
 
-// The scroll bar already stands at the number found, so its change handler does not run and the
-// number box keeps the found row's plain form.
-void TestLocalizar::hitOnShownNumberKeepsPlainForm() {
-    Session session({0.3f}); // floor(7 * 0.3 + 1) = 3
-    QVERIFY(session.started);
-    verifyShown(session, 3, quelmar(3), u" 3"_s);
-    session.search({}, u"3"_s);
-    QCOMPARE(session.find(), nullptr);
-    verifyShown(session, 3, quelmar(3), u"3"_s);
-    QCOMPARE(session.main().nuAtual(), 3);
-}
+    // Neither button is the window's default or cancel button.
+    void enterAndEscPressNothing() {
+        Session session;
+        QVERIFY(session.started);
+        FrmLocalizar& window = session.openFind();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        type(window.textBox(u"Text1"), u"amor"_s);
+        QWidget* keyword = window.textBox(u"Text1").editor();
+        QTest::keyClick(keyword, Qt::Key_Return);
+        QTest::keyClick(keyword, Qt::Key_Enter);
+        QTest::keyClick(keyword, Qt::Key_Escape);
+        QCOMPARE(session.find(), &window);
+        QVERIFY(window.isVisible());
+        QVERIFY(windows::module1().UltimoCriterio.isEmpty());
+        verifyShown(session, 1, quelmar(1), u"1"_s);
+    }
 
-// A tick puts another message on display, and the next find-next starts after it.
-void TestLocalizar::timerTickMovesFindNextStart() {
-    Session session;
-    QVERIFY(session.started);
-    session.search(u"amor"_s);
-    verifyShown(session, 2, quelmar(2), u" 2"_s);
+    void closingMainWindowEndsAll() {
+        Session session;
+        QVERIFY(session.started);
+        QPointer<FrmLocalizar> window = &session.openFind();
+        session.main().close();
+        QVERIFY(session.run.program.ended());
+        QCOMPARE(session.run.program.exitStatus(), 0);
+        QVERIFY(window.isNull() || !window->isVisible());
+    }
 
-    toolkit::Timer& timer = session.main().timer(u"tmpTimer");
-    session.run.services.drawNext({0.6f}); // floor(7 * 0.6 + 1) = 5
-    timer.setInterval(10);
-    timer.setEnabled(true);
-    QTRY_COMPARE_WITH_TIMEOUT(session.scrollValue(), 5, 5000);
-    timer.setEnabled(false);
+    void layoutFollowsTable() {
+        Session session;
+        QVERIFY(session.started);
+        FrmLocalizar& window = session.openFind();
+        verifyLayoutFollowsTable(window);
+        if (QTest::currentTestFailed())
+            return;
 
-    session.findNext();
-    verifyShown(session, 6, quelmar(6), u" 6"_s);
-}
-
-// Neither button is the window's default or cancel button.
-void TestLocalizar::enterAndEscPressNothing() {
-    Session session;
-    QVERIFY(session.started);
-    FrmLocalizar& window = session.openFind();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    type(window.textBox(u"Text1"), u"amor"_s);
-    QWidget* keyword = window.textBox(u"Text1").editor();
-    QTest::keyClick(keyword, Qt::Key_Return);
-    QTest::keyClick(keyword, Qt::Key_Enter);
-    QTest::keyClick(keyword, Qt::Key_Escape);
-    QCOMPARE(session.find(), &window);
-    QVERIFY(window.isVisible());
-    QVERIFY(windows::module1().UltimoCriterio.isEmpty());
-    verifyShown(session, 1, quelmar(1), u"1"_s);
-}
-
-void TestLocalizar::closingMainWindowEndsAll() {
-    Session session;
-    QVERIFY(session.started);
-    QPointer<FrmLocalizar> window = &session.openFind();
-    session.main().close();
-    QVERIFY(session.run.program.ended());
-    QCOMPARE(session.run.program.exitStatus(), 0);
-    QVERIFY(window.isNull() || !window->isVisible());
-}
-
-void TestLocalizar::layoutFollowsTable() {
-    Session session;
-    QVERIFY(session.started);
-    FrmLocalizar& window = session.openFind();
-    verifyLayoutFollowsTable(window);
-    if (QTest::currentTestFailed())
-        return;
-
-    // Tab order by tab index, starting in the keyword box.
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    verifyTabCycle({window.textBox(u"Text1").editor(), &window.button(u"cmdLoc"),
-                    window.textBox(u"Text2").editor(), &window.button(u"FrmLocCancel")});
-}
+        // Tab order by tab index, starting in the keyword box.
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        verifyTabCycle({window.textBox(u"Text1").editor(), &window.button(u"cmdLoc"),
+                        window.textBox(u"Text2").editor(), &window.button(u"FrmLocCancel")});
+    }
+};
 
 QTEST_MAIN(TestLocalizar)
 #include "test_localizar.moc"

@@ -13,7 +13,6 @@
 // each kill still depends on the machine, so a seed repeats a run's shape, not its every kill.
 
 #include "support/program_run.h"
-#include "windows/principal.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -93,17 +92,6 @@ bool isHotJournal(const QString& path) {
     QFile journal(path);
     static const QByteArray magic("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
     return journal.open(QIODevice::ReadOnly) && journal.read(magic.size()) == magic;
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void replaceFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
 }
 
 // The writer process, its stdout on a pipe and its stderr in a file.
@@ -215,13 +203,13 @@ public:
         files.segTem = u"30"_s;
         files.comTem = u"1"_s;
         files.writeTo(m_directory);
-        m_freshOptions = contents(options());
+        m_freshOptions = contentOf(options());
     }
 
     // Kills one writer; what went wrong, or nothing.
     QString round() {
         QFile::remove(journal());
-        replaceFile(options(), m_freshOptions);
+        replaceContent(options(), m_freshOptions);
         m_pause = static_cast<int>(m_random.bounded(longestPauseMicroseconds + 1));
         {
             Writer writer(m_directory.path(), m_directory.file(u"writer-stderr"_s));
@@ -231,8 +219,8 @@ public:
             if (const QString ending = writer.killAndReap(); !ending.isEmpty())
                 return u"the writer ended by %1 before the kill: "_s.arg(ending) + writerErrors();
         }
-        m_afterKill = contents(options());
-        m_journalAfterKill = contents(journal());
+        m_afterKill = contentOf(options());
+        m_journalAfterKill = contentOf(journal());
         m_journalLeft += QFile::exists(journal()) ? 1 : 0;
         m_hotJournals += isHotJournal(journal()) ? 1 : 0;
         return checkRecovery();
@@ -243,9 +231,9 @@ public:
         const QString kept =
             QDir::temp().filePath(u"quelmar-options-crash-%1-%2"_s.arg(seed).arg(round));
         QDir().mkpath(kept);
-        replaceFile(kept + u"/opcoes"_s, m_afterKill);
+        replaceContent(kept + u"/opcoes"_s, m_afterKill);
         if (!m_journalAfterKill.isEmpty())
-            replaceFile(kept + u"/opcoes-journal"_s, m_journalAfterKill);
+            replaceContent(kept + u"/opcoes-journal"_s, m_journalAfterKill);
         return u"pause %1 µs; the files as the kill left them are in %2"_s.arg(m_pause).arg(kept);
     }
 
@@ -268,7 +256,7 @@ private:
     QString journal() const { return m_directory.file(u"opcoes-journal"_s); }
 
     QString writerErrors() const {
-        return QString::fromLocal8Bit(contents(m_directory.file(u"writer-stderr"_s)));
+        return QString::fromLocal8Bit(contentOf(m_directory.file(u"writer-stderr"_s)));
     }
 
     // The program starts first, as the user would start it, so that its open is what rolls back
@@ -314,38 +302,38 @@ class TestOptionsCrash : public QObject {
     Q_OBJECT
 
 private slots:
-    void killedWriteLeavesOldOrNewRow();
-};
-
-void TestOptionsCrash::killedWriteLeavesOldOrNewRow() {
-    const quint32 seed =
-        environmentNumber("QUELMAR_CRASH_SEED", QRandomGenerator::system()->generate());
-    const RoundPlan plan = roundPlan();
-    qInfo("seed %u (QUELMAR_CRASH_SEED=%u repeats the pauses)", seed, seed);
-    CrashRounds crash(seed);
-    QElapsedTimer clock;
-    clock.start();
-    int round = 0;
-    const auto goOn = [&] {
-        if (round >= plan.rounds)
-            return false;
-        if (clock.elapsed() < plan.budgetMilliseconds)
-            return true;
-        const bool evidence = crash.writtenRowsFound() > 0 && crash.hotJournals() > 0;
-        return !evidence && clock.elapsed() < evidenceBudgetMilliseconds;
-    };
-    while (goOn()) {
-        ++round;
-        if (const QString problem = crash.round(); !problem.isEmpty())
-            QFAIL(qPrintable(u"round %1 of seed %2: %3\n%4"_s.arg(round).arg(seed).arg(
-                problem, crash.keepEvidence(seed, round))));
+    void killedWriteLeavesOldOrNewRow() {
+        const quint32 seed =
+            environmentNumber("QUELMAR_CRASH_SEED", QRandomGenerator::system()->generate());
+        const RoundPlan plan = roundPlan();
+        qInfo("seed %u (QUELMAR_CRASH_SEED=%u repeats the pauses)", seed, seed);
+        CrashRounds crash(seed);
+        QElapsedTimer clock;
+        clock.start();
+        int round = 0;
+        const auto goOn = [&] {
+            if (round >= plan.rounds)
+                return false;
+            if (clock.elapsed() < plan.budgetMilliseconds)
+                return true;
+            const bool evidence = crash.writtenRowsFound() > 0 && crash.hotJournals() > 0;
+            return !evidence && clock.elapsed() < evidenceBudgetMilliseconds;
+        };
+        while (goOn()) {
+            ++round;
+            if (const QString problem = crash.round(); !problem.isEmpty())
+                QFAIL(qPrintable(u"round %1 of seed %2: %3\n%4"_s.arg(round).arg(seed).arg(
+                    problem, crash.keepEvidence(seed, round))));
+        }
+        qInfo("%d rounds in %.1f s; %s", round, clock.elapsed() / 1000.0,
+              qPrintable(crash.summary()));
+        // Without these the rounds would prove nothing: some write must have been committed, and
+        // some kill must have caught one half done.
+        QVERIFY2(crash.writtenRowsFound() > 0, "no round found a row the writer stored");
+        QVERIFY2(crash.hotJournals() > 0,
+                 "no kill caught a write with its journal ready to roll back");
     }
-    qInfo("%d rounds in %.1f s; %s", round, clock.elapsed() / 1000.0, qPrintable(crash.summary()));
-    // Without these the rounds would prove nothing: some write must have been committed, and
-    // some kill must have caught one half done.
-    QVERIFY2(crash.writtenRowsFound() > 0, "no round found a row the writer stored");
-    QVERIFY2(crash.hotJournals() > 0, "no kill caught a write with its journal ready to roll back");
-}
+};
 
 QTEST_MAIN(TestOptionsCrash)
 #include "test_options_crash.moc"

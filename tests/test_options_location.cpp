@@ -5,10 +5,9 @@
 
 #include "data/options_location.h"
 #include "platform/core/file_names.h"
-#include "platform/core/runtime_error.h"
 #include "support/program_run.h"
+#include "support/raised_error.h"
 #include "windows/opcoes.h"
-#include "windows/principal.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,11 +23,6 @@ const QString storedRowQuery = u"SELECT IniCom || '/' || SegTem || '/' || ComTem
 
 bool asRoot() {
     return geteuid() == 0;
-}
-
-QStringList entriesOf(const QString& directory) {
-    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                     QDir::Name);
 }
 
 // HOME and XDG_CONFIG_HOME for one test, put back afterwards.
@@ -87,236 +81,211 @@ class TestOptionsLocation : public QObject {
     Q_OBJECT
 
 private slots:
-    void userFolder_data();
-    void userFolder();
-    void userFolderNamedInAnyBytes_data();
-    void userFolderNamedInAnyBytes();
-    void locate_data();
-    void locate();
-    void systemDirectoriesAreShared_data();
-    void systemDirectoriesAreShared();
-    void userCopy_data();
-    void userCopy();
-    void sharedInstall();
-};
-
-void TestOptionsLocation::userFolder_data() {
-    QTest::addColumn<std::optional<QString>>("configHome");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("XDG_CONFIG_HOME set")
-        << std::optional(u"/outro/lugar/"_s) << u"/outro/lugar/quelmar-de-orivela"_s;
-    QTest::newRow("XDG_CONFIG_HOME unset")
-        << std::optional<QString>() << u"/casa/ana/.config/quelmar-de-orivela"_s;
-    QTest::newRow("XDG_CONFIG_HOME empty")
-        << std::optional(QString()) << u"/casa/ana/.config/quelmar-de-orivela"_s;
-    QTest::newRow("XDG_CONFIG_HOME relative")
-        << std::optional(u"config"_s) << u"/casa/ana/.config/quelmar-de-orivela"_s;
-}
-
-void TestOptionsLocation::userFolder() {
-    QFETCH(std::optional<QString>, configHome);
-    QFETCH(QString, expected);
-    UserEnvironment environment(u"/casa/ana"_s, configHome);
-    QCOMPARE(data::userOptionsDirectory(), expected);
-}
-
-// A home or configuration folder whose name is not UTF-8 (an old Latin-1 system) is the
-// folder the options go in, byte for byte.
-void TestOptionsLocation::userFolderNamedInAnyBytes_data() {
-    QTest::addColumn<QByteArray>("home");
-    QTest::addColumn<QByteArray>("configHome"); // empty: unset
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("home") << QByteArray("/casa/jo\xE3o") << QByteArray()
-                          << QByteArray("/casa/jo\xE3o/.config/quelmar-de-orivela");
-    QTest::newRow("XDG_CONFIG_HOME") << QByteArray("/casa/ana") << QByteArray("/configura\xE7\xE3o")
-                                     << QByteArray("/configura\xE7\xE3o/quelmar-de-orivela");
-}
-
-void TestOptionsLocation::userFolderNamedInAnyBytes() {
-    QFETCH(QByteArray, home);
-    QFETCH(QByteArray, configHome);
-    QFETCH(QByteArray, expected);
-    UserEnvironment environment(u"/casa/ana"_s, std::nullopt);
-    qputenv("HOME", home);
-    if (!configHome.isEmpty())
-        qputenv("XDG_CONFIG_HOME", configHome);
-    QCOMPARE(core::bytesOfFileName(data::userOptionsDirectory()), expected);
-}
-
-void TestOptionsLocation::locate_data() {
-    QTest::addColumn<bool>("shared");
-    QTest::addColumn<bool>("ownCopy");
-    QTest::addColumn<bool>("readsOwn");
-    QTest::addColumn<bool>("writesOwn");
-    QTest::newRow("writable program directory") << false << false << false << false;
-    QTest::newRow("writable, with a copy from a shared install") << false << true << false << false;
-    QTest::newRow("shared, first start") << true << false << false << true;
-    QTest::newRow("shared, own copy made") << true << true << true << true;
-}
-
-// Deciding changes nothing: no folder, no file.
-void TestOptionsLocation::locate() {
-    QFETCH(bool, shared);
-    QFETCH(bool, ownCopy);
-    QFETCH(bool, readsOwn);
-    QFETCH(bool, writesOwn);
-    if (shared && asRoot())
-        QSKIP("root can write every directory");
-    ScratchDirectory home;
-    UserEnvironment environment(home.path(), std::nullopt);
-    const QString own = home.file(u".config/quelmar-de-orivela/opcoes"_s);
-    if (ownCopy) {
-        QVERIFY(QDir().mkpath(QFileInfo(own).path()));
-        replaceContent(own, "cópia");
-    }
-    const QStringList homeBefore = entriesOf(home.path());
-    InstalledProgram program(shared);
-
-    const data::OptionsLocation location = data::locateOptions(program.directory.path());
-    QCOMPARE(location.readFrom, readsOwn ? own : program.options());
-    QCOMPARE(location.writeTo, writesOwn ? own : program.options());
-    QCOMPARE(entriesOf(home.path()), homeBefore);
-    QCOMPARE(QFileInfo::exists(own), ownCopy);
-}
-
-void TestOptionsLocation::systemDirectoriesAreShared_data() {
-    QTest::addColumn<QString>("programDirectory");
-    QTest::newRow("/usr/lib") << u"/usr/lib"_s;
-    QTest::newRow("/usr/local/lib, not clean") << u"/usr/local//lib/"_s;
-}
-
-// Even for root, who can write them: a packaged install's files are the package manager's.
-void TestOptionsLocation::systemDirectoriesAreShared() {
-    QFETCH(QString, programDirectory);
-    ScratchDirectory home;
-    UserEnvironment environment(home.path(), std::nullopt);
-    const data::OptionsLocation location = data::locateOptions(programDirectory);
-    QCOMPARE(location.writeTo, home.file(u".config/quelmar-de-orivela/opcoes"_s));
-}
-
-void TestOptionsLocation::userCopy_data() {
-    QTest::addColumn<QString>("setting");
-    QTest::addColumn<bool>("copied");
-    QTest::newRow("first start, folders made") << u"new"_s << true;
-    QTest::newRow("a copy made meanwhile is kept") << u"made meanwhile"_s << false;
-    QTest::newRow("configuration folder is a file") << u"folder is a file"_s << false;
-    QTest::newRow("configuration folder read-only") << u"read-only folder"_s << false;
-    QTest::newRow("installed file unreadable") << u"unreadable"_s << false;
-}
-
-// The copy is all or nothing: the installed bytes under the user's name, or an error 109 naming
-// that file; never a temporary file left behind, never a file replaced.
-void TestOptionsLocation::userCopy() {
-    QFETCH(QString, setting);
-    QFETCH(bool, copied);
-    if ((setting == u"read-only folder" || setting == u"unreadable") && asRoot())
-        QSKIP("root reads and writes any file whatever its permissions");
-    ScratchDirectory home;
-    const QString configHome = home.file(u"config"_s);
-    UserEnvironment environment(home.path(), configHome);
-    ScratchDirectory installedDirectory;
-    const QString installed = installedDirectory.file(u"opcoes"_s);
-    replaceContent(installed, "opções iniciais");
-    const data::OptionsLocation location{installed, data::userOptionsDirectory() + u"/opcoes"_s};
-    const QString folder = QFileInfo(location.writeTo).path();
-    if (setting == u"made meanwhile") {
-        QVERIFY(QDir().mkpath(folder));
-        replaceContent(location.writeTo, "escolhas do usuário");
-    } else if (setting == u"folder is a file") {
-        replaceContent(configHome, "um arquivo");
-    } else if (setting == u"read-only folder") {
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    } else if (setting == u"unreadable") {
-        QVERIFY(QFile::setPermissions(installed, {}));
+    // A home or configuration folder whose name is not UTF-8 (an old Latin-1 system) is the
+    // folder the options go in, byte for byte.
+    void userFolder_data() {
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<std::optional<QByteArray>>("configHome");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray ana = "/casa/ana";
+        const QByteArray anasOwn = "/casa/ana/.config/quelmar-de-orivela";
+        QTest::newRow("XDG_CONFIG_HOME set") << ana << std::optional<QByteArray>("/outro/lugar/")
+                                             << QByteArray("/outro/lugar/quelmar-de-orivela");
+        QTest::newRow("XDG_CONFIG_HOME unset") << ana << std::optional<QByteArray>() << anasOwn;
+        QTest::newRow("XDG_CONFIG_HOME empty") << ana << std::optional(QByteArray()) << anasOwn;
+        QTest::newRow("XDG_CONFIG_HOME relative")
+            << ana << std::optional<QByteArray>("config") << anasOwn;
+        QTest::newRow("home not UTF-8")
+            << QByteArray("/casa/jo\xE3o") << std::optional<QByteArray>()
+            << QByteArray("/casa/jo\xE3o/.config/quelmar-de-orivela");
+        QTest::newRow("XDG_CONFIG_HOME not UTF-8")
+            << ana << std::optional<QByteArray>("/configura\xE7\xE3o")
+            << QByteArray("/configura\xE7\xE3o/quelmar-de-orivela");
     }
 
-    std::optional<core::RuntimeError> error;
-    try {
-        data::makeUserOptions(location);
-    } catch (const core::RuntimeError& raised) {
-        error = raised;
+    void userFolder() {
+        QFETCH(QByteArray, home);
+        QFETCH(std::optional<QByteArray>, configHome);
+        QFETCH(QByteArray, expected);
+        UserEnvironment environment(u"/casa/ana"_s, std::nullopt);
+        qputenv("HOME", home);
+        if (configHome)
+            qputenv("XDG_CONFIG_HOME", *configHome);
+        QCOMPARE(core::bytesOfFileName(data::userOptionsDirectory()), expected);
     }
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const bool fails = !copied && setting != u"made meanwhile";
-    QCOMPARE(error.has_value(), fails);
-    if (fails) {
-        QCOMPARE(error->number(), 109);
-        QVERIFY2(error->description().contains(u'"' + location.writeTo + u'"'),
-                 qPrintable(error->description()));
-        QVERIFY(!QFileInfo::exists(location.writeTo));
-    } else {
-        QCOMPARE(contentOf(location.writeTo),
-                 copied ? contentOf(installed) : QByteArray("escolhas do usuário"));
+    void locate_data() {
+        QTest::addColumn<bool>("shared");
+        QTest::addColumn<bool>("ownCopy");
+        QTest::addColumn<bool>("readsOwn");
+        QTest::addColumn<bool>("writesOwn");
+        QTest::newRow("writable program directory") << false << false << false << false;
+        QTest::newRow("writable, with a copy from a shared install")
+            << false << true << false << false;
+        QTest::newRow("shared, first start") << true << false << false << true;
+        QTest::newRow("shared, own copy made") << true << true << true << true;
     }
-    if (QFileInfo(folder).isDir())
-        QCOMPARE(entriesOf(folder),
-                 QFileInfo::exists(location.writeTo) ? QStringList{u"opcoes"_s} : QStringList{});
-}
 
-// A shared install as two users live with it: each start reads and writes the user's own copy,
-// every message names it, and the installed file stays as it was delivered.
-void TestOptionsLocation::sharedInstall() {
-    if (asRoot())
-        QSKIP("root can write every directory");
-    InstalledProgram program(true);
-    const QStringList programFiles = entriesOf(program.directory.path());
-    ScratchDirectory homes;
-    UserEnvironment environment(homes.file(u"ana"_s), std::nullopt);
-    const QString own = homes.file(u"ana/.config/quelmar-de-orivela/opcoes"_s);
-    {
-        ProgramRun run(program.directory.path());
-        QVERIFY(run.start());
-        QCOMPARE(contentOf(own), program.installed);
-        run.main().button(u"cmdOpcoes").click();
-        auto* options = run.program.loadedForm<windows::FrmOpçoes>();
-        QVERIFY(options != nullptr);
-        options->option(u"Option2").click();
-        {
-            LockHolder lock(own);
-            options->button(u"cmdOKop").click();
+    // Deciding changes nothing: no folder, no file.
+    void locate() {
+        QFETCH(bool, shared);
+        QFETCH(bool, ownCopy);
+        QFETCH(bool, readsOwn);
+        QFETCH(bool, writesOwn);
+        if (shared && asRoot())
+            QSKIP("root can write every directory");
+        ScratchDirectory home;
+        UserEnvironment environment(home.path(), std::nullopt);
+        const QString own = home.file(u".config/quelmar-de-orivela/opcoes"_s);
+        if (ownCopy) {
+            QVERIFY(QDir().mkpath(QFileInfo(own).path()));
+            replaceContent(own, "cópia");
         }
-        QCOMPARE(run.services.boxes.size(), std::size_t{1});
-        QVERIFY2(run.lastBox().contains(u'"' + own + u'"'), qPrintable(run.lastBox()));
-        // The write goes through a journal that SQLite creates beside the file.
-        const QString folder = QFileInfo(own).path();
-        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        options->button(u"cmdOKop").click();
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(run.services.boxes.size(), std::size_t{2});
-        QVERIFY2(run.lastBox().contains(u'"' + own + u'"') &&
-                     run.lastBox().contains(u"a pasta do arquivo só pode ser lida"_s),
-                 qPrintable(run.lastBox()));
-        options->button(u"cmdOKop").click();
-        QCOMPARE(run.program.loadedForm<windows::FrmOpçoes>(), nullptr);
-        QCOMPARE(queryText(own, storedRowQuery), u"2/15.0/1"_s);
-    }
-    {
-        ProgramRun again(program.directory.path());
-        QVERIFY(again.start());
-        QVERIFY(again.main().option(u"OptTarvenas").Value());
+        const QStringList homeBefore = entryNames(home.path());
+        InstalledProgram program(shared);
+
+        const data::OptionsLocation location = data::locateOptions(program.directory.path());
+        QCOMPARE(location.readFrom, readsOwn ? own : program.options());
+        QCOMPARE(location.writeTo, writesOwn ? own : program.options());
+        QCOMPARE(entryNames(home.path()), homeBefore);
+        QCOMPARE(QFileInfo::exists(own), ownCopy);
     }
 
-    UserEnvironment::set(homes.file(u"bia"_s), std::nullopt);
-    const QString other = homes.file(u"bia/.config/quelmar-de-orivela/opcoes"_s);
-    {
-        ProgramRun run(program.directory.path());
-        QVERIFY(run.start());
-        QCOMPARE(contentOf(other), program.installed);
-        QVERIFY(run.main().option(u"OptQuelmar").Value());
+    void systemDirectoriesAreShared_data() {
+        QTest::addColumn<QString>("programDirectory");
+        QTest::newRow("/usr/lib") << u"/usr/lib"_s;
+        QTest::newRow("/usr/local/lib, not clean") << u"/usr/local//lib/"_s;
     }
-    replaceContent(other, randomBytes(4096));
-    {
-        ProgramRun run(program.directory.path());
-        QVERIFY(!run.start());
-        QVERIFY2(run.lastBox().contains(u"'102'"_s) && run.lastBox().contains(u'"' + other + u'"'),
-                 qPrintable(run.lastBox()));
+
+    // Even for root, who can write them: a packaged install's files are the package manager's.
+    void systemDirectoriesAreShared() {
+        QFETCH(QString, programDirectory);
+        ScratchDirectory home;
+        UserEnvironment environment(home.path(), std::nullopt);
+        const data::OptionsLocation location = data::locateOptions(programDirectory);
+        QCOMPARE(location.writeTo, home.file(u".config/quelmar-de-orivela/opcoes"_s));
     }
-    QCOMPARE(queryText(own, storedRowQuery), u"2/15.0/1"_s);
-    QCOMPARE(contentOf(program.options()), program.installed);
-    QCOMPARE(entriesOf(program.directory.path()), programFiles);
-}
+
+    void userCopy_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("first start, folders made") << u"new"_s << true;
+        QTest::newRow("a copy made meanwhile is kept") << u"made meanwhile"_s << false;
+        QTest::newRow("configuration folder is a file") << u"folder is a file"_s << false;
+        QTest::newRow("configuration folder read-only") << u"read-only folder"_s << false;
+        QTest::newRow("installed file unreadable") << u"unreadable"_s << false;
+    }
+
+    // The copy is all or nothing: the installed bytes under the user's name, or an error 109 naming
+    // that file; never a temporary file left behind, never a file replaced.
+    void userCopy() {
+        QFETCH(QString, setting);
+        QFETCH(bool, copied);
+        if ((setting == u"read-only folder" || setting == u"unreadable") && asRoot())
+            QSKIP("root reads and writes any file whatever its permissions");
+        ScratchDirectory home;
+        const QString configHome = home.file(u"config"_s);
+        UserEnvironment environment(home.path(), configHome);
+        ScratchDirectory installedDirectory;
+        const QString installed = installedDirectory.file(u"opcoes"_s);
+        replaceContent(installed, "opções iniciais");
+        const data::OptionsLocation location{installed,
+                                             data::userOptionsDirectory() + u"/opcoes"_s};
+        const QString folder = QFileInfo(location.writeTo).path();
+        if (setting == u"made meanwhile") {
+            QVERIFY(QDir().mkpath(folder));
+            replaceContent(location.writeTo, "escolhas do usuário");
+        } else if (setting == u"folder is a file") {
+            replaceContent(configHome, "um arquivo");
+        } else if (setting == u"read-only folder") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        } else if (setting == u"unreadable") {
+            QVERIFY(QFile::setPermissions(installed, {}));
+        }
+
+        const auto error = raisedBy([&] { data::makeUserOptions(location); });
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const bool fails = !copied && setting != u"made meanwhile";
+        QCOMPARE(error.has_value(), fails);
+        if (fails) {
+            QCOMPARE(error->number(), 109);
+            QVERIFY2(error->description().contains(u'"' + location.writeTo + u'"'),
+                     qPrintable(error->description()));
+            QVERIFY(!QFileInfo::exists(location.writeTo));
+        } else {
+            QCOMPARE(contentOf(location.writeTo),
+                     copied ? contentOf(installed) : QByteArray("escolhas do usuário"));
+        }
+        if (QFileInfo(folder).isDir())
+            QCOMPARE(entryNames(folder), QFileInfo::exists(location.writeTo)
+                                             ? QStringList{u"opcoes"_s}
+                                             : QStringList{});
+    }
+
+    // A shared install as two users live with it: each start reads and writes the user's own copy,
+    // every message names it, and the installed file stays as it was delivered.
+    void sharedInstall() {
+        if (asRoot())
+            QSKIP("root can write every directory");
+        InstalledProgram program(true);
+        const QStringList programFiles = entryNames(program.directory.path());
+        ScratchDirectory homes;
+        UserEnvironment environment(homes.file(u"ana"_s), std::nullopt);
+        const QString own = homes.file(u"ana/.config/quelmar-de-orivela/opcoes"_s);
+        {
+            ProgramRun run(program.directory.path());
+            QVERIFY(run.start());
+            QCOMPARE(contentOf(own), program.installed);
+            auto* options = &run.open<windows::FrmOpçoes>(u"cmdOpcoes");
+            options->option(u"Option2").click();
+            {
+                LockHolder lock(own);
+                options->button(u"cmdOKop").click();
+            }
+            QCOMPARE(run.services.boxes.size(), std::size_t{1});
+            QVERIFY2(run.lastBox().contains(u'"' + own + u'"'), qPrintable(run.lastBox()));
+            // The write goes through a journal that SQLite creates beside the file.
+            const QString folder = QFileInfo(own).path();
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+            options->button(u"cmdOKop").click();
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QCOMPARE(run.services.boxes.size(), std::size_t{2});
+            QVERIFY2(run.lastBox().contains(u'"' + own + u'"') &&
+                         run.lastBox().contains(u"a pasta do arquivo só pode ser lida"_s),
+                     qPrintable(run.lastBox()));
+            options->button(u"cmdOKop").click();
+            QCOMPARE(run.program.loadedForm<windows::FrmOpçoes>(), nullptr);
+            QCOMPARE(queryText(own, storedRowQuery), u"2/15.0/1"_s);
+        }
+        {
+            ProgramRun again(program.directory.path());
+            QVERIFY(again.start());
+            QVERIFY(again.main().option(u"OptTarvenas").Value());
+        }
+
+        UserEnvironment::set(homes.file(u"bia"_s), std::nullopt);
+        const QString other = homes.file(u"bia/.config/quelmar-de-orivela/opcoes"_s);
+        {
+            ProgramRun run(program.directory.path());
+            QVERIFY(run.start());
+            QCOMPARE(contentOf(other), program.installed);
+            QVERIFY(run.main().option(u"OptQuelmar").Value());
+        }
+        replaceContent(other, randomBytes(4096));
+        {
+            ProgramRun run(program.directory.path());
+            QVERIFY(!run.start());
+            QVERIFY2(run.lastBox().contains(u"'102'"_s) &&
+                         run.lastBox().contains(u'"' + other + u'"'),
+                     qPrintable(run.lastBox()));
+        }
+        QCOMPARE(queryText(own, storedRowQuery), u"2/15.0/1"_s);
+        QCOMPARE(contentOf(program.options()), program.installed);
+        QCOMPARE(entryNames(program.directory.path()), programFiles);
+    }
+};
 
 QTEST_MAIN(TestOptionsLocation)
 #include "test_options_location.moc"

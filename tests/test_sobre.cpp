@@ -3,7 +3,6 @@
 
 #include "support/layout_check.h"
 #include "support/program_run.h"
-#include "windows/principal.h"
 #include "windows/sobre.h"
 
 #include <QApplication>
@@ -24,13 +23,7 @@ struct Session {
     frmPrincipal& main() { return run.main(); }
     FrmSobre* about() { return run.program.loadedForm<FrmSobre>(); }
 
-    FrmSobre& openAbout() {
-        main().button(u"cmdSobre").click();
-        FrmSobre* window = about();
-        if (window == nullptr)
-            qFatal("the About window did not open");
-        return *window;
-    }
+    FrmSobre& openAbout() { return run.open<FrmSobre>(u"cmdSobre"); }
 
     ProgramOnDisk disk;
     ProgramRun& run;
@@ -53,211 +46,190 @@ class TestSobre : public QObject {
     Q_OBJECT
 
 private slots:
-    void linkRunsItsCommandLine_data();
-    void linkRunsItsCommandLine();
-    void plainLabelDoesNothing_data();
-    void plainLabelDoesNothing();
-    void launcherThatCannotStartIsReported();
-    void launcherThatFailsLaterIsReported_data();
-    void launcherThatFailsLaterIsReported();
-    void keyRightAfterOpeningOpensNoLink_data();
-    void keyRightAfterOpeningOpensNoLink();
-    void focusedLinkIsMarked();
-    void fecharClosesOnlyTheAboutWindow();
-    void layoutFollowsTable();
-};
+    // A link hands exactly its command line to the shell, whether clicked or pressed with Enter;
+    // a plain label (no command line) does nothing.
+    void pressingALabel_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("address");
 
-void TestSobre::linkRunsItsCommandLine_data() {
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<bool>("byKey");
-    QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("address");
-
-    QTest::newRow("Label1 web site") << u"Label1"_s << false << u"start https://dev.example.org"_s
-                                     << u"https://dev.example.org"_s;
-    QTest::newRow("Label2 program page")
-        << u"Label2"_s << false << u"start https://www.example.org/quelmar"_s
-        << u"https://www.example.org/quelmar"_s;
-    QTest::newRow("Label6 left author")
-        << u"Label6"_s << false << u"start mailto:arte@example.org"_s << u"arte@example.org"_s;
-    QTest::newRow("Label9 right author")
-        << u"Label9"_s << false << u"start mailto:dev@example.org"_s << u"dev@example.org"_s;
-    QTest::newRow("Label9 by Enter")
-        << u"Label9"_s << true << u"start mailto:dev@example.org"_s << u"dev@example.org"_s;
-}
-
-void TestSobre::linkRunsItsCommandLine() {
-    QFETCH(QString, link);
-    QFETCH(bool, byKey);
-    QFETCH(QString, commandLine);
-    QFETCH(QString, address);
-    Session session;
-    FrmSobre& window = session.openAbout();
-    toolkit::Label& label = window.label(view(link));
-    QVERIFY2(label.text().endsWith(address), "the link opens what it does not show");
-
-    press(label, byKey);
-    const auto& commands = session.run.services.commands;
-    QCOMPARE(commands.size(), std::size_t(1));
-    QCOMPARE(commands.front().line, commandLine);
-    QCOMPARE(commands.front().windowStyle, toolkit::vbMinimizedFocus);
-    QVERIFY(session.run.services.boxes.empty());
-    QCOMPARE(session.about(), &window);
-    QVERIFY(window.isVisible());
-}
-
-void TestSobre::plainLabelDoesNothing_data() {
-    QTest::addColumn<QString>("name");
-    for (const QString& name : {u"Label3"_s, u"Label4"_s, u"Label5(0)"_s, u"Label5(1)"_s,
-                                u"Label5(2)"_s, u"Label7"_s, u"Label8"_s})
-        QTest::newRow(qPrintable(name)) << name;
-}
-
-void TestSobre::plainLabelDoesNothing() {
-    QFETCH(QString, name);
-    Session session;
-    FrmSobre& window = session.openAbout();
-    QTest::mouseClick(&window.label(view(name)), Qt::LeftButton);
-    QVERIFY(session.run.services.commands.empty());
-    QVERIFY(session.run.services.boxes.empty());
-    QCOMPARE(session.about(), &window);
-}
-
-void TestSobre::launcherThatCannotStartIsReported() {
-    Session session;
-    session.run.services.shellFailure = u"o sistema não tem um programa que abra isso."_s;
-    FrmSobre& window = session.openAbout();
-    QTest::mouseClick(&window.label(u"Label6"), Qt::LeftButton);
-
-    QCOMPARE(session.run.services.boxes.size(), std::size_t(1));
-    const RecordingServices::Box& box = session.run.services.boxes.back();
-    QCOMPARE(box.prompt,
-             u"Não foi possível abrir arte@example.org: o sistema não tem um programa que abra "
-             "isso."_s);
-    QCOMPARE(box.style, toolkit::vbExclamation);
-    QVERIFY(!session.run.program.ended());
-    QCOMPARE(session.about(), &window);
-}
-
-// The launcher ends with an error after the click: the box comes then, whatever became of the
-// About window meanwhile, and never once the program has ended or is gone.
-void TestSobre::launcherThatFailsLaterIsReported_data() {
-    QTest::addColumn<QString>("meanwhile");
-    QTest::addColumn<bool>("reported");
-    QTest::newRow("window still open") << u"nothing"_s << true;
-    QTest::newRow("window closed") << u"close"_s << true;
-    QTest::newRow("program ended") << u"end"_s << false;
-    QTest::newRow("program gone") << u"destroy"_s << false;
-}
-
-void TestSobre::launcherThatFailsLaterIsReported() {
-    QFETCH(QString, meanwhile);
-    QFETCH(bool, reported);
-    auto session = std::make_unique<Session>();
-    QTest::mouseClick(&session->openAbout().label(u"Label9"), Qt::LeftButton);
-    QCOMPARE(session->run.services.commands.size(), std::size_t(1));
-    const toolkit::LaunchFailed failedLater = session->run.services.commands.front().failedLater;
-    QVERIFY(session->run.services.boxes.empty());
-
-    if (meanwhile == u"close"_s)
-        session->about()->button(u"Command1").click();
-    else if (meanwhile == u"end"_s)
-        session->main().button(u"cmdFechar").click();
-    else if (meanwhile == u"destroy"_s)
-        session.reset();
-    failedLater(u"o programa que abre esse tipo de endereço falhou."_s);
-    if (!session)
-        return; // nothing to tell it to, and nothing broke
-    const auto& boxes = session->run.services.boxes;
-    QCOMPARE(boxes.size(), std::size_t(reported ? 1 : 0));
-    if (!reported)
-        return;
-    QCOMPARE(boxes.back().prompt, u"Não foi possível abrir dev@example.org: o programa que abre "
-                                  "esse tipo de endereço falhou."_s);
-    QCOMPARE(boxes.back().title, u"Quelmar de Orivela"_s);
-    QCOMPARE(boxes.back().style, toolkit::vbExclamation);
-    QVERIFY(!session->run.program.ended());
-    QVERIFY(session->main().isVisible());
-}
-
-// The window opens with the focus on "Fechar", its lowest tab index: Space closes it, Return does
-// nothing, and neither opens a link.
-void TestSobre::keyRightAfterOpeningOpensNoLink_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Return") << int(Qt::Key_Return) << false;
-    QTest::newRow("Space") << int(Qt::Key_Space) << true;
-}
-
-void TestSobre::keyRightAfterOpeningOpensNoLink() {
-    QFETCH(int, key);
-    QFETCH(bool, closes);
-    Session session;
-    FrmSobre& window = session.openAbout();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(QApplication::focusWidget(), &window.button(u"Command1"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-    QVERIFY(session.run.services.commands.empty());
-    QCOMPARE(session.about() == nullptr, closes);
-}
-
-// However the link got the focus, by Tab or by a click, it looks different while it has it.
-void TestSobre::focusedLinkIsMarked() {
-    Session session;
-    FrmSobre& window = session.openAbout();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    toolkit::Label& link = window.label(u"Label9");
-    const QImage unmarked = link.grab().toImage();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), &link);
-    QVERIFY(link.grab().toImage() != unmarked);
-
-    toolkit::Label& other = window.label(u"Label6");
-    const QImage otherUnmarked = other.grab().toImage();
-    QTest::mouseClick(&other, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), &other);
-    QVERIFY(other.grab().toImage() != otherUnmarked);
-    QCOMPARE(link.grab().toImage(), unmarked);
-}
-
-// A second "Sobre" brings the open window forward; "Fechar" unloads it, and the next opening
-// builds it afresh, while the main window keeps its message and its timer.
-void TestSobre::fecharClosesOnlyTheAboutWindow() {
-    Session session;
-    const QString message = session.main().textBox(u"TxtTexto").Text();
-    FrmSobre& window = session.openAbout();
-    QCOMPARE(&session.openAbout(), &window);
-
-    window.button(u"Command1").click();
-    QVERIFY(session.about() == nullptr);
-    QVERIFY(!session.run.program.ended());
-    QVERIFY(session.main().isVisible());
-    QCOMPARE(session.main().textBox(u"TxtTexto").Text(), message);
-    QVERIFY(session.main().timer(u"tmpTimer").isRunning());
-    QVERIFY(session.openAbout().isVisible());
-}
-
-// Besides the table: every text fits its label on one line, and links are blue, underlined and
-// point with the program's own hand.
-void TestSobre::layoutFollowsTable() {
-    Session session;
-    FrmSobre& window = session.openAbout();
-    verifyLayoutFollowsTable(window);
-    for (const toolkit::ControlLayout& row : FrmSobre::layout.controls) {
-        if (row.kind != toolkit::Kind::Label && row.kind != toolkit::Kind::LinkLabel)
-            continue;
-        const toolkit::Label& label = window.label(row.name);
-        QVERIFY2(label.fontMetrics().horizontalAdvance(label.text()) <= label.width(),
-                 qPrintable(label.objectName()));
-        if (row.kind != toolkit::Kind::LinkLabel)
-            continue;
-        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QVERIFY(label.font().underline());
-        QCOMPARE(label.cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(label.cursor().hotSpot(), QPoint(12, 1));
-        QCOMPARE(label.cursor().pixmap().deviceIndependentSize(), QSizeF(32, 32));
+        QTest::newRow("Label1 web site")
+            << u"Label1"_s << false << u"start https://dev.example.org"_s
+            << u"https://dev.example.org"_s;
+        QTest::newRow("Label2 program page")
+            << u"Label2"_s << false << u"start https://www.example.org/quelmar"_s
+            << u"https://www.example.org/quelmar"_s;
+        QTest::newRow("Label6 left author")
+            << u"Label6"_s << false << u"start mailto:arte@example.org"_s << u"arte@example.org"_s;
+        QTest::newRow("Label9 right author")
+            << u"Label9"_s << false << u"start mailto:dev@example.org"_s << u"dev@example.org"_s;
+        QTest::newRow("Label9 by Enter")
+            << u"Label9"_s << true << u"start mailto:dev@example.org"_s << u"dev@example.org"_s;
+        for (const QString& name : {u"Label3"_s, u"Label4"_s, u"Label5(0)"_s, u"Label5(1)"_s,
+                                    u"Label5(2)"_s, u"Label7"_s, u"Label8"_s})
+            QTest::addRow("%s plain", qPrintable(name)) << name << false << QString() << QString();
     }
-}
+
+    void pressingALabel() {
+        QFETCH(QString, link);
+        QFETCH(bool, byKey);
+        QFETCH(QString, commandLine);
+        QFETCH(QString, address);
+        Session session;
+        FrmSobre& window = session.openAbout();
+        toolkit::Label& label = window.label(view(link));
+        QVERIFY2(label.text().endsWith(address), "the link opens what it does not show");
+
+        press(label, byKey);
+        const auto& commands = session.run.services.commands;
+        QCOMPARE(commands.size(), std::size_t(commandLine.isNull() ? 0 : 1));
+        if (!commands.empty()) {
+            QCOMPARE(commands.front().line, commandLine);
+            QCOMPARE(commands.front().windowStyle, toolkit::vbMinimizedFocus);
+        }
+        QVERIFY(session.run.services.boxes.empty());
+        QCOMPARE(session.about(), &window);
+        QVERIFY(window.isVisible());
+    }
+
+    void launcherThatCannotStartIsReported() {
+        Session session;
+        session.run.services.shellFailure = u"o sistema não tem um programa que abra isso."_s;
+        FrmSobre& window = session.openAbout();
+        QTest::mouseClick(&window.label(u"Label6"), Qt::LeftButton);
+
+        QCOMPARE(session.run.services.boxes.size(), std::size_t(1));
+        const RecordingServices::Box& box = session.run.services.boxes.back();
+        QCOMPARE(box.prompt, u"Não foi possível abrir arte@example.org: o sistema não tem um "
+                             u"programa que abra isso."_s);
+        QCOMPARE(box.style, toolkit::vbExclamation);
+        QVERIFY(!session.run.program.ended());
+        QCOMPARE(session.about(), &window);
+    }
+
+    // The launcher ends with an error after the click: the box comes then, whatever became of the
+    // About window meanwhile, and never once the program has ended or is gone.
+    void launcherThatFailsLaterIsReported_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("window still open") << u"nothing"_s << true;
+        QTest::newRow("window closed") << u"close"_s << true;
+        QTest::newRow("program ended") << u"end"_s << false;
+        QTest::newRow("program gone") << u"destroy"_s << false;
+    }
+
+    void launcherThatFailsLaterIsReported() {
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, reported);
+        auto session = std::make_unique<Session>();
+        QTest::mouseClick(&session->openAbout().label(u"Label9"), Qt::LeftButton);
+        QCOMPARE(session->run.services.commands.size(), std::size_t(1));
+        const toolkit::LaunchFailed failedLater =
+            session->run.services.commands.front().failedLater;
+        QVERIFY(session->run.services.boxes.empty());
+
+        if (meanwhile == u"close"_s)
+            session->about()->button(u"Command1").click();
+        else if (meanwhile == u"end"_s)
+            session->main().button(u"cmdFechar").click();
+        else if (meanwhile == u"destroy"_s)
+            session.reset();
+        failedLater(u"o programa que abre esse tipo de endereço falhou."_s);
+        if (!session)
+            return; // nothing to tell it to, and nothing broke
+        const auto& boxes = session->run.services.boxes;
+        QCOMPARE(boxes.size(), std::size_t(reported ? 1 : 0));
+        if (!reported)
+            return;
+        QCOMPARE(boxes.back().prompt,
+                 u"Não foi possível abrir dev@example.org: o programa que abre "
+                 "esse tipo de endereço falhou."_s);
+        QCOMPARE(boxes.back().title, u"Quelmar de Orivela"_s);
+        QCOMPARE(boxes.back().style, toolkit::vbExclamation);
+        QVERIFY(!session->run.program.ended());
+        QVERIFY(session->main().isVisible());
+    }
+
+    // The window opens with the focus on "Fechar", its lowest tab index: Space closes it, Return
+    // does nothing, and neither opens a link.
+    void keyRightAfterOpeningOpensNoLink_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Return") << int(Qt::Key_Return) << false;
+        QTest::newRow("Space") << int(Qt::Key_Space) << true;
+    }
+
+    void keyRightAfterOpeningOpensNoLink() {
+        QFETCH(int, key);
+        QFETCH(bool, closes);
+        Session session;
+        FrmSobre& window = session.openAbout();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(QApplication::focusWidget(), &window.button(u"Command1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QVERIFY(session.run.services.commands.empty());
+        QCOMPARE(session.about() == nullptr, closes);
+    }
+
+    // However the link got the focus, by Tab or by a click, it looks different while it has it.
+    void focusedLinkIsMarked() {
+        Session session;
+        FrmSobre& window = session.openAbout();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        toolkit::Label& link = window.label(u"Label9");
+        const QImage unmarked = link.grab().toImage();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &link);
+        QVERIFY(link.grab().toImage() != unmarked);
+
+        toolkit::Label& other = window.label(u"Label6");
+        const QImage otherUnmarked = other.grab().toImage();
+        QTest::mouseClick(&other, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), &other);
+        QVERIFY(other.grab().toImage() != otherUnmarked);
+        QCOMPARE(link.grab().toImage(), unmarked);
+    }
+
+    // A second "Sobre" brings the open window forward; "Fechar" unloads it, and the next opening
+    // builds it afresh, while the main window keeps its message and its timer.
+    void fecharClosesOnlyTheAboutWindow() {
+        Session session;
+        const QString message = session.main().textBox(u"TxtTexto").Text();
+        FrmSobre& window = session.openAbout();
+        QCOMPARE(&session.openAbout(), &window);
+
+        window.button(u"Command1").click();
+        QVERIFY(session.about() == nullptr);
+        QVERIFY(!session.run.program.ended());
+        QVERIFY(session.main().isVisible());
+        QCOMPARE(session.main().textBox(u"TxtTexto").Text(), message);
+        QVERIFY(session.main().timer(u"tmpTimer").isRunning());
+        QVERIFY(session.openAbout().isVisible());
+    }
+
+    // Besides the table: every text fits its label on one line, and links are blue, underlined and
+    // point with the program's own hand.
+    void layoutFollowsTable() {
+        Session session;
+        FrmSobre& window = session.openAbout();
+        verifyLayoutFollowsTable(window);
+        for (const toolkit::ControlLayout& row : FrmSobre::layout.controls) {
+            if (row.kind != toolkit::Kind::Label && row.kind != toolkit::Kind::LinkLabel)
+                continue;
+            const toolkit::Label& label = window.label(row.name);
+            QVERIFY2(label.fontMetrics().horizontalAdvance(label.text()) <= label.width(),
+                     qPrintable(label.objectName()));
+            if (row.kind != toolkit::Kind::LinkLabel)
+                continue;
+            QCOMPARE(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
+            QVERIFY(label.font().underline());
+            QCOMPARE(label.cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(label.cursor().hotSpot(), QPoint(12, 1));
+            QCOMPARE(label.cursor().pixmap().deviceIndependentSize(), QSizeF(32, 32));
+        }
+    }
+};
 
 QTEST_MAIN(TestSobre)
 #include "test_sobre.moc"

@@ -1,7 +1,6 @@
 #include "support/command_run.h"
 #include "support/scratch_database.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -19,20 +18,12 @@ CommandRun runTool(const QStringList& arguments, const QString& workingDirectory
     return runCommand(QStringLiteral(QUELMAR_TOOL), arguments, workingDirectory);
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Hidden files included, so a temporary left behind by a failed run shows up.
-QStringList filesIn(const ScratchDirectory& scratch) {
-    return QDir(scratch.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+// Makes the collection `output` from a source file in `scratch` that holds `text`.
+CommandRun createFrom(const ScratchDirectory& scratch, const QByteArray& text,
+                      const QString& output, const QStringList& options = {}) {
+    const QString source = scratch.file(u"fonte.txt"_s);
+    replaceContent(source, text);
+    return runTool(QStringList{u"criar"_s, output, table, source} + options);
 }
 
 QByteArray crlf(QByteArray text) {
@@ -93,12 +84,9 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(QStringList, messages);
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
         // A "%3" in a file name is a name, not a place in the tool's messages.
         const QString database = scratch.file(u"colecao %3.db"_s);
-        writeFile(sourcePath, source);
-
-        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = createFrom(scratch, source, database);
         QVERIFY2(created.exitCode == 0, created.transcript());
         QVERIFY2(created.out.contains(u"Coleção criada: %1 (tabela Mensagens, %2 mensagens)."_s
                                           .arg(database, QString::number(messages.size()))
@@ -125,10 +113,8 @@ private slots:
 
     void createAcceptsTheLargestCollection() {
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
         const QString database = scratch.file(u"colecao.db"_s);
-        writeFile(sourcePath, numberedMessages(32767));
-        const CommandRun created = runTool({u"criar"_s, database, table, sourcePath});
+        const CommandRun created = createFrom(scratch, numberedMessages(32767), database);
         QVERIFY2(created.exitCode == 0, created.transcript());
         QCOMPARE(queryText(database, u"SELECT max(Numero) FROM Mensagens"_s), u"32767"_s);
         QCOMPARE(messageNumbered(database, 32767), u"mensagem 32767"_s);
@@ -172,18 +158,18 @@ private slots:
         ScratchDirectory scratch;
         const QString sourcePath = scratch.file(u"fonte %2.txt"_s);
         const QString output = scratch.file(u"saida.db"_s);
-        writeFile(sourcePath, source);
+        replaceContent(sourcePath, source);
         if (outputExists)
             makeCollection(output, table, {u"anterior"_s});
-        const QByteArray before = readFile(output);
-        const QStringList filesBefore = filesIn(scratch);
+        const QByteArray before = contentOf(output);
+        const QStringList filesBefore = entryNames(scratch.path());
 
         const CommandRun run = runTool({u"criar"_s, output, table, sourcePath});
         QVERIFY2(run.exitCode == 1, run.transcript());
         const QByteArray where = (sourcePath + u':' + QString::number(line) + u": "_s).toUtf8();
         QVERIFY2(run.err.contains(where) && run.err.contains(reason.toUtf8()), run.transcript());
-        QCOMPARE(filesIn(scratch), filesBefore);
-        QCOMPARE(readFile(output), before);
+        QCOMPARE(entryNames(scratch.path()), filesBefore);
+        QCOMPARE(contentOf(output), before);
     }
 
     void createRefusesOutput_data() {
@@ -204,25 +190,20 @@ private slots:
         QFETCH(QString, reason);
         ScratchDirectory scratch;
         const QString source = scratch.file(u"fonte.txt"_s);
-        writeFile(source, "nova\n%\n");
+        replaceContent(source, "nova\n%\n");
         makeOptions(scratch.file(u"opcoes"_s), u"2"_s, u"30"_s, u"0"_s);
-        writeFile(scratch.file(u"carta.odt"_s), randomBytes(2048));
-        writeFile(scratch.file(u"vazio"_s), {});
+        replaceContent(scratch.file(u"carta.odt"_s), randomBytes(2048));
+        replaceContent(scratch.file(u"vazio"_s), {});
         makeCollection(scratch.file(u"colecao.db"_s), table, {u"velha"_s});
         QFile::link(source, scratch.file(u"link-da-fonte"_s));
         QFile::link(scratch.file(u"colecao.db"_s), scratch.file(u"link-da-colecao"_s));
         QCOMPARE(mkfifo(QFile::encodeName(scratch.file(u"fifo"_s)).constData(), 0600), 0);
-        QStringList before;
-        for (const QString& name : filesIn(scratch))
-            before << name + u' ' + QString::fromLatin1(readFile(scratch.file(name)).toHex());
+        const QStringList before = directoryState(scratch.path());
 
         const CommandRun run = runTool({u"criar"_s, scratch.file(output), table, source});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.contains(reason.toUtf8()), run.transcript());
-        QStringList after;
-        for (const QString& name : filesIn(scratch))
-            after << name + u' ' + QString::fromLatin1(readFile(scratch.file(name)).toHex());
-        QCOMPARE(after, before);
+        QCOMPARE(directoryState(scratch.path()), before);
         QVERIFY(QFileInfo(scratch.file(u"link-da-colecao"_s)).isSymLink());
     }
 
@@ -240,12 +221,10 @@ private slots:
         const QString old = scratch.file(u"antiga.db"_s);
         // Characters a file name keeps but an SQLite address would take for its own.
         const QString output = scratch.file(u"colecao %3 #1?.db"_s);
-        const QString source = scratch.file(u"fonte.txt"_s);
         makeCollection(old, table, {u"velha 1"_s, u"velha 2"_s, u"velha 3"_s});
         copyMidWrite(old, output, leftover);
-        writeFile(source, "nova 1\n%\nnova 2\n%\n");
 
-        const CommandRun run = runTool({u"criar"_s, output, table, source});
+        const CommandRun run = createFrom(scratch, "nova 1\n%\nnova 2\n%\n", output);
         QVERIFY2(run.exitCode == 0, run.transcript());
         for (const char* suffix : {"-journal", "-wal", "-shm"})
             QVERIFY2(!QFileInfo::exists(output + QLatin1StringView(suffix)), suffix);
@@ -261,14 +240,14 @@ private slots:
         makeCollection(original, table, {u"a"_s, u"b"_s});
         copyMidWrite(original, database, Leftover::Journal);
         QFile::remove(original);
-        const QByteArray before = readFile(database);
-        const QByteArray journalBefore = readFile(database + u"-journal"_s);
+        const QByteArray before = contentOf(database);
+        const QByteArray journalBefore = contentOf(database + u"-journal"_s);
 
         const CommandRun run = runTool({u"verificar"_s, database, table});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.out.contains("-journal"), run.transcript());
-        QCOMPARE(readFile(database), before);
-        QCOMPARE(readFile(database + u"-journal"_s), journalBefore);
+        QCOMPARE(contentOf(database), before);
+        QCOMPARE(contentOf(database + u"-journal"_s), journalBefore);
     }
 
     void exportReportsWriteFailures_data() { addWriteFailureRows(); }
@@ -277,11 +256,9 @@ private slots:
         QFETCH(QString, redirection);
         QFETCH(QString, reason);
         ScratchDirectory scratch;
-        const QString source = scratch.file(u"fonte.txt"_s);
         const QString database = scratch.file(u"colecao.db"_s);
-        writeFile(source, numberedMessages(20000));
-        QCOMPARE(runTool({u"criar"_s, database, table, source}).exitCode, 0);
-        const QByteArray before = readFile(database);
+        QCOMPARE(createFrom(scratch, numberedMessages(20000), database).exitCode, 0);
+        const QByteArray before = contentOf(database);
 
         const CommandRun run = runCommandRedirected(QStringLiteral(QUELMAR_TOOL),
                                                     {u"exportar"_s, database, table}, redirection);
@@ -289,7 +266,7 @@ private slots:
         QVERIFY2(run.err.contains("não foram escritas por inteiro") &&
                      run.err.contains(reason.toUtf8()),
                  run.transcript());
-        QCOMPARE(readFile(database), before);
+        QCOMPARE(contentOf(database), before);
     }
 
     // Collections made by hand hold texts no plain message separated by "%" lines can carry; each
@@ -321,7 +298,7 @@ private slots:
 
         const CommandRun out = runTool({u"exportar"_s, original, table});
         QVERIFY2(out.exitCode == 0, out.transcript());
-        writeFile(exported, out.out);
+        replaceContent(exported, out.out);
         const CommandRun created = runTool({u"criar"_s, copy, table, exported});
         QVERIFY2(created.exitCode == 0, created.transcript() + "\nexported:\n" + out.out);
         QCOMPARE(storedBytes(copy), storedBytes(original));
@@ -345,7 +322,7 @@ private slots:
             {u"criar"_s, output, table, source.startsWith(u'/') ? source : scratch.file(source)});
         QVERIFY2(run.exitCode == 1, run.transcript());
         QVERIFY2(run.err.contains("32 MiB"), run.transcript());
-        QCOMPARE(filesIn(scratch), QStringList{u"grande.txt"_s});
+        QCOMPARE(entryNames(scratch.path()), QStringList{u"grande.txt"_s});
     }
 
     void createJoinsSourcesInOrder() {
@@ -353,14 +330,14 @@ private slots:
         const QString first = scratch.file(u"um.txt"_s);
         const QString second = scratch.file(u"dois.txt"_s);
         const QString output = scratch.file(u"colecao.db"_s);
-        writeFile(first, "a\n%\nb\n");
-        writeFile(second, "c\n%\n");
+        replaceContent(first, "a\n%\nb\n");
+        replaceContent(second, "c\n%\n");
         const CommandRun run = runTool({u"criar"_s, output, table, first, second});
         QVERIFY2(run.exitCode == 0, run.transcript());
         QCOMPARE(queryText(output, u"SELECT group_concat(Numero || mensagem, ' ') FROM (SELECT * "
                                    u"FROM Mensagens ORDER BY Numero)"_s),
                  u"1a 2b 3c"_s);
-        writeFile(second, "c\n%\n%\n");
+        replaceContent(second, "c\n%\n%\n");
         const CommandRun refused = runTool({u"criar"_s, output, table, first, second});
         QVERIFY2(refused.exitCode == 1 && refused.err.contains((second + u":3: "_s).toUtf8()),
                  refused.transcript());
@@ -391,13 +368,10 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, exitCode);
         ScratchDirectory scratch;
-        const QString sourcePath = scratch.file(u"fonte.txt"_s);
         const QString output = scratch.file(u"colecao.db"_s);
-        writeFile(sourcePath, source + "\n%\n");
-        QStringList arguments{u"criar"_s, output, table, sourcePath};
-        if (!encoding.isEmpty())
-            arguments << u"--codificacao=%1"_s.arg(encoding);
-        const CommandRun run = runTool(arguments);
+        const CommandRun run = createFrom(
+            scratch, source + "\n%\n", output,
+            encoding.isEmpty() ? QStringList{} : QStringList{u"--codificacao="_s + encoding});
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         if (exitCode == 0)
             QCOMPARE(messageNumbered(output, 1), message);
@@ -497,18 +471,18 @@ private slots:
         ScratchDirectory scratch;
         const QString database = scratch.file(u"colecao.db"_s);
         if (!bytes.isEmpty())
-            writeFile(database, bytes);
+            replaceContent(database, bytes);
         if (!sql.isEmpty())
             runSql(database, sql);
-        const QStringList filesBefore = filesIn(scratch);
-        const QByteArray before = readFile(database);
+        const QStringList filesBefore = entryNames(scratch.path());
+        const QByteArray before = contentOf(database);
 
         const CommandRun run = runTool({u"verificar"_s, database, table});
         QVERIFY2(run.exitCode == exitCode, run.transcript());
         for (const QString& report : reports)
             QVERIFY2(run.out.contains(report.toUtf8()), run.transcript());
-        QCOMPARE(filesIn(scratch), filesBefore);
-        QCOMPARE(readFile(database), before);
+        QCOMPARE(entryNames(scratch.path()), filesBefore);
+        QCOMPARE(contentOf(database), before);
     }
 
     void optionsAreCreatedOnce() {
@@ -523,11 +497,11 @@ private slots:
         QCOMPARE(queryText(options, u"SELECT typeof(SegTem) FROM opcoes"_s), u"real"_s);
 
         runSql(options, u"UPDATE opcoes SET SegTem = 30"_s);
-        const QByteArray before = readFile(options);
+        const QByteArray before = contentOf(options);
         const CommandRun second = runTool({u"opcoes"_s, options});
         QVERIFY2(second.exitCode == 1, second.transcript());
-        QCOMPARE(readFile(options), before);
-        QCOMPARE(filesIn(scratch), QStringList{u"opcoes.db"_s});
+        QCOMPARE(contentOf(options), before);
+        QCOMPARE(entryNames(scratch.path()), QStringList{u"opcoes.db"_s});
     }
 
     void usageErrors_data() {
@@ -550,7 +524,7 @@ private slots:
         const CommandRun run = runTool(arguments, scratch.path());
         QVERIFY2(run.exitCode == 2, run.transcript());
         QVERIFY2(run.err.contains("--help"), run.transcript());
-        QCOMPARE(filesIn(scratch), QStringList{});
+        QCOMPARE(entryNames(scratch.path()), QStringList{});
     }
 
     void helpNamesEveryCommand() {

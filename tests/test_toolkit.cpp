@@ -83,549 +83,512 @@ class TestToolkit : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() {
+        m_services = std::make_unique<RecordingServices>();
+        m_program = std::make_unique<Program>(*m_services, u"/programa"_s);
+        m_form = &m_program->form<SampleForm>();
+    }
 
-    void buttonValueRunsClickAtOnce();
-    void optionButtonsClearEachOtherInTheirContainer();
-    void checkBoxHasThreeValues_data();
-    void checkBoxHasThreeValues();
-    void scrollBarValueFromCodeRunsChange();
-    void scrollBarRejectsValuesOutsideItsRange_data();
-    void scrollBarRejectsValuesOutsideItsRange();
-    void loweringMaxBringsValueDown();
-    void scrollBarKeysAndWheel_data();
-    void scrollBarKeysAndWheel();
-    void timerPeriods_data();
-    void timerPeriods();
-    void timerZeroNeverFires();
-    void upDownStaysInRange();
-    void messageBoxBreaksLinesAtTheEdge_data();
-    void messageBoxBreaksLinesAtTheEdge();
-    void linkLabelsAreReachedAndPressed();
-    void linkCursorPointsWithTheFingertip();
-    void screenReaderReadsAndStepsTheSpin();
-    void launcherReportsHowItEnded_data();
-    void launcherReportsHowItEnded();
-    void runtimeErrorShowsTheBoxAndEnds();
-    void endStopsEveryLaterHandler();
-    void oneInstancePerForm();
-    void misspeltControlIsAnErrorNamingIt_data();
-    void misspeltControlIsAnErrorNamingIt();
-    void focusStartsAtTheLowestTabIndex();
-    void closeBoxUnloads();
-    void windowPlacementAndStyle();
-    void randomNumbersStayBelowOne();
-    void randomPickCoversTheCollection_data();
-    void randomPickCoversTheCollection();
+    void cleanup() {
+        m_program.reset();
+        m_services.reset();
+    }
+
+    void buttonValueRunsClickAtOnce() {
+        m_form->button(u"cmdA").setValue(true);
+        QCOMPARE(m_form->events, QStringList{u"cmdA_Click"_s});
+        m_form->button(u"cmdA").setValue(false);
+        QCOMPARE(m_form->events.size(), 1);
+        QVERIFY(!m_form->button(u"cmdA").autoDefault());
+    }
+
+    void optionButtonsClearEachOtherInTheirContainer() {
+        OptionButton& one = m_form->option(u"optUm");
+        OptionButton& two = m_form->option(u"optDois");
+        OptionButton& outside = m_form->option(u"optFora");
+
+        one.setValue(true); // already selected: no change, no Click
+        QVERIFY(m_form->events.isEmpty());
+        two.setValue(true);
+        QCOMPARE(m_form->events, QStringList{u"optDois_Click"_s});
+        QVERIFY(!one.Value());
+        outside.setValue(true); // another container keeps its own selection
+        QVERIFY(two.Value());
+        QTest::mouseClick(&one, Qt::LeftButton);
+        QCOMPARE(m_form->events.last(), u"optUm_Click"_s);
+        QVERIFY(!two.Value());
+        one.setValue(false);
+        QVERIFY(!one.Value() && !two.Value());
+    }
+
+    void checkBoxHasThreeValues_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("afterClick");
+        QTest::newRow("0") << 0 << true << 1;
+        QTest::newRow("1") << 1 << true << 0;
+        QTest::newRow("2 grey") << 2 << true << 0;
+        QTest::newRow("3") << 3 << false << 0;
+        QTest::newRow("-1") << -1 << false << 0;
+    }
+
+    void checkBoxHasThreeValues() {
+        QFETCH(int, value);
+        QFETCH(bool, valid);
+        QFETCH(int, afterClick);
+        CheckBox& box = m_form->checkBox(u"chkMarca");
+        box.setValue(0);
+        const auto error = errorOf([&] { box.setValue(value); });
+        if (!valid) {
+            QCOMPARE(error, ErrorCode::InvalidPropertyValue);
+            return;
+        }
+        QCOMPARE(box.Value(), value);
+        box.click();
+        QCOMPARE(box.Value(), afterClick);
+    }
+
+    void scrollBarValueFromCodeRunsChange() {
+        HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+        bar.setValue(4);
+        QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change 4"_s});
+        bar.setValue(4);
+        QCOMPARE(m_form->events.size(), 1);
+        QCOMPARE(bar.slider()->value(), 4); // the widget shows it too
+        bar.slider()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(m_form->events.last(), u"hsbBarra_Change 5"_s);
+    }
+
+    void scrollBarRejectsValuesOutsideItsRange_data() {
+        QTest::addColumn<int>("value");
+        QTest::newRow("below Min") << 0;
+        QTest::newRow("above Max") << 11;
+        QTest::newRow("beyond 16 bits") << 70000;
+    }
+
+    void scrollBarRejectsValuesOutsideItsRange() {
+        QFETCH(int, value);
+        HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+        const auto error = raisedBy([&] { bar.setValue(value); });
+        QVERIFY(error);
+        QCOMPARE(error->code(), ErrorCode::InvalidPropertyValue);
+        QVERIFY2(error->description().contains(QString::number(value)),
+                 qPrintable(error->description()));
+        QCOMPARE(bar.Value(), 1);
+        QVERIFY(m_form->events.isEmpty());
+        QCOMPARE(errorOf([&] { bar.setMax(40000); }), ErrorCode::InvalidPropertyValue);
+    }
+
+    void loweringMaxBringsValueDown() {
+        HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+        bar.setValue(9);
+        m_form->events.clear();
+        bar.setMax(5);
+        QCOMPARE(bar.Value(), 5);
+        QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change 5"_s});
+        bar.setMax(20); // raising it moves nothing
+        QCOMPARE(m_form->events.size(), 1);
+        QCOMPARE(bar.slider()->maximum(), 20);
+    }
+
+    void scrollBarKeysAndWheel_data() {
+        QTest::addColumn<int>("key"); // 0: a turn of the wheel away from the user
+        QTest::addColumn<bool>("rightToLeft");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("Right") << int(Qt::Key_Right) << false << 6;
+        QTest::newRow("Left") << int(Qt::Key_Left) << false << 4;
+        QTest::newRow("Right, right to left") << int(Qt::Key_Right) << true << 4;
+        QTest::newRow("Left, right to left") << int(Qt::Key_Left) << true << 6;
+        QTest::newRow("Up") << int(Qt::Key_Up) << false << 4;
+        QTest::newRow("Down") << int(Qt::Key_Down) << false << 6;
+        QTest::newRow("PgUp") << int(Qt::Key_PageUp) << false << 4;
+        QTest::newRow("PgDn") << int(Qt::Key_PageDown) << false << 6;
+        QTest::newRow("Home") << int(Qt::Key_Home) << false << 1;
+        QTest::newRow("End") << int(Qt::Key_End) << false << 10;
+        QTest::newRow("wheel") << 0 << false << 4;
+    }
+
+    // Keys pressed on the focused bar of a shown window, as the keyboard sends them.
+    void scrollBarKeysAndWheel() {
+        QFETCH(int, key);
+        QFETCH(bool, rightToLeft);
+        QFETCH(int, expected);
+        HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
+        bar.setValue(5);
+        m_form->events.clear();
+        m_form->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        m_form->Show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        bar.slider()->setFocus();
+        QCOMPARE(QApplication::focusWidget(), bar.slider());
+        if (key != 0) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        } else {
+            const QPointF inside(5, 5);
+            QWheelEvent away(inside, bar.slider()->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton,
+                             Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(bar.slider(), &away);
+        }
+        QCOMPARE(bar.Value(), expected);
+        QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change %1"_s.arg(expected)});
+    }
+
+    void timerPeriods_data() {
+        QTest::addColumn<qint64>("milliseconds");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("0") << qint64(0) << true;
+        QTest::newRow("99000") << qint64(99000) << true;
+        QTest::newRow("largest") << qint64(2147483647) << true;
+        QTest::newRow("beyond 32 bits") << qint64(2147483648) << false;
+        QTest::newRow("negative") << qint64(-1) << false;
+    }
+
+    void timerPeriods() {
+        QFETCH(qint64, milliseconds);
+        QFETCH(bool, valid);
+        Timer& timer = m_form->timer(u"tmpRelogio");
+        timer.setInterval(1000);
+        const auto error = errorOf([&] { timer.setInterval(milliseconds); });
+        QCOMPARE(error == ErrorCode::InvalidPropertyValue, !valid);
+        QCOMPARE(qint64(timer.Interval()), valid ? milliseconds : 1000);
+        QCOMPARE(timer.isRunning(), timer.Interval() != 0);
+        timer.setEnabled(false);
+        QVERIFY(!timer.isRunning());
+    }
+
+    void timerZeroNeverFires() {
+        Timer& timer = m_form->timer(u"tmpRelogio");
+        QVERIFY(timer.Enabled());
+        QTest::qWait(60);
+        QVERIFY(m_form->events.isEmpty());
+        timer.setInterval(10);
+        QTRY_VERIFY(m_form->events.contains(u"tmpRelogio_Timer"_s));
+    }
+
+    void upDownStaysInRange() {
+        UpDown& spin = m_form->upDown(u"udSeg");
+        QCOMPARE(spin.Value(), 15);
+        spin.setValue(30);
+        QCOMPARE(m_form->events, QStringList{u"udSeg_Change 30"_s});
+        spin.setValue(120); // outside: the nearest end, quietly
+        QCOMPARE(spin.Value(), 99);
+        spin.setValue(0);
+        QCOMPARE(spin.Value(), 1);
+        QCOMPARE(m_form->events.size(), 1);
+        spin.stepDown(); // at the bottom already
+        QCOMPARE(m_form->events.size(), 1);
+        auto arrows = spin.findChildren<QToolButton*>();
+        QCOMPARE(arrows.size(), 2);
+        arrows[0]->click();
+        QCOMPARE(m_form->events.last(), u"udSeg_Change 2"_s);
+        QTest::keyClick(&spin, Qt::Key_Down);
+        QCOMPARE(m_form->events.last(), u"udSeg_Change 1"_s);
+    }
+
+    void messageBoxBreaksLinesAtTheEdge_data() {
+        QTest::addColumn<QString>("before"); // on display first
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("betweenWords"); // else every line reaches the edge
+        const QString words =
+            u"Quem semeia amor colhe paz, e quem espera sempre alcança. "_s.repeated(40);
+        const QString run = QString(64 * 1024, u'x');
+        QTest::newRow("words") << QString() << words << true;
+        QTest::newRow("one unbroken run") << QString() << run << false;
+        QTest::newRow("words after a run") << run << words << true;
+    }
+
+    // The text exactly as stored, each line broken between words, and a run too long for a line
+    // broken where it reaches the edge.
+    void messageBoxBreaksLinesAtTheEdge() {
+        QFETCH(QString, before);
+        QFETCH(QString, message);
+        QFETCH(bool, betweenWords);
+        TextBox box(nullptr, true);
+        box.resize(326, 175);
+        box.show();
+        box.setLocked(true);
+        box.setText(before);
+        box.setText(message);
+        auto* editor = static_cast<QPlainTextEdit*>(box.editor());
+        QCOMPARE(box.Text(), message);
+        QCOMPARE(editor->toPlainText(), message);
+
+        const QTextBlock block = editor->document()->firstBlock();
+        editor->document()->documentLayout()->blockBoundingRect(block); // lays the block out
+        const QTextLayout& lines = *block.layout();
+        QVERIFY(lines.lineCount() > 1);
+        const qreal room = lines.lineAt(0).width();
+        const qreal widest = QFontMetricsF(editor->font()).maxWidth();
+        for (int i = 0; i + 1 < lines.lineCount(); ++i) {
+            const QTextLine line = lines.lineAt(i);
+            QVERIFY(line.naturalTextWidth() <= room);
+            if (betweenWords)
+                QVERIFY2(message.at(line.textStart() + line.textLength() - 1) == u' ',
+                         qPrintable(u"line %1 breaks a word"_s.arg(i)));
+            else
+                QVERIFY2(room - line.naturalTextWidth() < widest,
+                         qPrintable(u"line %1 stops short of the edge"_s.arg(i)));
+        }
+    }
+
+    void linkLabelsAreReachedAndPressed() {
+        Label& link = m_form->label(u"lnkSite");
+        Label& plain = m_form->label(u"lblNome");
+        QVERIFY(link.focusPolicy() & Qt::TabFocus);
+        QCOMPARE(plain.focusPolicy(), Qt::NoFocus);
+
+        QTest::mouseClick(&link, Qt::LeftButton);
+        QTest::keyClick(&link, Qt::Key_Return);
+        QTest::keyClick(&plain, Qt::Key_Return); // a plain label takes no keys
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&link);
+        QVERIFY(spoken);
+        QCOMPARE(spoken->role(), QAccessible::Link);
+        QCOMPARE(spoken->text(QAccessible::Name), u"www.example.org"_s);
+        spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_form->events, QStringList(3, u"lnkSite_Click"_s));
+        QTest::mouseClick(&plain, Qt::LeftButton);
+        QCOMPARE(m_form->events.last(), u"lblNome_Click"_s);
+    }
+
+    // At whatever scale the test runs (CTest runs it at 1 and at 2): the hot spot, in the cursor
+    // picture's own pixels, is the middle of the topmost row of the hand.
+    void linkCursorPointsWithTheFingertip() {
+        const QCursor cursor = m_form->label(u"lnkSite").cursor();
+        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+        QCOMPARE(cursor.pixmap().devicePixelRatio(), qApp->devicePixelRatio() > 1 ? 2.0 : 1.0);
+        const QImage hand = cursor.pixmap().toImage();
+        int top = -1;
+        int first = -1;
+        int last = -1;
+        for (int y = 0; y < hand.height() && top < 0; ++y)
+            for (int x = 0; x < hand.width(); ++x)
+                if (qAlpha(hand.pixel(x, y)) != 0) {
+                    top = y;
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+        const QPoint hot = cursor.hotSpot();
+        QCOMPARE(hot.y(), top);
+        QVERIFY2(qAbs(first + last - 2 * hot.x()) <= 1,
+                 qPrintable(u"tip %1..%2, hot spot %3"_s.arg(first).arg(last).arg(hot.x())));
+    }
+
+    void screenReaderReadsAndStepsTheSpin() {
+        UpDown& spin = m_form->upDown(u"udSeg");
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&spin);
+        QVERIFY(spoken);
+        QCOMPARE(spoken->role(), QAccessible::SpinBox);
+        QAccessibleValueInterface* value = spoken->valueInterface();
+        QVERIFY(value);
+        QCOMPARE(value->currentValue().toInt(), 15);
+        QCOMPARE(value->maximumValue().toInt(), 99);
+        spoken->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+        QCOMPARE(m_form->events, QStringList{u"udSeg_Change 16"_s});
+        value->setCurrentValue(500);
+        QCOMPARE(spin.Value(), 99);
+        QCOMPARE(m_form->events.last(), u"udSeg_Change 99"_s);
+    }
+
+    void launcherReportsHowItEnded_data() {
+        QTest::addColumn<QString>("script"); // the body of the xdg-open found on PATH; null: none
+        QTest::addColumn<QString>("atOnce");
+        QTest::addColumn<QString>("later");
+        QTest::newRow("opened") << u"exit 0"_s << QString() << QString();
+        QTest::newRow("no program for the address")
+            << u"exit 3"_s << QString()
+            << u"não há nenhum programa instalado que abra esse tipo de endereço."_s;
+        QTest::newRow("the action failed")
+            << u"exit 4"_s << QString() << u"o programa que abre esse tipo de endereço falhou."_s;
+        QTest::newRow("killed") << u"kill -9 $$"_s << QString()
+                                << u"o xdg-open foi interrompido antes de abri-lo."_s;
+        QTest::newRow("no launcher") << QString()
+                                     << u"o sistema não tem o xdg-open, que abre endereços com os "
+                                        "programas do ambiente de trabalho."_s
+                                     << QString();
+    }
+
+    // The real launcher, with a stand-in xdg-open that records what it was given and ends as
+    // the row says.
+    void launcherReportsHowItEnded() {
+        QFETCH(QString, script);
+        QFETCH(QString, atOnce);
+        QFETCH(QString, later);
+        ScratchDirectory bin;
+        const QString asked = bin.file(u"pedido.txt"_s);
+        if (!script.isNull()) {
+            const QString launcher = bin.file(u"xdg-open"_s);
+            replaceContent(
+                launcher,
+                u"#!/bin/sh\nprintf %s \"$1\" > '%1'\n%2\n"_s.arg(asked, script).toUtf8());
+            QVERIFY(QFile::setPermissions(launcher,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        std::optional<QString> reported;
+        const Failure failure = runStartCommand(u"start mailto:dev@example.org"_s,
+                                                [&](const QString& reason) { reported = reason; });
+        qputenv("PATH", path);
+
+        QCOMPARE(failure.value_or(QString()), atOnce);
+        if (script.isNull())
+            return;
+        QTRY_COMPARE(QFileInfo(asked).size(), qint64(22));
+        QCOMPARE(contentOf(asked), QByteArray("mailto:dev@example.org"));
+        if (later.isNull()) {
+            QTest::qWait(300); // time for a report that must not come
+            QVERIFY(!reported);
+        } else {
+            QTRY_VERIFY(reported);
+            QCOMPARE(*reported, later);
+        }
+    }
+
+    void runtimeErrorShowsTheBoxAndEnds() {
+        bool after = false;
+        m_program->dispatch([&] {
+            core::raise(ErrorCode::Overflow, u"Estouro de capacidade:\n\n40000.\r\nFim."_s);
+            after = true;
+        });
+        QVERIFY(!after);
+        QVERIFY(m_program->ended());
+        QCOMPARE(m_program->exitStatus(), 1);
+        QCOMPARE(m_services->boxes.size(), std::size_t{1});
+        QCOMPARE(m_services->boxes[0].prompt,
+                 u"Erro em tempo de execução '201':\n\nEstouro de capacidade:\n\n40000.\r\nFim."_s);
+        QCOMPARE(m_services->boxes[0].title, u"Quelmar de Orivela"_s);
+        // The same text on one line for a terminal, each run of line breaks a blank.
+        QCOMPARE(
+            m_services->errorLines,
+            std::vector<QString>{
+                u"quelmar: Erro em tempo de execução '201': Estouro de capacidade: 40000. Fim."_s});
+        QCOMPARE(m_services->endings, std::vector<int>{1});
+        QVERIFY(!m_form->isVisible());
+    }
+
+    void endStopsEveryLaterHandler() {
+        m_form->Show();
+        m_program->dispatch([] { End(); });
+        QCOMPARE(m_program->exitStatus(), 0);
+        QVERIFY(m_services->boxes.empty());
+        QVERIFY(m_services->errorLines.empty());
+        QVERIFY(!m_form->isVisible());
+        m_form->button(u"cmdA").click();
+        QTest::mouseClick(&m_form->option(u"optDois"), Qt::LeftButton);
+        QVERIFY(!m_form->events.contains(u"cmdA_Click"_s));
+        QVERIFY(!m_form->events.contains(u"optDois_Click"_s));
+    }
+
+    void oneInstancePerForm() {
+        QCOMPARE(&m_program->form<SampleForm>(), m_form);
+        QCOMPARE(m_form->loads, 1);
+        m_form->textBox(u"txtNome").setText(u"digitado"_s);
+        int unloads = 0;
+        m_form->unloads = &unloads;
+        m_form->Unload();
+        QCOMPARE(unloads, 1);
+        QVERIFY(m_program->loadedForm<SampleForm>() == nullptr);
+        SampleForm& again = m_program->form<SampleForm>();
+        QVERIFY(&again != m_form);
+        QCOMPARE(again.loads, 1);
+        QCOMPARE(again.textBox(u"txtNome").Text(), u"inicial"_s);
+    }
+
+    void misspeltControlIsAnErrorNamingIt_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("no such control")
+            << u"cmdB"_s << u"O formulário frmAmostra não tem nenhum controle chamado \"cmdB\"."_s;
+        QTest::newRow("a control of another kind")
+            << u"lblNome"_s
+            << u"O controle \"lblNome\" do formulário frmAmostra não é do tipo que o programa espera."_s;
+    }
+
+    void misspeltControlIsAnErrorNamingIt() {
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        const std::u16string asked = name.toStdU16String();
+        const auto error = raisedBy([&] { m_form->button(asked); });
+        QVERIFY(error);
+        QCOMPARE(error->code(), ErrorCode::InternalError);
+        QCOMPARE(error->description(), description);
+    }
+
+    void focusStartsAtTheLowestTabIndex() {
+        m_form->Show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        QCOMPARE(QApplication::focusWidget(), m_form->textBox(u"txtNome").editor());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &m_form->option(u"optUm"));
+    }
+
+    void closeBoxUnloads() {
+        m_form->Show();
+        int unloads = 0;
+        m_form->unloads = &unloads;
+        QVERIFY(!m_form->close()); // the close request becomes an unload
+        QCOMPARE(unloads, 1);
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(m_program->loadedForm<SampleForm>() == nullptr);
+    }
+
+    void windowPlacementAndStyle() {
+        QCOMPARE(m_form->geometry(), QRect(100, 50, 200, 100));
+        QVERIFY(m_form->windowFlags() & Qt::WindowMaximizeButtonHint);
+        QVERIFY(m_form->maximumSize() != m_form->minimumSize());
+        QCOMPARE(m_form->objectName(), u"frmAmostra"_s);
+        QCOMPARE(m_form->button(u"cmdA").accessibleName(), u"A"_s);
+        QCOMPARE(withoutMnemonics(u"Sal && Pimenta &Já"), u"Sal & Pimenta Já"_s);
+        // Controls inside a frame are placed from its outer corner.
+        QCOMPARE(m_form->option(u"optDois").pos(), QPoint(4, 33));
+    }
+
+    void randomNumbersStayBelowOne() {
+        ClockRandom random;
+        double sum = 0;
+        constexpr int draws = 20000;
+        for (std::uint64_t seed : {0ULL, 1ULL, ~0ULL}) {
+            random.seed(seed);
+            for (int i = 0; i < draws; ++i) {
+                const float r = random.next();
+                QVERIFY(r >= 0.0f && r < 1.0f);
+                sum += r;
+            }
+        }
+        QVERIFY(qAbs(sum / (3 * draws) - 0.5) < 0.01);
+        // Two clock seeds taken one after the other still give different numbers.
+        random.reseedFromClock();
+        const float first = random.next();
+        QTest::qWait(1);
+        random.reseedFromClock();
+        QVERIFY(random.next() != first);
+    }
+
+    void randomPickCoversTheCollection_data() {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<float>("r");
+        QTest::addColumn<int>("expected");
+        const float belowOne = 1.0f - 1.0f / 16777216.0f;
+        QTest::newRow("r 0") << 7 << 0.0f << 1;
+        QTest::newRow("r just below 1") << 7 << belowOne << 7;
+        QTest::newRow("largest collection, r just below 1") << 32767 << belowOne << 32767;
+        QTest::newRow("exact boundary") << 4 << 0.75f << 4;
+        QTest::newRow("just under the boundary") << 4 << 0.7499999f << 3;
+        QTest::newRow("one message") << 1 << 0.9f << 1;
+    }
+
+    void randomPickCoversTheCollection() {
+        QFETCH(int, total);
+        QFETCH(float, r);
+        QFETCH(int, expected);
+        QCOMPARE(data::randomMessageNumber(static_cast<std::int16_t>(total), r), expected);
+    }
 
 private:
     std::unique_ptr<RecordingServices> m_services;
     std::unique_ptr<Program> m_program;
     SampleForm* m_form = nullptr;
 };
-
-void TestToolkit::init() {
-    m_services = std::make_unique<RecordingServices>();
-    m_program = std::make_unique<Program>(*m_services, u"/programa"_s);
-    m_form = &m_program->form<SampleForm>();
-}
-
-void TestToolkit::cleanup() {
-    m_program.reset();
-    m_services.reset();
-}
-
-void TestToolkit::buttonValueRunsClickAtOnce() {
-    m_form->button(u"cmdA").setValue(true);
-    QCOMPARE(m_form->events, QStringList{u"cmdA_Click"_s});
-    m_form->button(u"cmdA").setValue(false);
-    QCOMPARE(m_form->events.size(), 1);
-    QVERIFY(!m_form->button(u"cmdA").autoDefault());
-}
-
-void TestToolkit::optionButtonsClearEachOtherInTheirContainer() {
-    OptionButton& one = m_form->option(u"optUm");
-    OptionButton& two = m_form->option(u"optDois");
-    OptionButton& outside = m_form->option(u"optFora");
-
-    one.setValue(true); // already selected: no change, no Click
-    QVERIFY(m_form->events.isEmpty());
-    two.setValue(true);
-    QCOMPARE(m_form->events, QStringList{u"optDois_Click"_s});
-    QVERIFY(!one.Value());
-    outside.setValue(true); // another container keeps its own selection
-    QVERIFY(two.Value());
-    QTest::mouseClick(&one, Qt::LeftButton);
-    QCOMPARE(m_form->events.last(), u"optUm_Click"_s);
-    QVERIFY(!two.Value());
-    one.setValue(false);
-    QVERIFY(!one.Value() && !two.Value());
-}
-
-void TestToolkit::checkBoxHasThreeValues_data() {
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("afterClick");
-    QTest::newRow("0") << 0 << true << 1;
-    QTest::newRow("1") << 1 << true << 0;
-    QTest::newRow("2 grey") << 2 << true << 0;
-    QTest::newRow("3") << 3 << false << 0;
-    QTest::newRow("-1") << -1 << false << 0;
-}
-
-void TestToolkit::checkBoxHasThreeValues() {
-    QFETCH(int, value);
-    QFETCH(bool, valid);
-    QFETCH(int, afterClick);
-    CheckBox& box = m_form->checkBox(u"chkMarca");
-    box.setValue(0);
-    const auto error = errorOf([&] { box.setValue(value); });
-    if (!valid) {
-        QCOMPARE(error, ErrorCode::InvalidPropertyValue);
-        return;
-    }
-    QCOMPARE(box.Value(), value);
-    box.click();
-    QCOMPARE(box.Value(), afterClick);
-}
-
-void TestToolkit::scrollBarValueFromCodeRunsChange() {
-    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
-    bar.setValue(4);
-    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change 4"_s});
-    bar.setValue(4);
-    QCOMPARE(m_form->events.size(), 1);
-    QCOMPARE(bar.slider()->value(), 4); // the widget shows it too
-    bar.slider()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(m_form->events.last(), u"hsbBarra_Change 5"_s);
-}
-
-void TestToolkit::scrollBarRejectsValuesOutsideItsRange_data() {
-    QTest::addColumn<int>("value");
-    QTest::newRow("below Min") << 0;
-    QTest::newRow("above Max") << 11;
-    QTest::newRow("beyond 16 bits") << 70000;
-}
-
-void TestToolkit::scrollBarRejectsValuesOutsideItsRange() {
-    QFETCH(int, value);
-    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
-    const auto error = raisedBy([&] { bar.setValue(value); });
-    QVERIFY(error);
-    QCOMPARE(error->code(), ErrorCode::InvalidPropertyValue);
-    QVERIFY2(error->description().contains(QString::number(value)),
-             qPrintable(error->description()));
-    QCOMPARE(bar.Value(), 1);
-    QVERIFY(m_form->events.isEmpty());
-    QCOMPARE(errorOf([&] { bar.setMax(40000); }), ErrorCode::InvalidPropertyValue);
-}
-
-void TestToolkit::loweringMaxBringsValueDown() {
-    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
-    bar.setValue(9);
-    m_form->events.clear();
-    bar.setMax(5);
-    QCOMPARE(bar.Value(), 5);
-    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change 5"_s});
-    bar.setMax(20); // raising it moves nothing
-    QCOMPARE(m_form->events.size(), 1);
-    QCOMPARE(bar.slider()->maximum(), 20);
-}
-
-void TestToolkit::scrollBarKeysAndWheel_data() {
-    QTest::addColumn<int>("key"); // 0: a turn of the wheel away from the user
-    QTest::addColumn<bool>("rightToLeft");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("Right") << int(Qt::Key_Right) << false << 6;
-    QTest::newRow("Left") << int(Qt::Key_Left) << false << 4;
-    QTest::newRow("Right, right to left") << int(Qt::Key_Right) << true << 4;
-    QTest::newRow("Left, right to left") << int(Qt::Key_Left) << true << 6;
-    QTest::newRow("Up") << int(Qt::Key_Up) << false << 4;
-    QTest::newRow("Down") << int(Qt::Key_Down) << false << 6;
-    QTest::newRow("PgUp") << int(Qt::Key_PageUp) << false << 4;
-    QTest::newRow("PgDn") << int(Qt::Key_PageDown) << false << 6;
-    QTest::newRow("Home") << int(Qt::Key_Home) << false << 1;
-    QTest::newRow("End") << int(Qt::Key_End) << false << 10;
-    QTest::newRow("wheel") << 0 << false << 4;
-}
-
-// Keys pressed on the focused bar of a shown window, as the keyboard sends them.
-void TestToolkit::scrollBarKeysAndWheel() {
-    QFETCH(int, key);
-    QFETCH(bool, rightToLeft);
-    QFETCH(int, expected);
-    HScrollBar& bar = m_form->scrollBar(u"hsbBarra");
-    bar.setValue(5);
-    m_form->events.clear();
-    m_form->setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-    m_form->Show();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
-    bar.slider()->setFocus();
-    QCOMPARE(QApplication::focusWidget(), bar.slider());
-    if (key != 0) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-    } else {
-        const QPointF inside(5, 5);
-        QWheelEvent away(inside, bar.slider()->mapToGlobal(inside), {}, {0, 120}, Qt::NoButton,
-                         Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(bar.slider(), &away);
-    }
-    QCOMPARE(bar.Value(), expected);
-    QCOMPARE(m_form->events, QStringList{u"hsbBarra_Change %1"_s.arg(expected)});
-}
-
-void TestToolkit::timerPeriods_data() {
-    QTest::addColumn<qint64>("milliseconds");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("0") << qint64(0) << true;
-    QTest::newRow("99000") << qint64(99000) << true;
-    QTest::newRow("largest") << qint64(2147483647) << true;
-    QTest::newRow("beyond 32 bits") << qint64(2147483648) << false;
-    QTest::newRow("negative") << qint64(-1) << false;
-}
-
-void TestToolkit::timerPeriods() {
-    QFETCH(qint64, milliseconds);
-    QFETCH(bool, valid);
-    Timer& timer = m_form->timer(u"tmpRelogio");
-    timer.setInterval(1000);
-    const auto error = errorOf([&] { timer.setInterval(milliseconds); });
-    QCOMPARE(error == ErrorCode::InvalidPropertyValue, !valid);
-    QCOMPARE(qint64(timer.Interval()), valid ? milliseconds : 1000);
-    QCOMPARE(timer.isRunning(), timer.Interval() != 0);
-    timer.setEnabled(false);
-    QVERIFY(!timer.isRunning());
-}
-
-void TestToolkit::timerZeroNeverFires() {
-    Timer& timer = m_form->timer(u"tmpRelogio");
-    QVERIFY(timer.Enabled());
-    QTest::qWait(60);
-    QVERIFY(m_form->events.isEmpty());
-    timer.setInterval(10);
-    QTRY_VERIFY(m_form->events.contains(u"tmpRelogio_Timer"_s));
-}
-
-void TestToolkit::upDownStaysInRange() {
-    UpDown& spin = m_form->upDown(u"udSeg");
-    QCOMPARE(spin.Value(), 15);
-    spin.setValue(30);
-    QCOMPARE(m_form->events, QStringList{u"udSeg_Change 30"_s});
-    spin.setValue(120); // outside: the nearest end, quietly
-    QCOMPARE(spin.Value(), 99);
-    spin.setValue(0);
-    QCOMPARE(spin.Value(), 1);
-    QCOMPARE(m_form->events.size(), 1);
-    spin.stepDown(); // at the bottom already
-    QCOMPARE(m_form->events.size(), 1);
-    auto arrows = spin.findChildren<QToolButton*>();
-    QCOMPARE(arrows.size(), 2);
-    arrows[0]->click();
-    QCOMPARE(m_form->events.last(), u"udSeg_Change 2"_s);
-    QTest::keyClick(&spin, Qt::Key_Down);
-    QCOMPARE(m_form->events.last(), u"udSeg_Change 1"_s);
-}
-
-void TestToolkit::messageBoxBreaksLinesAtTheEdge_data() {
-    QTest::addColumn<QString>("before"); // on display first
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("betweenWords"); // else every line reaches the edge
-    const QString words =
-        u"Quem semeia amor colhe paz, e quem espera sempre alcança. "_s.repeated(40);
-    const QString run = QString(64 * 1024, u'x');
-    QTest::newRow("words") << QString() << words << true;
-    QTest::newRow("one unbroken run") << QString() << run << false;
-    QTest::newRow("words after a run") << run << words << true;
-}
-
-// The text exactly as stored, each line broken between words, and a run too long for a line
-// broken where it reaches the edge.
-void TestToolkit::messageBoxBreaksLinesAtTheEdge() {
-    QFETCH(QString, before);
-    QFETCH(QString, message);
-    QFETCH(bool, betweenWords);
-    TextBox box(nullptr, true);
-    box.resize(326, 175);
-    box.show();
-    box.setLocked(true);
-    box.setText(before);
-    box.setText(message);
-    auto* editor = static_cast<QPlainTextEdit*>(box.editor());
-    QCOMPARE(box.Text(), message);
-    QCOMPARE(editor->toPlainText(), message);
-
-    const QTextBlock block = editor->document()->firstBlock();
-    editor->document()->documentLayout()->blockBoundingRect(block); // lays the block out
-    const QTextLayout& lines = *block.layout();
-    QVERIFY(lines.lineCount() > 1);
-    const qreal room = lines.lineAt(0).width();
-    const qreal widest = QFontMetricsF(editor->font()).maxWidth();
-    for (int i = 0; i + 1 < lines.lineCount(); ++i) {
-        const QTextLine line = lines.lineAt(i);
-        QVERIFY(line.naturalTextWidth() <= room);
-        if (betweenWords)
-            QVERIFY2(message.at(line.textStart() + line.textLength() - 1) == u' ',
-                     qPrintable(u"line %1 breaks a word"_s.arg(i)));
-        else
-            QVERIFY2(room - line.naturalTextWidth() < widest,
-                     qPrintable(u"line %1 stops short of the edge"_s.arg(i)));
-    }
-}
-
-void TestToolkit::linkLabelsAreReachedAndPressed() {
-    Label& link = m_form->label(u"lnkSite");
-    Label& plain = m_form->label(u"lblNome");
-    QVERIFY(link.focusPolicy() & Qt::TabFocus);
-    QCOMPARE(plain.focusPolicy(), Qt::NoFocus);
-
-    QTest::mouseClick(&link, Qt::LeftButton);
-    QTest::keyClick(&link, Qt::Key_Return);
-    QTest::keyClick(&plain, Qt::Key_Return); // a plain label takes no keys
-    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&link);
-    QVERIFY(spoken);
-    QCOMPARE(spoken->role(), QAccessible::Link);
-    QCOMPARE(spoken->text(QAccessible::Name), u"www.example.org"_s);
-    spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QCOMPARE(m_form->events, QStringList(3, u"lnkSite_Click"_s));
-    QTest::mouseClick(&plain, Qt::LeftButton);
-    QCOMPARE(m_form->events.last(), u"lblNome_Click"_s);
-}
-
-// At whatever scale the test runs (CTest runs it at 1 and at 2): the hot spot, in the cursor
-// picture's own pixels, is the middle of the topmost row of the hand.
-void TestToolkit::linkCursorPointsWithTheFingertip() {
-    const QCursor cursor = m_form->label(u"lnkSite").cursor();
-    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
-    QCOMPARE(cursor.pixmap().devicePixelRatio(), qApp->devicePixelRatio() > 1 ? 2.0 : 1.0);
-    const QImage hand = cursor.pixmap().toImage();
-    int top = -1;
-    int first = -1;
-    int last = -1;
-    for (int y = 0; y < hand.height() && top < 0; ++y)
-        for (int x = 0; x < hand.width(); ++x)
-            if (qAlpha(hand.pixel(x, y)) != 0) {
-                top = y;
-                first = first < 0 ? x : first;
-                last = x;
-            }
-    const QPoint hot = cursor.hotSpot();
-    QCOMPARE(hot.y(), top);
-    QVERIFY2(qAbs(first + last - 2 * hot.x()) <= 1,
-             qPrintable(u"tip %1..%2, hot spot %3"_s.arg(first).arg(last).arg(hot.x())));
-}
-
-void TestToolkit::screenReaderReadsAndStepsTheSpin() {
-    UpDown& spin = m_form->upDown(u"udSeg");
-    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(&spin);
-    QVERIFY(spoken);
-    QCOMPARE(spoken->role(), QAccessible::SpinBox);
-    QAccessibleValueInterface* value = spoken->valueInterface();
-    QVERIFY(value);
-    QCOMPARE(value->currentValue().toInt(), 15);
-    QCOMPARE(value->maximumValue().toInt(), 99);
-    spoken->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
-    QCOMPARE(m_form->events, QStringList{u"udSeg_Change 16"_s});
-    value->setCurrentValue(500);
-    QCOMPARE(spin.Value(), 99);
-    QCOMPARE(m_form->events.last(), u"udSeg_Change 99"_s);
-}
-
-void TestToolkit::launcherReportsHowItEnded_data() {
-    QTest::addColumn<QString>("script"); // the body of the xdg-open found on PATH; null: none
-    QTest::addColumn<QString>("atOnce");
-    QTest::addColumn<QString>("later");
-    QTest::newRow("opened") << u"exit 0"_s << QString() << QString();
-    QTest::newRow("no program for the address")
-        << u"exit 3"_s << QString()
-        << u"não há nenhum programa instalado que abra esse tipo de endereço."_s;
-    QTest::newRow("the action failed")
-        << u"exit 4"_s << QString() << u"o programa que abre esse tipo de endereço falhou."_s;
-    QTest::newRow("killed") << u"kill -9 $$"_s << QString()
-                            << u"o xdg-open foi interrompido antes de abri-lo."_s;
-    QTest::newRow("no launcher") << QString()
-                                 << u"o sistema não tem o xdg-open, que abre endereços com os "
-                                    "programas do ambiente de trabalho."_s
-                                 << QString();
-}
-
-// The real launcher, with a stand-in xdg-open that records what it was given and ends as the row
-// says.
-void TestToolkit::launcherReportsHowItEnded() {
-    QFETCH(QString, script);
-    QFETCH(QString, atOnce);
-    QFETCH(QString, later);
-    ScratchDirectory bin;
-    const QString asked = bin.file(u"pedido.txt"_s);
-    if (!script.isNull()) {
-        QFile launcher(bin.file(u"xdg-open"_s));
-        QVERIFY(launcher.open(QIODevice::WriteOnly));
-        launcher.write(u"#!/bin/sh\nprintf %s \"$1\" > '%1'\n%2\n"_s.arg(asked, script).toUtf8());
-        launcher.close();
-        launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner);
-    }
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin.path().toLocal8Bit());
-    std::optional<QString> reported;
-    const Failure failure = runStartCommand(u"start mailto:dev@example.org"_s,
-                                            [&](const QString& reason) { reported = reason; });
-    qputenv("PATH", path);
-
-    QCOMPARE(failure.value_or(QString()), atOnce);
-    if (script.isNull())
-        return;
-    QTRY_COMPARE(QFileInfo(asked).size(), qint64(22));
-    QFile argument(asked);
-    QVERIFY(argument.open(QIODevice::ReadOnly));
-    QCOMPARE(argument.readAll(), QByteArray("mailto:dev@example.org"));
-    if (later.isNull()) {
-        QTest::qWait(300); // time for a report that must not come
-        QVERIFY(!reported);
-    } else {
-        QTRY_VERIFY(reported);
-        QCOMPARE(*reported, later);
-    }
-}
-
-void TestToolkit::runtimeErrorShowsTheBoxAndEnds() {
-    bool after = false;
-    m_program->dispatch([&] {
-        core::raise(ErrorCode::Overflow, u"Estouro de capacidade:\n\n40000.\r\nFim."_s);
-        after = true;
-    });
-    QVERIFY(!after);
-    QVERIFY(m_program->ended());
-    QCOMPARE(m_program->exitStatus(), 1);
-    QCOMPARE(m_services->boxes.size(), std::size_t{1});
-    QCOMPARE(m_services->boxes[0].prompt,
-             u"Erro em tempo de execução '201':\n\nEstouro de capacidade:\n\n40000.\r\nFim."_s);
-    QCOMPARE(m_services->boxes[0].title, u"Quelmar de Orivela"_s);
-    // The same text on one line for a terminal, each run of line breaks a blank.
-    QCOMPARE(
-        m_services->errorLines,
-        std::vector<QString>{
-            u"quelmar: Erro em tempo de execução '201': Estouro de capacidade: 40000. Fim."_s});
-    QCOMPARE(m_services->endings, std::vector<int>{1});
-    QVERIFY(!m_form->isVisible());
-}
-
-void TestToolkit::endStopsEveryLaterHandler() {
-    m_form->Show();
-    m_program->dispatch([] { End(); });
-    QCOMPARE(m_program->exitStatus(), 0);
-    QVERIFY(m_services->boxes.empty());
-    QVERIFY(m_services->errorLines.empty());
-    QVERIFY(!m_form->isVisible());
-    m_form->button(u"cmdA").click();
-    QTest::mouseClick(&m_form->option(u"optDois"), Qt::LeftButton);
-    QVERIFY(!m_form->events.contains(u"cmdA_Click"_s));
-    QVERIFY(!m_form->events.contains(u"optDois_Click"_s));
-}
-
-void TestToolkit::oneInstancePerForm() {
-    QCOMPARE(&m_program->form<SampleForm>(), m_form);
-    QCOMPARE(m_form->loads, 1);
-    m_form->textBox(u"txtNome").setText(u"digitado"_s);
-    int unloads = 0;
-    m_form->unloads = &unloads;
-    m_form->Unload();
-    QCOMPARE(unloads, 1);
-    QVERIFY(m_program->loadedForm<SampleForm>() == nullptr);
-    SampleForm& again = m_program->form<SampleForm>();
-    QVERIFY(&again != m_form);
-    QCOMPARE(again.loads, 1);
-    QCOMPARE(again.textBox(u"txtNome").Text(), u"inicial"_s);
-}
-
-void TestToolkit::misspeltControlIsAnErrorNamingIt_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::newRow("no such control")
-        << u"cmdB"_s << u"O formulário frmAmostra não tem nenhum controle chamado \"cmdB\"."_s;
-    QTest::newRow("a control of another kind")
-        << u"lblNome"_s
-        << u"O controle \"lblNome\" do formulário frmAmostra não é do tipo que o programa espera."_s;
-}
-
-void TestToolkit::misspeltControlIsAnErrorNamingIt() {
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    const std::u16string asked = name.toStdU16String();
-    const auto error = raisedBy([&] { m_form->button(asked); });
-    QVERIFY(error);
-    QCOMPARE(error->code(), ErrorCode::InternalError);
-    QCOMPARE(error->description(), description);
-}
-
-void TestToolkit::focusStartsAtTheLowestTabIndex() {
-    m_form->Show();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
-    QCOMPARE(QApplication::focusWidget(), m_form->textBox(u"txtNome").editor());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), &m_form->option(u"optUm"));
-}
-
-void TestToolkit::closeBoxUnloads() {
-    m_form->Show();
-    int unloads = 0;
-    m_form->unloads = &unloads;
-    QVERIFY(!m_form->close()); // the close request becomes an unload
-    QCOMPARE(unloads, 1);
-    QVERIFY(!m_form->isVisible());
-    QVERIFY(m_program->loadedForm<SampleForm>() == nullptr);
-}
-
-void TestToolkit::windowPlacementAndStyle() {
-    QCOMPARE(m_form->geometry(), QRect(100, 50, 200, 100));
-    QVERIFY(m_form->windowFlags() & Qt::WindowMaximizeButtonHint);
-    QVERIFY(m_form->maximumSize() != m_form->minimumSize());
-    QCOMPARE(m_form->objectName(), u"frmAmostra"_s);
-    QCOMPARE(m_form->button(u"cmdA").accessibleName(), u"A"_s);
-    QCOMPARE(withoutMnemonics(u"Sal && Pimenta &Já"), u"Sal & Pimenta Já"_s);
-    // Controls inside a frame are placed from its outer corner.
-    QCOMPARE(m_form->option(u"optDois").pos(), QPoint(4, 33));
-}
-
-void TestToolkit::randomNumbersStayBelowOne() {
-    ClockRandom random;
-    double sum = 0;
-    constexpr int draws = 20000;
-    for (std::uint64_t seed : {0ULL, 1ULL, ~0ULL}) {
-        random.seed(seed);
-        for (int i = 0; i < draws; ++i) {
-            const float r = random.next();
-            QVERIFY(r >= 0.0f && r < 1.0f);
-            sum += r;
-        }
-    }
-    QVERIFY(qAbs(sum / (3 * draws) - 0.5) < 0.01);
-    // Two clock seeds taken one after the other still give different numbers.
-    random.reseedFromClock();
-    const float first = random.next();
-    QTest::qWait(1);
-    random.reseedFromClock();
-    QVERIFY(random.next() != first);
-}
-
-void TestToolkit::randomPickCoversTheCollection_data() {
-    QTest::addColumn<int>("total");
-    QTest::addColumn<float>("r");
-    QTest::addColumn<int>("expected");
-    const float belowOne = 1.0f - 1.0f / 16777216.0f;
-    QTest::newRow("r 0") << 7 << 0.0f << 1;
-    QTest::newRow("r just below 1") << 7 << belowOne << 7;
-    QTest::newRow("largest collection, r just below 1") << 32767 << belowOne << 32767;
-    QTest::newRow("exact boundary") << 4 << 0.75f << 4;
-    QTest::newRow("just under the boundary") << 4 << 0.7499999f << 3;
-    QTest::newRow("one message") << 1 << 0.9f << 1;
-}
-
-void TestToolkit::randomPickCoversTheCollection() {
-    QFETCH(int, total);
-    QFETCH(float, r);
-    QFETCH(int, expected);
-    QCOMPARE(data::randomMessageNumber(static_cast<std::int16_t>(total), r), expected);
-}
 
 QTEST_MAIN(TestToolkit)
 #include "test_toolkit.moc"

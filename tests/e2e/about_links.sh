@@ -8,13 +8,11 @@
 #   about_links.sh PROGRAM HELPER
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 2 ]] || fail "uso: about_links.sh PROGRAMA AJUDANTE"
-e2e_enter_display "${BASH_SOURCE[0]}" "$@"
-e2e_setup "$1" "$2"
+e2e_setup "${BASH_SOURCE[0]}" "$@"
 
 about_pattern='^Quelmar de Orivela Win95/98$'
 launcher=$work/lancador

@@ -15,21 +15,16 @@
 # SQLITE_HELPER is quelmar-test-sqlite; LISTENER is atspi_listener.py.
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 4 ]] || fail "uso: announcement.sh PROGRAMA AJUDANTE AJUDANTE_SQLITE OUVINTE"
-e2e_enter_display "${BASH_SOURCE[0]}" "$@"
-e2e_setup "$1" "$2"
+e2e_setup "${BASH_SOURCE[0]}" "$@"
 sqlite_helper=$3
 listener=$4
 # Debian's own Python, which holds the AT-SPI bindings, whatever else is first on PATH.
 python=/usr/bin/python3
-for tool in dbus-daemon /usr/libexec/at-spi-bus-launcher "$python"; do
-    command -v "$tool" >/dev/null ||
-        fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
-done
+require_tools dbus-daemon /usr/libexec/at-spi-bus-launcher "$python"
 
 "$sqlite_helper" exec "$program_dir/opcoes" "UPDATE opcoes SET ComTem = 0" ||
     fail "não foi possível desligar o temporizador em opcoes"

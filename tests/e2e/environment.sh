@@ -11,13 +11,11 @@
 #   environment.sh PROGRAM HELPER
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 2 ]] || fail "uso: environment.sh PROGRAMA AJUDANTE"
-e2e_enter_display "${BASH_SOURCE[0]}" "$@"
-e2e_setup "$1" "$2"
+e2e_setup "${BASH_SOURCE[0]}" "$@"
 program=$program_dir/quelmar
 no_windows_line='quelmar: não foi possível abrir as janelas do programa: '
 
@@ -53,13 +51,6 @@ no_windows 'a plataforma gráfica "inexistente", pedida pela variável QT_QPA_PL
 no_windows 'a plataforma gráfica "inexistente", pedida pela opção -platform, não existe;' \
     env -u QT_QPA_PLATFORM "$program" -platform inexistente
 
-# launch COMMAND...: as start_program, for any command line.
-launch() {
-    setsid "$@" >"$work/saida.txt" 2>&1 &
-    pid=$!
-    started_ms=$(now_ms)
-}
-
 # The same with a standard error nobody reads: a FIFO whose only reader has gone, so that every
 # write to it fails, or ends a program that does not ignore SIGPIPE.
 mkfifo "$work/canal"
@@ -75,22 +66,18 @@ launch_unread() {
 # Closes the main window as a window manager would; the program ends with status 0.
 close_main_window() {
     "$helper" close "$window" || fail "não foi possível pedir o fechamento da janela $window"
-    wait_for_exit 5
-    ((exit_status < 128)) || fail "o programa terminou pelo sinal $((exit_status - 128))"
-    [[ $exit_status -eq 0 ]] || fail "status de saída depois de fechar a janela: $exit_status"
+    expect_exit 0 'de fechar a janela'
 }
 
 # Answers the error box; the program ends with status 1.
 answer_error_box() {
     wait_for_window "$box_title_pattern" 10
     press "$found_window" Return
-    wait_for_exit 5
-    ((exit_status < 128)) || fail "o programa terminou pelo sinal $((exit_status - 128))"
-    [[ $exit_status -eq 1 ]] || fail "status de saída depois da caixa de erro: $exit_status"
+    expect_exit 1 'da caixa de erro'
 }
 
 note "-platform xcb vale mais do que QT_QPA_PLATFORM"
-launch env QT_QPA_PLATFORM=inexistente "$program" -platform xcb
+start_program env QT_QPA_PLATFORM=inexistente "$program" -platform xcb
 wait_for_main_window
 close_main_window
 
@@ -114,13 +101,13 @@ answer_error_box
 odd=$work/$'pasta-\xff\xfe-\xc3('
 note "pasta cujo nome não é UTF-8"
 copy_program "$odd"
-launch "$odd/quelmar"
+start_program "$odd/quelmar"
 wait_for_main_window
 close_main_window
 
 note "pasta cujo nome não é UTF-8, sem o arquivo de opções: a mensagem o nomeia"
 rm "$odd/opcoes"
-launch "$odd/quelmar"
+start_program "$odd/quelmar"
 wait_for_window "$box_title_pattern" 10
 shown=$(cd "$work" && pwd -P)/$'pasta-\xef\xbf\xbd\xef\xbf\xbd-\xef\xbf\xbd(/opcoes'
 line=$(grep -m 1 "^quelmar: " "$work/saida.txt" || true)
@@ -134,6 +121,6 @@ while ((${#long} < 3800)); do
 done
 note "pasta num caminho de ${#long} bytes"
 copy_program "$long"
-launch "$long/quelmar"
+start_program "$long/quelmar"
 wait_for_main_window
 close_main_window

@@ -5,7 +5,7 @@
 #   - waits that give up after a few seconds, so a hang fails quickly;
 #   - clean-up of the program and the temporary directory however the script ends.
 #
-# A script calls `e2e_enter_display SCRIPT ARGS...` first, then `e2e_setup PROGRAM HELPER`.
+# A script calls `e2e_setup "${BASH_SOURCE[0]}" "$@"` once its arguments are checked.
 
 main_title='Quelmar de Orivela v3.0 * Versão Digital *'
 # xdotool takes a regular expression; the exact title is compared afterwards.
@@ -33,6 +33,15 @@ fail() {
 
 note() {
     echo "-- $*"
+}
+
+# Fails unless every TOOL is on PATH.
+require_tools() {
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null ||
+            fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
+    done
 }
 
 now_ms() {
@@ -64,11 +73,7 @@ e2e_enter_display() {
             fail "o servidor X de xvfb-run ($DISPLAY) não responde"
         return 0
     fi
-    local tool
-    for tool in xvfb-run xauth xdotool xwd timeout cmp; do
-        command -v "$tool" >/dev/null ||
-            fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
-    done
+    require_tools xvfb-run xauth xdotool xwd timeout cmp
     QUELMAR_E2E_SERVER_RECORD=$(mktemp "${TMPDIR:-/tmp}/quelmar-e2e-servidor.XXXXXX")
     export QUELMAR_E2E_SERVER_RECORD QUELMAR_E2E_DISPLAY=1
     # A server of our own: never the developer's desktop, never a test running beside this one.
@@ -136,11 +141,14 @@ e2e_workspace() {
     export XDG_RUNTIME_DIR=$work/runtime
 }
 
-# Copies the program and its three data files into a new directory; PROGRAM names the built
-# program, whose directory holds the files as the build lays them out.
+# e2e_setup SCRIPT PROGRAM HELPER ARGS...: SCRIPT runs again under an X server of its own (see
+# e2e_enter_display), and there copies the program and its three data files into a new
+# directory; PROGRAM names the built program, whose directory holds the files as the build lays
+# them out.
 e2e_setup() {
-    local program=$1
-    helper=$2
+    e2e_enter_display "$@"
+    local program=$2
+    helper=$3
     [[ -x $program ]] || fail "programa não encontrado ou não executável: $program"
     [[ -x $helper ]] || fail "ajudante não encontrado ou não executável: $helper"
     e2e_workspace
@@ -157,11 +165,12 @@ e2e_setup() {
     program_dir=$work/programa
 }
 
-# The program leads a process group of its own, so that clean-up also ends anything it started.
-# (A background child of a shell without job control is no group leader, so setsid does not
-# fork and $! is the program itself.)
+# start_program [COMMAND...]: the program (or COMMAND) leads a process group of its own, so that
+# clean-up also ends anything it started. (A background child of a shell without job control is
+# no group leader, so setsid does not fork and $! is the program itself.)
 start_program() {
-    setsid "$program_dir/quelmar" >"$work/saida.txt" 2>&1 &
+    (($#)) || set -- "$program_dir/quelmar"
+    setsid "$@" >"$work/saida.txt" 2>&1 &
     pid=$!
     started_ms=$(now_ms)
 }
@@ -183,6 +192,14 @@ wait_for_exit() {
     exit_status=0
     wait "$pid" || exit_status=$?
     pid=''
+}
+
+# expect_exit STATUS AFTER: waits for the program to end, at most 5 s, with STATUS and not by a
+# signal; AFTER says after what ("da caixa de erro").
+expect_exit() {
+    wait_for_exit 5
+    ((exit_status < 128)) || fail "o programa terminou pelo sinal $((exit_status - 128))"
+    [[ $exit_status -eq $1 ]] || fail "status de saída depois $2: $exit_status, esperado $1"
 }
 
 # Rarely, and for no cause found so far, the program finds the display it was given unreachable

@@ -8,14 +8,12 @@
 # PROGRAM is the built program, with its data files beside it; HELPER is quelmar-e2e-x11.
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 3 && ($3 == close || $3 == alt-f) ]] ||
     fail "uso: main_window.sh PROGRAMA AJUDANTE close|alt-f"
-e2e_enter_display "${BASH_SOURCE[0]}" "$@"
-e2e_setup "$1" "$2"
+e2e_setup "${BASH_SOURCE[0]}" "$@"
 way_out=$3
 
 start_program
@@ -58,6 +56,5 @@ alt-f)
     how='Alt+F'
     ;;
 esac
-wait_for_exit 5
-[[ $exit_status -eq 0 ]] || fail "status de saída depois de $how: $exit_status, esperado 0"
+expect_exit 0 "de $how"
 note "o programa terminou com status 0 depois de $how"

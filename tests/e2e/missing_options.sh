@@ -6,13 +6,11 @@
 #   missing_options.sh PROGRAM HELPER
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 2 ]] || fail "uso: missing_options.sh PROGRAMA AJUDANTE"
-e2e_enter_display "${BASH_SOURCE[0]}" "$@"
-e2e_setup "$1" "$2"
+e2e_setup "${BASH_SOURCE[0]}" "$@"
 rm "$program_dir/opcoes"
 
 on_poll=no_main_window
@@ -38,7 +36,6 @@ for _ in 1 2 3 4 5; do
 done
 
 press "$box" Return
-wait_for_exit 5
+expect_exit 1 'da caixa de erro'
 no_main_window
-[[ $exit_status -eq 1 ]] || fail "status de saída depois da caixa de erro: $exit_status, esperado 1"
 note "o programa terminou com status 1 depois da caixa de erro"

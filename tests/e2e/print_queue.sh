@@ -10,9 +10,8 @@
 # Without a print server that can be started here, the test says why and is skipped (status 77).
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 skipped_status=77
 
@@ -32,8 +31,7 @@ for tool in cupsd lpadmin lpstat cupsreject pdftotext pdftocairo; do
 done
 [[ -x /usr/lib/cups/backend/cups-pdf ]] || skip "falta a impressora virtual (printer-driver-cups-pdf)"
 
-e2e_enter_display "${BASH_SOURCE[0]}" "$@"
-e2e_setup "$1" "$2"
+e2e_setup "${BASH_SOURCE[0]}" "$@"
 texts=("${@:3}")
 
 queue=quelmar-e2e-$$

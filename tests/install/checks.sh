@@ -22,8 +22,6 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=../e2e/lib.sh
-source "$here/../e2e/lib.sh"
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 
@@ -88,11 +86,8 @@ check_layout() {
 }
 
 check_validate() {
-    local prefix="$work/pasta com espaço" tool report entry
-    for tool in desktop-file-validate appstreamcli; do
-        command -v "$tool" >/dev/null ||
-            fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
-    done
+    local prefix="$work/pasta com espaço" report entry
+    require_tools desktop-file-validate appstreamcli
     install_into "$prefix"
     for entry in "share/applications/$app_id.desktop" "$autostart_example"; do
         report=$(desktop-file-validate "$prefix/$entry" 2>&1) ||

@@ -8,11 +8,8 @@
 # HELPER is quelmar-e2e-x11.
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=../e2e/lib.sh
-source "$here/../e2e/lib.sh"
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 3 ]] || fail "uso: installed_program.sh CMAKE PASTA_DE_COMPILACAO AJUDANTE"
 e2e_enter_display "${BASH_SOURCE[0]}" "$@"
@@ -44,6 +41,5 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/$app_id.de
     fail "classe da janela '$class', mas o atalho espera '$wm_class'"
 
 "$helper" close "$window" || fail "não foi possível pedir o fechamento da janela $window"
-wait_for_exit 5
-[[ $exit_status -eq 0 ]] || fail "status de saída depois do fechamento: $exit_status, esperado 0"
+expect_exit 0 'do fechamento'
 note "o programa instalado abriu as coleções de $installed e terminou com status 0"

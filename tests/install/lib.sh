@@ -1,7 +1,10 @@
 # shellcheck shell=bash disable=SC2034,SC2154  # shared variables, and those of e2e/lib.sh
-# Shared by the install tests (sourced after tests/e2e/lib.sh, whose fail, note, workspace and
-# clean-up they use). Each test installs the build as a user would, with `cmake --install`, into
-# a new temporary directory that goes away however the test ends.
+# Shared by the install tests (sourced, not run), with tests/e2e/lib.sh, whose fail, note,
+# workspace and clean-up they use. Each test installs the build as a user would, with
+# `cmake --install`, into a new temporary directory that goes away however the test ends.
+
+# shellcheck source=../e2e/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 
 app_id=org.example.QuelmarDeOrivela
 program_subdir=lib/quelmar-de-orivela

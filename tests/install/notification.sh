@@ -9,19 +9,13 @@
 #   notification.sh CMAKE BUILD_DIR
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=../e2e/lib.sh
-source "$here/../e2e/lib.sh"
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 2 ]] || fail "uso: notification.sh CMAKE PASTA_DE_COMPILACAO"
 e2e_enter_display "${BASH_SOURCE[0]}" "$@"
 install_setup "$1" "$2"
-for tool in dbus-daemon dunst dunstctl python3; do
-    command -v "$tool" >/dev/null ||
-        fail "falta o programa '$tool'; rode scripts/install-deps.sh (make deps)"
-done
+require_tools dbus-daemon dunst dunstctl python3
 
 bus_pid=''
 dunst_pid=''

@@ -15,20 +15,15 @@
 #   package.sh CMAKE BUILD_DIR CPACK CHANGELOG SQLITE_HELPER
 set -euo pipefail
 
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=../e2e/lib.sh
-source "$here/../e2e/lib.sh"
 # shellcheck source=lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [[ $# -eq 5 ]] || fail "uso: package.sh CMAKE PASTA_DE_COMPILACAO CPACK CHANGELOG SQLITE_HELPER"
 install_setup "$1" "$2"
 cpack=$3
 changelog=$4
 sqlite_helper=$5
-for tool in dpkg-deb dpkg-shlibdeps lintian; do
-    command -v "$tool" >/dev/null || fail "falta o programa '$tool'; rode scripts/install-deps.sh test"
-done
+require_tools dpkg-deb dpkg-shlibdeps lintian
 
 # lintian warnings that say nothing wrong about this package:
 #   initial-upload-closes-no-bugs   the project distributes the package itself; it is not an upload

@@ -1,7 +1,6 @@
 #include "support/program_run.h"
 
 #include "data/collection_loader.h"
-#include "windows/principal.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -3,13 +3,10 @@
 #include "platform/toolkit/program.h"
 #include "support/recording_services.h"
 #include "support/scratch_database.h"
+#include "windows/principal.h"
 
 #include <QStringList>
 #include <vector>
-
-namespace windows {
-class frmPrincipal;
-}
 
 // A program directory with both collections and the options file, built for one test.
 struct ProgramFiles {
@@ -35,6 +32,16 @@ public:
     // Loads and shows the main window; false when start-up ended the program.
     bool start();
     windows::frmPrincipal& main();
+
+    // Presses the main window's `button` and returns the window it opens; ends the test program
+    // when it opens none.
+    template <typename Window> Window& open(std::u16string_view button) {
+        main().button(button).click();
+        Window* window = program.loadedForm<Window>();
+        if (window == nullptr)
+            qFatal("the button %s opened no window", qPrintable(QStringView(button).toString()));
+        return *window;
+    }
 
     // The last error box's text, empty when none was shown.
     QString lastBox() const;

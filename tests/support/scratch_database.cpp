@@ -1,5 +1,8 @@
 #include "support/scratch_database.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
@@ -134,4 +137,29 @@ void replaceContent(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QStringList entryNames(const QString& directory) {
+    return QDir(directory).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                     QDir::Name);
+}
+
+QStringList directoryState(const QString& directory) {
+    QStringList entries;
+    const auto filter = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QFileInfo& info : QDir(directory).entryInfoList(filter, QDir::Name)) {
+        const QByteArray content =
+            info.isFile()
+                ? QCryptographicHash::hash(contentOf(info.filePath()), QCryptographicHash::Sha256)
+                      .toHex()
+                : QByteArray("-");
+        entries << QStringLiteral("%1 %2 %3 bytes, permissões %4, modificado %5, %6")
+                       .arg(info.fileName(),
+                            info.isDir() ? QStringLiteral("pasta") : QStringLiteral("arquivo"))
+                       .arg(info.size())
+                       .arg(int(info.permissions()), 0, 16)
+                       .arg(info.lastModified().toMSecsSinceEpoch())
+                       .arg(QString::fromLatin1(content));
+    }
+    return entries;
 }

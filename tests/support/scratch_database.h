@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <vector>
 
@@ -25,6 +26,13 @@ QByteArray contentOf(const QString& path);
 
 // Makes `bytes` the whole content of the file at `path`; fails the test when it cannot.
 void replaceContent(const QString& path, const QByteArray& bytes);
+
+// The names in a directory, hidden ones included, so that anything left behind shows.
+QStringList entryNames(const QString& directory);
+
+// Every entry of a directory with its kind, size, permissions, time of change and content, so
+// that any change, an entry left behind or one gone shows up in a comparison.
+QStringList directoryState(const QString& directory);
 
 // Creates (or extends) the database at `path` by running `sql`; fails the test on an error.
 void runSql(const QString& path, const QString& sql);
