@@ -94,6 +94,23 @@ private slots:
             QCOMPARE(err, QString());
         }
     }
+
+    void answerThatCannotBeWrittenFails_data() {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("--help") << u"--help"_s;
+        QTest::newRow("--version") << u"--version"_s;
+    }
+
+    void answerThatCannotBeWrittenFails() {
+        QFETCH(QString, option);
+        QProcess process;
+        process.setStandardOutputFile(u"/dev/full"_s);
+        process.start(QStringLiteral(QUELMAR_PROGRAM), {option});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(process.readAllStandardError().startsWith("quelmar: a resposta não foi escrita"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCommandLine)

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "platform/core/standard_streams.h"
+
 #include <QLatin1StringView>
 #include <cstdio>
 #include <initializer_list>
@@ -10,7 +12,7 @@ namespace {
 
 using Request = CommandLine::Request;
 
-enum ExitStatus { Success = 0, Usage = 2 };
+enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
 
 // Qt's own options, as QGuiApplication, QApplication and the X11 platform read them, with one
 // dash or two: those followed by a value, those that may carry it after "=", and the flags.
@@ -53,6 +55,17 @@ QStringView optionName(const QString& argument) {
 
 void print(std::FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
+}
+
+// An answer that never reached its reader (a full disk) is a failure, said on stderr.
+int answer(const QString& text) {
+    core::CheckedOutput out(stdout);
+    out.write(text);
+    if (out.finish())
+        return Success;
+    print(stderr, QStringLiteral("quelmar: a resposta não foi escrita por inteiro: %1.\n")
+                      .arg(out.failure()));
+    return Failure;
 }
 
 } // namespace
@@ -121,11 +134,9 @@ int answerCommandLine(int argc, char** argv) {
     case Request::Run:
         return -1;
     case Request::Help:
-        print(stdout, helpText());
-        return Success;
+        return answer(helpText());
     case Request::Version:
-        print(stdout, versionText());
-        return Success;
+        return answer(versionText());
     case Request::Unknown:
         break;
     }
