@@ -2,10 +2,10 @@
 // small form of the test's own.
 
 #include "data/collections.h"
+#include "platform/core/random_source.h"
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
-#include "platform/toolkit/random_source.h"
 #include "platform/toolkit/shell.h"
 #include "support/raised_error.h"
 #include "support/recording_services.h"
@@ -544,7 +544,7 @@ private slots:
     }
 
     void randomNumbersStayBelowOne() {
-        ClockRandom random;
+        core::ClockRandom random;
         double sum = 0;
         constexpr int draws = 20000;
         for (std::uint64_t seed : {0ULL, 1ULL, ~0ULL}) {

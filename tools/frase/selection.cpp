@@ -1,11 +1,11 @@
 #include "frase/selection.h"
 
 #include "data/search.h"
+#include "platform/core/random_source.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <random>
 
 namespace frase {
 
@@ -104,10 +104,10 @@ std::vector<std::int16_t> candidates(const Request& request, db::Recordset& coll
 }
 
 std::int16_t randomPick(const std::vector<std::int16_t>& numbers) {
-    std::mt19937 generator{std::random_device{}()};
-    const float r = std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
+    core::ClockRandom random;
+    random.reseedFromClock();
     const std::int16_t drawn =
-        data::randomMessageNumber(static_cast<std::int16_t>(numbers.size()), r < 1.0f ? r : 0.0f);
+        data::randomMessageNumber(static_cast<std::int16_t>(numbers.size()), random.next());
     return numbers[static_cast<std::size_t>(drawn - 1)];
 }
 

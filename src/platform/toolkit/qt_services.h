@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/toolkit/random_source.h"
+#include "platform/core/random_source.h"
 #include "platform/toolkit/services.h"
 
 namespace toolkit {
@@ -19,7 +19,7 @@ public:
     void endProgram(int status) override;
 
 private:
-    ClockRandom m_random;
+    core::ClockRandom m_random;
 };
 
 } // namespace toolkit

@@ -1,8 +1,8 @@
-#include "platform/toolkit/random_source.h"
+#include "platform/core/random_source.h"
 
 #include <chrono>
 
-namespace toolkit {
+namespace core {
 
 void ClockRandom::reseedFromClock() {
     const auto now = std::chrono::high_resolution_clock::now().time_since_epoch();
@@ -24,4 +24,4 @@ float ClockRandom::next() {
     return static_cast<float>(nextBits() >> 40) * twoToMinus24;
 }
 
-} // namespace toolkit
+} // namespace core

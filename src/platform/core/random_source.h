@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace toolkit {
+namespace core {
 
 // Uniform single-precision numbers in [0, 1), reseeded from a high-resolution clock on request.
 // 24 random bits times 2^-24 keep r below 1 exactly, which rounding a wider value to a float
@@ -19,4 +19,4 @@ private:
     std::uint64_t m_state = 0;
 };
 
-} // namespace toolkit
+} // namespace core
