@@ -47,16 +47,27 @@ function(quelmar_exec_argument path result)
   set(${result} "${value}" PARENT_SCOPE)
 endfunction()
 
-# A desktop entry names the installed program by its absolute path, so that it starts without
-# PATH; the path leaves DESTDIR out, since the files will not stay there. `program` is the
-# program's name in its directory; the entry is installed as `file_name` under `destination`,
-# relative to the prefix.
+# ExecStart of a systemd unit: the path in double quotes, with \ and " escaped C-style inside, a
+# literal % doubled (a specifier otherwise) and a literal $ doubled (a variable otherwise).
+function(quelmar_service_argument path result)
+  string(REPLACE "\\" "\\\\" quoted "${path}")
+  string(REPLACE "\"" "\\\"" quoted "${quoted}")
+  string(REPLACE "%" "%%" quoted "${quoted}")
+  string(REPLACE "$" "$$" quoted "${quoted}")
+  set(${result} "\"${quoted}\"" PARENT_SCOPE)
+endfunction()
+
+# A desktop entry or a systemd unit names the installed program by its absolute path, so that it
+# starts without PATH; the path leaves DESTDIR out, since the files will not stay there.
+# `program` is the program's name in its directory; the entry is installed as `file_name` under
+# `destination`, relative to the prefix.
 function(quelmar_install_entry app_id program_subdir program template staging file_name
          destination)
   quelmar_installed_prefix(prefix)
   set(program "${prefix}/${program_subdir}/${program}")
   set(QUELMAR_APP_ID "${app_id}")
   quelmar_exec_argument("${program}" QUELMAR_EXEC)
+  quelmar_service_argument("${program}" QUELMAR_SERVICE_EXEC)
   quelmar_desktop_string("${program}" QUELMAR_TRY_EXEC)
   set(entry "${staging}/${file_name}")
   configure_file("${template}" "${entry}" @ONLY)

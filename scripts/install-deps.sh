@@ -29,6 +29,8 @@ for group in "$@"; do
         xvfb xauth xdotool x11-apps libx11-dev
         poppler-utils cups printer-driver-cups-pdf
         desktop-file-utils appstream lintian man-db
+        # systemd-analyze checks the example timer for the message of the day
+        systemd
         # quelmar-frase: fortune is its speed baseline; --notificar is tested against a
         # notification daemon on a session bus of the test's own
         fortune-mod dbus dunst

@@ -69,6 +69,9 @@ check_layout() {
     grep -qxF "Exec=\"$prefix/$program_subdir/quelmar-frase\" --do-dia --notificar" \
         "$prefix/$autostart_example" ||
         fail "Exec do exemplo de início automático: $(grep '^Exec=' "$prefix/$autostart_example")"
+    grep -qxF "ExecStart=\"$prefix/$program_subdir/quelmar-frase\" --do-dia --notificar" \
+        "$prefix/$service_example" ||
+        fail "ExecStart do serviço de exemplo: $(grep '^ExecStart=' "$prefix/$service_example")"
     for size in "${icon_sizes[@]}"; do
         file=$prefix/share/icons/hicolor/${size}x$size/apps/$app_id.png
         [[ $(png_size "$file") == "$size $size" ]] ||
@@ -87,7 +90,7 @@ check_layout() {
 
 check_validate() {
     local prefix="$work/pasta com espaço" report entry
-    require_tools desktop-file-validate appstreamcli
+    require_tools desktop-file-validate appstreamcli systemd-analyze
     install_into "$prefix"
     for entry in "share/applications/$app_id.desktop" "$autostart_example"; do
         report=$(desktop-file-validate "$prefix/$entry" 2>&1) ||
@@ -96,7 +99,13 @@ check_validate() {
     done
     report=$(appstreamcli validate-tree --no-net --strict "$prefix" 2>&1) ||
         fail "appstreamcli recusou a instalação: $report"
-    note "atalho e metainfo válidos"
+    # The units as the user's systemd would load them: the program they start exists and runs,
+    # the calendar and the man page they point to are valid.
+    mkdir -m 700 "$work/systemd-runtime"
+    report=$(XDG_RUNTIME_DIR=$work/systemd-runtime MANPATH=$prefix/share/man \
+        systemd-analyze --user verify "$prefix/$timer_example" "$prefix/$service_example" 2>&1) ||
+        fail "systemd-analyze recusou o serviço ou o temporizador de exemplo: $report"
+    note "atalho, metainfo, serviço e temporizador válidos"
 }
 
 check_options() {
@@ -161,6 +170,8 @@ check_make() {
     prefix=$work/por-um-link/prefixo
     program_dir=$prefix/$program_subdir
     record=$program_dir/arquivos-instalados.txt
+    # A folder the user had before the installation stays after it, even when empty.
+    mkdir -p "$prefix/share/man"
     "$scripts/install.sh" "$build" "$prefix" >"$work/instalacao.txt" 2>&1 || {
         cat "$work/instalacao.txt" >&2
         fail "scripts/install.sh falhou"
@@ -189,6 +200,9 @@ with sqlite3.connect(sys.argv[1]) as c: c.execute("UPDATE opcoes SET IniCom = 2"
     [[ $remaining == "$program_subdir/opcoes" ]] ||
         fail "depois de desinstalar ficou, em vez de só as opções:$(printf '\n%s' "$remaining")"
     cmp -s "$work/opcoes-salvas" "$program_dir/opcoes" || fail "a desinstalação mudou as opções"
+    remaining=$(cd "$prefix" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort)
+    [[ $remaining == $'lib\nlib/quelmar-de-orivela\nshare\nshare/man' ]] ||
+        fail "depois de desinstalar ficaram estas pastas:$(printf '\n%s' "$remaining")"
     grep -qxF "Mantido (opções salvas): $program_dir/opcoes" <<<"$output" ||
         fail "a desinstalação não disse que manteve as opções: $output"
     note "instalado sem símbolos; desinstalado tudo menos as opções"

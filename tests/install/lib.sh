@@ -9,8 +9,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 app_id=org.example.QuelmarDeOrivela
 program_subdir=lib/quelmar-de-orivela
 icon_sizes=(16 24 32 48 64 128 256)
-# Installed as an example for users to copy; an installation never enables it.
-autostart_example=share/doc/quelmar-de-orivela/exemplos/quelmar-frase-do-dia.desktop
+# Installed as examples for users to copy; an installation never enables them.
+examples=share/doc/quelmar-de-orivela/exemplos
+autostart_example=$examples/quelmar-frase-do-dia.desktop
+service_example=$examples/quelmar-frase-do-dia.service
+timer_example=$examples/quelmar-frase-do-dia.timer
 # The installed commands and the folder of their man pages, as the build names them
 # (tests/install/CMakeLists.txt).
 read -ra commands <<<"${QUELMAR_COMMANDS:?o CTest passa a lista de comandos}"
@@ -42,7 +45,7 @@ expected_listing() {
             echo "$program_subdir/$file"
         done
         printf '%s\n' "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
-        printf '%s\n' "$autostart_example"
+        printf '%s\n' "$autostart_example" "$service_example" "$timer_example"
         for size in "${icon_sizes[@]}"; do
             echo "share/icons/hicolor/${size}x$size/apps/$app_id.png"
         done
