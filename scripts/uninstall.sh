@@ -34,6 +34,23 @@ done <"$record"
 rm -f -- "$record"
 echo "Removidos $removed arquivos de $prefix."
 
+# The folders the installation created, deepest first, each only when nothing else is in it; a
+# folder that was there before (~/.local/share/applications, say) is never on the list.
+folders_record=$program_dir/pastas-criadas.txt
+if [[ -f $folders_record ]]; then
+    folders=()
+    while IFS= read -r folder || [[ -n $folder ]]; do
+        normalized=$(realpath -m -s -- "$folder")
+        [[ $normalized == "$prefix"/* || $normalized == "$prefix" ]] && folders+=("$normalized")
+    done <"$folders_record"
+    rm -f -- "$folders_record"
+    if [[ ${#folders[@]} -gt 0 ]]; then
+        printf '%s\n' "${folders[@]}" | LC_ALL=C sort -r | while IFS= read -r folder; do
+            rmdir -- "$folder" 2>/dev/null || true
+        done
+    fi
+fi
+
 if [[ -e $program_dir/opcoes ]]; then
     echo "Mantido (opções salvas): $program_dir/opcoes"
     echo "Para apagá-las também: rm -r \"$program_dir\""
