@@ -22,6 +22,7 @@ DEPS ?=
 test sanitize bench: DEPS = test
 deb: DEPS = deb
 format: DEPS = format
+artwork: DEPS = artwork
 
 deps:
 	@scripts/install-deps.sh $(DEPS)

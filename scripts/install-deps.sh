@@ -7,6 +7,8 @@
 #   deb      what building the Debian package needs (make deb)
 #   format   clang-format (make format)
 #   fuzz     clang with its libFuzzer runtime (make fuzz)
+#   artwork  the libraries the picture generator writes GIF and chooses palettes with (make
+#            artwork; the tests build the generator too)
 # The test group is never part of a plain build or install: printer-driver-cups-pdf, for one,
 # makes its PDF queue the default printer when there is none, and "Imprimir" would then write
 # files instead of paper.
@@ -34,6 +36,8 @@ for group in "$@"; do
         # quelmar-frase: fortune is its speed baseline; --notificar is tested against a
         # notification daemon on a session bus of the test's own
         fortune-mod dbus dunst
+        # the picture generator, built with everything else so that it keeps compiling
+        libgif-dev libimagequant-dev
         # an accessibility bus, and a client listening on it for what a screen reader hears
         at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
       )
@@ -41,8 +45,9 @@ for group in "$@"; do
     deb) packages+=("${deb_packages[@]}") ;;
     format) packages+=(clang-format) ;;
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    artwork) packages+=(libgif-dev libimagequant-dev) ;;
     *)
-      echo "Grupo de pacotes desconhecido: \"$group\" (conhecidos: test, deb, format, fuzz)." >&2
+      echo "Grupo de pacotes desconhecido: \"$group\" (conhecidos: test, deb, format, fuzz, artwork)." >&2
       exit 2
       ;;
   esac

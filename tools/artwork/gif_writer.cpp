@@ -1,85 +1,57 @@
 #include "gif_writer.h"
 
-#include <QtGlobal>
+#include <gif_lib.h>
+#include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace artwork {
 
 namespace {
 
-constexpr int largestCode = 4095; // GIF codes have at most 12 bits
-
-void appendWord(QByteArray& out, int value) {
-    out.append(static_cast<char>(value & 0xff));
-    out.append(static_cast<char>((value >> 8) & 0xff));
+int appendTo(GifFileType* gif, const GifByteType* bytes, int length) {
+    static_cast<QByteArray*>(gif->UserData)
+        ->append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+    return length;
 }
 
-// Packs codes of varying width, least significant bit first, as the format wants.
-class CodeStream {
-public:
-    void write(int code, int width) {
-        pending |= static_cast<quint32>(code) << pendingBits;
-        pendingBits += width;
-        while (pendingBits >= 8) {
-            bytes.append(static_cast<char>(pending & 0xff));
-            pending >>= 8;
-            pendingBits -= 8;
-        }
-    }
-    QByteArray finish() {
-        if (pendingBits > 0)
-            bytes.append(static_cast<char>(pending & 0xff));
-        return bytes;
-    }
+void check(int status, const char* step) {
+    if (status != GIF_OK)
+        throw std::runtime_error(step);
+}
 
-private:
-    QByteArray bytes;
-    quint32 pending = 0;
-    int pendingBits = 0;
+struct MapDeleter {
+    void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 
-QByteArray compress(const std::vector<uchar>& indices, int minimumCodeSize) {
-    const int clearCode = 1 << minimumCodeSize;
-    const int endCode = clearCode + 1;
-
-    // The dictionary: the code for (string code, next index), or -1 when not yet assigned.
-    std::vector<qint16> table(static_cast<std::size_t>(largestCode + 1) * 256);
-    int nextCode = 0;
-    int codeSize = 0;
-    const auto reset = [&] {
-        std::fill(table.begin(), table.end(), qint16(-1));
-        nextCode = endCode + 1;
-        codeSize = minimumCodeSize + 1;
-    };
-
-    CodeStream stream;
-    reset();
-    stream.write(clearCode, codeSize);
-    int current = indices.empty() ? -1 : indices.front();
-    for (std::size_t i = 1; i < indices.size(); ++i) {
-        const uchar index = indices[i];
-        qint16& entry = table[static_cast<std::size_t>(current) * 256 + index];
-        if (entry >= 0) {
-            current = entry;
-            continue;
-        }
-        stream.write(current, codeSize);
-        entry = static_cast<qint16>(nextCode++);
-        // The code just added may be the next one written, so it has to fit.
-        if (nextCode - 1 == (1 << codeSize) && codeSize < 12)
-            ++codeSize;
-        if (nextCode > largestCode) {
-            // Full: start over rather than keep coding with a dictionary that no longer fits
-            // the picture.
-            stream.write(clearCode, codeSize);
-            reset();
-        }
-        current = index;
+// The colour table padded to the power of two the format wants.
+std::unique_ptr<ColorMapObject, MapDeleter> colourMap(const QList<QRgb>& colours) {
+    int size = 2;
+    while (size < colours.size())
+        size *= 2;
+    std::unique_ptr<ColorMapObject, MapDeleter> map(GifMakeMapObject(size, nullptr));
+    if (!map)
+        throw std::bad_alloc();
+    for (int i = 0; i < size; ++i) {
+        const QRgb colour = i < colours.size() ? colours[i] : qRgb(0, 0, 0);
+        map->Colors[i] = {static_cast<GifByteType>(qRed(colour)),
+                          static_cast<GifByteType>(qGreen(colour)),
+                          static_cast<GifByteType>(qBlue(colour))};
     }
-    if (current >= 0)
-        stream.write(current, codeSize);
-    stream.write(endCode, codeSize);
-    return stream.finish();
+    return map;
+}
+
+void putTransparency(GifFileType* gif, const QList<QRgb>& colours) {
+    for (qsizetype i = 0; i < colours.size(); ++i) {
+        if (qAlpha(colours[i]) != 0)
+            continue;
+        GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, static_cast<int>(i)};
+        GifByteType extension[4];
+        const auto length = EGifGCBToExtension(&control, extension);
+        check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension),
+              "graphics control");
+        return;
+    }
 }
 
 } // namespace
@@ -89,63 +61,26 @@ QByteArray encodeGif(const QImage& indexed) {
     const QList<QRgb> colours = indexed.colorTable();
     Q_ASSERT(!colours.isEmpty() && colours.size() <= 256);
 
-    // The colour table holds 2^n entries, n from 1 to 8; LZW codes start one bit wider, and
-    // never below 3 bits.
-    int tableBits = 1;
-    while ((1 << tableBits) < colours.size())
-        ++tableBits;
-    const int minimumCodeSize = qMax(2, tableBits);
-
-    int transparent = -1;
-    for (qsizetype i = 0; i < colours.size() && transparent < 0; ++i)
-        if (qAlpha(colours[i]) == 0)
-            transparent = static_cast<int>(i);
-
-    QByteArray out("GIF89a");
-    appendWord(out, indexed.width());
-    appendWord(out, indexed.height());
-    out.append(static_cast<char>(0x80 | ((tableBits - 1) << 4) | (tableBits - 1)));
-    out.append('\0'); // background colour
-    out.append('\0'); // square pixels
-    for (int i = 0; i < (1 << tableBits); ++i) {
-        const QRgb colour = i < colours.size() ? colours[i] : qRgb(0, 0, 0);
-        out.append(static_cast<char>(qRed(colour)));
-        out.append(static_cast<char>(qGreen(colour)));
-        out.append(static_cast<char>(qBlue(colour)));
-    }
-
-    if (transparent >= 0) {
-        out.append("\x21\xf9\x04", 3); // graphic control extension, 4 bytes
-        out.append('\x01');            // transparent colour present, no disposal
-        appendWord(out, 0);            // no delay
-        out.append(static_cast<char>(transparent));
-        out.append('\0');
-    }
-
-    out.append('\x2c'); // image descriptor
-    appendWord(out, 0);
-    appendWord(out, 0);
-    appendWord(out, indexed.width());
-    appendWord(out, indexed.height());
-    out.append('\0'); // no local colour table, not interlaced
-
-    std::vector<uchar> indices;
-    indices.reserve(static_cast<std::size_t>(indexed.width()) *
-                    static_cast<std::size_t>(indexed.height()));
+    QByteArray out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, appendTo, &error);
+    if (!gif)
+        throw std::runtime_error(GifErrorString(error));
+    const auto closed = [](GifFileType* file) { EGifCloseFile(file, nullptr); };
+    std::unique_ptr<GifFileType, decltype(closed)> file(gif, closed);
+    EGifSetGifVersion(gif, true);
+    const auto map = colourMap(colours);
+    check(
+        EGifPutScreenDesc(gif, indexed.width(), indexed.height(), map->BitsPerPixel, 0, map.get()),
+        "screen");
+    putTransparency(gif, colours);
+    check(EGifPutImageDesc(gif, 0, 0, indexed.width(), indexed.height(), false, nullptr), "image");
+    std::vector<GifPixelType> line(static_cast<std::size_t>(indexed.width()));
     for (int y = 0; y < indexed.height(); ++y) {
-        const uchar* line = indexed.constScanLine(y);
-        indices.insert(indices.end(), line, line + indexed.width());
+        std::copy_n(indexed.constScanLine(y), line.size(), line.begin());
+        check(EGifPutLine(gif, line.data(), indexed.width()), "line");
     }
-    const QByteArray data = compress(indices, minimumCodeSize);
-
-    out.append(static_cast<char>(minimumCodeSize));
-    for (qsizetype at = 0; at < data.size(); at += 255) {
-        const qsizetype length = qMin<qsizetype>(255, data.size() - at);
-        out.append(static_cast<char>(length));
-        out.append(data.constData() + at, length);
-    }
-    out.append('\0'); // end of the image data
-    out.append('\x3b');
+    file.reset();
     return out;
 }
 

@@ -59,8 +59,8 @@ public:
 
     void jpeg(const QString& name, const QImage& picture) { write(name, "jpg", picture, 92); }
 
-    // GIF, reduced to at most 256 colours; read back and compared with what was meant, since
-    // the encoder is our own.
+    // GIF, reduced to at most 256 colours; read back and compared with what was meant, so that
+    // a picture Qt would show otherwise never reaches the program.
     void gif(const QString& name, const QImage& picture) {
         const QImage reduced = artwork::quantize(picture, 256);
         const QByteArray data = artwork::encodeGif(reduced);
