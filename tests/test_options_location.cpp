@@ -9,6 +9,7 @@
 #include "support/raised_error.h"
 #include "windows/opcoes.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -174,6 +175,7 @@ private slots:
         QTest::newRow("configuration folder is a file") << u"folder is a file"_s << false;
         QTest::newRow("configuration folder read-only") << u"read-only folder"_s << false;
         QTest::newRow("installed file unreadable") << u"unreadable"_s << false;
+        QTest::newRow("a start killed mid-copy left its file") << u"killed start"_s << true;
     }
 
     // The copy is all or nothing: the installed bytes under the user's name, or an error 109 naming
@@ -202,6 +204,12 @@ private slots:
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         } else if (setting == u"unreadable") {
             QVERIFY(QFile::setPermissions(installed, {}));
+        } else if (setting == u"killed start") {
+            QVERIFY(QDir().mkpath(folder));
+            QFile left(folder + u"/opcoes.temporario-k1LL3d"_s);
+            QVERIFY(left.open(QIODevice::WriteOnly));
+            left.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                             QFileDevice::FileModificationTime);
         }
 
         const auto error = raisedBy([&] { data::makeUserOptions(location); });

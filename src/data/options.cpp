@@ -67,9 +67,9 @@ OptionsHandles openOptionsFile(db::Engine& engine, const QString& path) {
 OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory) {
     const OptionsLocation location = locateOptions(programDirectory);
     OptionsHandles handles = openOptionsFile(engine, location.readFrom);
+    makeUserOptions(location);
     if (!location.needsUserCopy())
         return handles;
-    makeUserOptions(location);
     return openOptionsFile(engine, location.writeTo);
 }
 

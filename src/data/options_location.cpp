@@ -2,6 +2,7 @@
 
 #include "data/options.h"
 #include "platform/core/file_names.h"
+#include "platform/core/new_files.h"
 #include "platform/core/runtime_error.h"
 
 #include <QDir>
@@ -83,33 +84,6 @@ int makeFolders(const QString& folder) {
     }
 }
 
-int writeAll(int descriptor, const QByteArray& contents) {
-    qsizetype done = 0;
-    while (done < contents.size()) {
-        const ssize_t written = ::write(descriptor, contents.constData() + done,
-                                        static_cast<size_t>(contents.size() - done));
-        if (written < 0 && errno != EINTR)
-            return errno;
-        if (written > 0)
-            done += written;
-    }
-    return ::fsync(descriptor) == 0 ? 0 : errno;
-}
-
-// A file that already has the name wins: it is another start's copy, or the user's own file.
-int linkWithoutReplacing(const QByteArray& temporary, const QByteArray& target) {
-    if (::link(temporary.constData(), target.constData()) == 0 || errno == EEXIST)
-        return 0;
-    // Some filesystems have no hard links but can still rename without replacing.
-    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
-        return errno;
-    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0 ||
-        errno == EEXIST)
-        return 0;
-    return errno;
-}
-
 } // namespace
 
 QString userOptionsDirectory() {
@@ -126,6 +100,11 @@ OptionsLocation locateOptions(const QString& programDirectory) {
 }
 
 void makeUserOptions(const OptionsLocation& location) {
+    // What a start stopped in the middle of the copy left there.
+    const QString own = QString::fromUtf16(optionsFileName);
+    if (location.writeTo == userOptionsDirectory() + own)
+        core::removeStaleTemporaries(core::bytesOfFileName(userOptionsDirectory()),
+                                     own.sliced(1).toUtf8(), {""});
     if (!location.needsUserCopy())
         return;
     // Opened by its bytes: QFile would lose a byte of the name that is not UTF-8.
@@ -138,17 +117,10 @@ void makeUserOptions(const OptionsLocation& location) {
     const QByteArray contents = installed.readAll();
     if (const int error = makeFolders(QFileInfo(location.writeTo).path()))
         copyFailed(location, systemReason(error));
-    const QByteArray target = core::bytesOfFileName(location.writeTo);
-    QByteArray temporary = target + ".XXXXXX";
-    const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0)
-        copyFailed(location, systemReason(errno));
-    int error = writeAll(descriptor, contents);
-    ::close(descriptor);
-    if (error == 0)
-        error = linkWithoutReplacing(temporary, target);
-    ::unlink(temporary.constData());
-    if (error != 0)
+    // A file that already has the name wins: it is another start's copy, or the user's own file.
+    const int error =
+        core::createWithoutReplacing(core::bytesOfFileName(location.writeTo), contents, 0600);
+    if (error != 0 && error != EEXIST)
         copyFailed(location, systemReason(error));
 }
 

@@ -28,7 +28,8 @@ QString userOptionsDirectory();
 // Makes the user's own copy when the location asks for one: a temporary file beside it, linked
 // into place only while no file has that name, so a copy made meanwhile by another start is kept
 // and a half-written one is never seen. Creates the folder as needed. A failure is error 109,
-// naming the file it could not make.
+// naming the file it could not make. Either way, removes the temporary copies a start stopped
+// in the middle of the copy left in the user's folder.
 void makeUserOptions(const OptionsLocation& location);
 
 } // namespace data
