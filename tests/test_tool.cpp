@@ -1,10 +1,16 @@
+#include "colecoes/collection_file.h"
 #include "support/command_run.h"
 #include "support/scratch_database.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
+#include <algorithm>
+#include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -183,6 +189,8 @@ private slots:
         QTest::newRow("an empty file") << u"vazio"_s << notCollection;
         QTest::newRow("a link to a collection") << u"link-da-colecao"_s << u"link simbólico"_s;
         QTest::newRow("a pipe") << u"fifo"_s << u"pipe"_s;
+        QTest::newRow("a journal beside no collection") << u"novo.db"_s << u"novo.db-wal"_s;
+        QTest::newRow("a journal that is the source") << u"colecao.db"_s << u"colecao.db-journal"_s;
     }
 
     void createRefusesOutput() {
@@ -198,6 +206,10 @@ private slots:
         QFile::link(source, scratch.file(u"link-da-fonte"_s));
         QFile::link(scratch.file(u"colecao.db"_s), scratch.file(u"link-da-colecao"_s));
         QCOMPARE(mkfifo(QFile::encodeName(scratch.file(u"fifo"_s)).constData(), 0600), 0);
+        replaceContent(scratch.file(u"novo.db-wal"_s), "de outro programa");
+        QCOMPARE(link(QFile::encodeName(source),
+                      QFile::encodeName(scratch.file(u"colecao.db-journal"_s))),
+                 0);
         const QStringList before = directoryState(scratch.path());
 
         const CommandRun run = runTool({u"criar"_s, scratch.file(output), table, source});
@@ -231,6 +243,99 @@ private slots:
         QCOMPARE(queryText(output, u"PRAGMA integrity_check"_s), u"ok"_s);
         QCOMPARE(queryText(output, u"SELECT group_concat(mensagem, '|') FROM Mensagens"_s),
                  u"nova 1|nova 2"_s);
+    }
+
+    void createSetsPermissions_data() {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("replacedMode"); // 0 for a new collection
+        QTest::addColumn<int>("mode");
+        QTest::newRow("new, private umask") << 077 << 0 << 0600;
+        QTest::newRow("new, shared with the group") << 002 << 0 << 0664;
+        QTest::newRow("replaced private collection") << 022 << 0600 << 0600;
+    }
+
+    void createSetsPermissions() {
+        QFETCH(int, mask);
+        QFETCH(int, replacedMode);
+        QFETCH(int, mode);
+        ScratchDirectory scratch;
+        const QString output = scratch.file(u"colecao.db"_s);
+        if (replacedMode != 0) {
+            makeCollection(output, table, {u"velha"_s});
+            QCOMPARE(chmod(QFile::encodeName(output).constData(), mode_t(replacedMode)), 0);
+        }
+        const mode_t before = umask(mode_t(mask));
+        const CommandRun run = createFrom(scratch, "nova\n", output);
+        umask(before);
+        QVERIFY2(run.exitCode == 0, run.transcript());
+        struct stat info {};
+        QCOMPARE(stat(QFile::encodeName(output).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), mode);
+    }
+
+    // A run stopped by a signal removes its temporary file; one killed leaves it for the next
+    // build of the same collection to remove once it is over a minute old.
+    void createLeavesNoTemporaries_data() {
+        QTest::addColumn<int>("signal"); // 0: runs to its end
+        QTest::newRow("stopped by SIGTERM") << SIGTERM;
+        QTest::newRow("stopped by SIGHUP") << SIGHUP;
+        QTest::newRow("after a killed run") << 0;
+    }
+
+    void createLeavesNoTemporaries() {
+        QFETCH(int, signal);
+        ScratchDirectory scratch;
+        const QString output = scratch.file(u"colecao.db"_s);
+        const QStringList kept{u".colecao.db.backup"_s, u".colecao.db.temporario-Nov0Ze"_s};
+        for (const QString& name :
+             {u".colecao.db.temporario-AbC123"_s, u".colecao.db.temporario-AbC123-journal"_s,
+              u".colecao.db.backup"_s, u".colecao.db.temporario-Nov0Ze"_s}) {
+            QFile file(scratch.file(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (name != kept[1])
+                file.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                 QFileDevice::FileModificationTime);
+        }
+        if (signal == 0) {
+            QCOMPARE(createFrom(scratch, "nova\n", output).exitCode, 0);
+        } else {
+            const QString fifo = scratch.file(u"fifo"_s);
+            QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+            const QStringList setUp = entryNames(scratch.path());
+            QProcess tool;
+            tool.start(QStringLiteral(QUELMAR_TOOL), {u"criar"_s, output, table, fifo});
+            QVERIFY(QTest::qWaitFor([&] {
+                return std::ranges::any_of(entryNames(scratch.path()), [&](const QString& name) {
+                    return !setUp.contains(name);
+                });
+            }));
+            kill(pid_t(tool.processId()), signal);
+            QVERIFY(tool.waitForFinished());
+            QCOMPARE(tool.exitStatus(), QProcess::CrashExit);
+        }
+        QStringList left = entryNames(scratch.path());
+        left.removeAll(u"colecao.db"_s);
+        left.removeAll(u"fonte.txt"_s);
+        QCOMPARE(left, kept);
+    }
+
+    void createRefusesTableNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("plain") << u"Mensagens_2"_s << false;
+        QTest::newRow("a digit first") << u"2x"_s << true;
+        QTest::newRow("reserved by the database") << u"sqlite_x"_s << true;
+        QTest::newRow("reserved, in capitals") << u"SQLite_Master"_s << true;
+    }
+
+    void createRefusesTableNames() {
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        ScratchDirectory scratch;
+        const QString failure = colecoes::CollectionBuilder(scratch.file(u"c.db"_s), name).start();
+        QCOMPARE(!failure.isEmpty(), refused);
+        if (refused)
+            QVERIFY2(failure.contains(u'"' + name + u'"'), qPrintable(failure));
     }
 
     void verifyLeavesAnInterruptedWriteAlone() {
@@ -495,13 +600,26 @@ private slots:
                                     u"FROM opcoes"_s),
                  u"1 | 15.0 | 1"_s);
         QCOMPARE(queryText(options, u"SELECT typeof(SegTem) FROM opcoes"_s), u"real"_s);
+    }
 
-        runSql(options, u"UPDATE opcoes SET SegTem = 30"_s);
-        const QByteArray before = contentOf(options);
-        const CommandRun second = runTool({u"opcoes"_s, options});
-        QVERIFY2(second.exitCode == 1, second.transcript());
-        QCOMPARE(contentOf(options), before);
-        QCOMPARE(entryNames(scratch.path()), QStringList{u"opcoes.db"_s});
+    void optionsNeverReplaceAName_data() {
+        QTest::addColumn<QString>("existing");
+        QTest::newRow("options made before") << u"options"_s;
+        QTest::newRow("a link to a missing file") << u"link"_s;
+    }
+
+    void optionsNeverReplaceAName() {
+        QFETCH(QString, existing);
+        ScratchDirectory scratch;
+        const QString options = scratch.file(u"opcoes.db"_s);
+        if (existing == u"link")
+            QVERIFY(QFile::link(scratch.file(u"plantado"_s), options));
+        else
+            makeOptions(options, u"1"_s, u"30"_s, u"1"_s);
+        const QStringList before = directoryState(scratch.path());
+        const CommandRun run = runTool({u"opcoes"_s, options});
+        QVERIFY2(run.exitCode == 1 && run.err.contains(options.toUtf8()), run.transcript());
+        QCOMPARE(directoryState(scratch.path()), before);
     }
 
     void usageErrors_data() {

@@ -1,7 +1,10 @@
 #include "colecoes/collection_file.h"
 
 #include "colecoes/fortune.h"
+#include "colecoes/temporary_name.h"
 #include "data/collections.h"
+#include "platform/core/file_names.h"
+#include "platform/core/new_files.h"
 #include "platform/core/standard_streams.h"
 #include "platform/database/engine.h"
 #include "platform/database/sqlite.h"
@@ -10,10 +13,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 #include <QUrl>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -41,7 +45,7 @@ QString fileKind(mode_t mode) {
 
 std::optional<struct stat> statOf(const QString& path, bool followLinks) {
     struct stat info {};
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = core::bytesOfFileName(path);
     const int rc = followLinks ? stat(name.constData(), &info) : lstat(name.constData(), &info);
     if (rc != 0)
         return std::nullopt;
@@ -74,17 +78,54 @@ bool holdsACollectionTable(const QString& path) {
 
 } // namespace
 
+namespace {
+
+bool sameFile(const struct stat& one, const struct stat& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// The output or one of the journal files beside it that is a source under another name.
+std::optional<QString> sourceInTheWay(const QString& output, const QStringList& sources) {
+    QStringList names{output};
+    for (const char* suffix : journalSuffixes)
+        names.append(output + QLatin1StringView(suffix));
+    for (const QString& name : names) {
+        const std::optional<struct stat> there = statOf(name, false);
+        for (const QString& source : sources) {
+            const std::optional<struct stat> read = statOf(source, true);
+            if (!there || !read || !sameFile(*there, *read))
+                continue;
+            const QString which =
+                name == source ? QString() : QStringLiteral(" \"%1\", com outro nome").arg(source);
+            return QStringLiteral("\"%1\" é o próprio arquivo de texto%2, uma das fontes; a "
+                                  "coleção não o apagará nem substituirá")
+                .arg(name, which);
+        }
+    }
+    return std::nullopt;
+}
+
+// A journal beside no collection may belong to anything: it is not ours to delete.
+std::optional<QString> strayJournal(const QString& output) {
+    for (const char* suffix : journalSuffixes) {
+        const QString journal = output + QLatin1StringView(suffix);
+        if (statOf(journal, false))
+            return QStringLiteral("\"%1\" está no caminho: o arquivo \"%2\", de que ele seria "
+                                  "um diário, não existe, e a coleção só apaga o que uma coleção "
+                                  "anterior deixou; apague-o você mesmo ou escolha outro nome")
+                .arg(journal, output);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<QString> outputRefusal(const QString& output, const QStringList& sources) {
+    if (auto source = sourceInTheWay(output, sources))
+        return source;
     const std::optional<struct stat> existing = statOf(output, false);
     if (!existing)
-        return std::nullopt;
-    for (const QString& source : sources) {
-        const std::optional<struct stat> read = statOf(source, true);
-        if (read && read->st_dev == existing->st_dev && read->st_ino == existing->st_ino)
-            return QStringLiteral("\"%1\" é o próprio arquivo de texto \"%2\"; a coleção não o "
-                                  "substituirá")
-                .arg(output, source);
-    }
+        return strayJournal(output);
     if (!S_ISREG(existing->st_mode))
         return QStringLiteral("\"%1\" é %2, não um arquivo comum; a coleção não o substituirá")
             .arg(output, fileKind(existing->st_mode));
@@ -100,20 +141,21 @@ std::optional<QString> outputRefusal(const QString& output, const QStringList& s
 class NewDatabase {
 public:
     explicit NewDatabase(const QString& finalPath)
-        : m_temporary(QFileInfo(finalPath).absoluteDir().filePath(
-              QStringLiteral(".%1.XXXXXX").arg(QFileInfo(finalPath).fileName()))) {}
+        : m_folder(core::bytesOfFileName(QFileInfo(finalPath).absolutePath())),
+          m_name('.' + core::bytesOfFileName(QFileInfo(finalPath).fileName())) {}
 
     ~NewDatabase() { close(); }
 
+    // The journal stays in memory: a build that fails is thrown away whole, never rolled back.
     QString open() {
-        if (!m_temporary.open())
-            return QStringLiteral("não foi possível criar um arquivo em \"%1\": %2")
-                .arg(QFileInfo(m_temporary.fileTemplate()).absolutePath(),
-                     m_temporary.errorString());
-        m_temporary.close();
-        const int rc = sqlite3_open_v2(m_temporary.fileName().toUtf8().constData(), &m_handle,
+        core::removeStaleTemporaries(m_folder, m_name, {"", "-journal"});
+        if (!m_temporary.create(core::temporaryPattern(m_folder + '/' + m_name)))
+            return QStringLiteral("não foi possível criar um arquivo em \"%1\" (%2)")
+                .arg(core::fileNameFromBytes(m_folder), QString::fromLocal8Bit(strerror(errno)));
+        const int rc = sqlite3_open_v2(m_temporary.path().constData(), &m_handle,
                                        SQLITE_OPEN_READWRITE, nullptr);
-        return rc == SQLITE_OK ? QString() : reason(rc);
+        return rc == SQLITE_OK ? execute(QStringLiteral("PRAGMA journal_mode = MEMORY"))
+                               : reason(rc);
     }
 
     QString execute(const QString& sql) {
@@ -144,22 +186,17 @@ public:
                                              QString::fromUtf8(sqlite3_errmsg(m_handle)));
     }
 
-    // Closes the database and moves it to `finalPath`; `replace` says whether an existing
-    // file there may be replaced.
-    QString moveTo(const QString& finalPath, bool replace) {
+    // Closes the database and puts it in place of whatever is at `finalPath`, with that file's
+    // permissions: a collection its owner kept private stays private.
+    QString moveTo(const QString& finalPath) {
         close();
-        QFile file(m_temporary.fileName());
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                            QFile::ReadOther);
-        if (!replace) {
-            if (!QFile::rename(m_temporary.fileName(), finalPath))
-                return QStringLiteral("o arquivo \"%1\" já existe ou não pode ser criado")
-                    .arg(finalPath);
-        } else if (std::rename(QFile::encodeName(m_temporary.fileName()).constData(),
-                               QFile::encodeName(finalPath).constData()) != 0) {
+        const std::optional<struct stat> replaced = statOf(finalPath, false);
+        const mode_t mode = replaced ? replaced->st_mode & 0777 : core::newFileMode();
+        if (::chmod(m_temporary.path().constData(), mode) != 0 ||
+            std::rename(m_temporary.path().constData(),
+                        core::bytesOfFileName(finalPath).constData()) != 0)
             return QStringLiteral("não foi possível gravar \"%1\"").arg(finalPath);
-        }
-        m_temporary.setAutoRemove(false);
+        m_temporary.keep();
         return {};
     }
 
@@ -171,7 +208,9 @@ private:
         m_handle = nullptr;
     }
 
-    QTemporaryFile m_temporary;
+    QByteArray m_folder;
+    QByteArray m_name;
+    TemporaryName m_temporary;
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_insert = nullptr;
 };
@@ -182,10 +221,8 @@ CollectionBuilder::CollectionBuilder(const QString& path, const QString& table)
 CollectionBuilder::~CollectionBuilder() = default;
 
 QString CollectionBuilder::start() {
-    if (!isValidTableName(m_table))
-        return m_failure = QStringLiteral("nome de tabela inválido: \"%1\" (use letras sem "
-                                          "acento, algarismos e \"_\")")
-                               .arg(m_table);
+    if (auto refusal = tableNameRefusal(m_table))
+        return m_failure = *refusal;
     m_failure = m_database->open();
     if (m_failure.isEmpty())
         m_failure = m_database->execute(
@@ -205,32 +242,79 @@ void CollectionBuilder::add(std::string_view text) {
 QString CollectionBuilder::finish() {
     if (m_failure.isEmpty())
         m_failure = m_database->execute(QStringLiteral("COMMIT"));
+    // Checked again: the output may have gone since the start, and its journals with it or not.
+    if (m_failure.isEmpty() && !statOf(m_path, false))
+        m_failure = strayJournal(m_path).value_or(QString());
     for (const char* suffix : journalSuffixes) {
         const QString journal = m_path + QLatin1StringView(suffix);
         if (!m_failure.isEmpty() || !statOf(journal, false))
             continue;
-        if (!QFile::remove(journal))
+        if (::unlink(core::bytesOfFileName(journal).constData()) != 0)
             m_failure = QStringLiteral("não foi possível apagar \"%1\", deixado pela coleção "
                                        "anterior, que estragaria a nova")
                             .arg(journal);
     }
     if (m_failure.isEmpty())
-        m_failure = m_database->moveTo(m_path, true);
+        m_failure = m_database->moveTo(m_path);
     return m_failure;
 }
 
+namespace {
+
+// The options database, built in memory.
+QByteArray initialOptions(QString& failure) {
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(":memory:", &handle, SQLITE_OPEN_READWRITE, nullptr);
+    const char* sql = "CREATE TABLE opcoes (IniCom SMALLINT, SegTem DOUBLE, ComTem BOOLEAN); "
+                      "INSERT INTO opcoes (IniCom, SegTem, ComTem) VALUES (1, 15.0, 1);";
+    QByteArray bytes;
+    sqlite3_int64 size = 0;
+    unsigned char* image = nullptr;
+    if (sqlite3_exec(handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        image = sqlite3_serialize(handle, "main", &size, 0);
+    if (image)
+        bytes = QByteArray(reinterpret_cast<const char*>(image), static_cast<qsizetype>(size));
+    else
+        failure = QStringLiteral("%1 (%2)").arg(db::sqlite::reasonFor(sqlite3_errcode(handle)),
+                                                QString::fromUtf8(sqlite3_errmsg(handle)));
+    sqlite3_free(image);
+    sqlite3_close_v2(handle);
+    return bytes;
+}
+
+} // namespace
+
 QString createOptions(const QString& path) {
-    if (QFileInfo::exists(path))
+    if (const std::optional<struct stat> there = statOf(path, false)) {
+        if (S_ISREG(there->st_mode))
+            return QStringLiteral("o arquivo \"%1\" já existe; ele não será substituído").arg(path);
+        return QStringLiteral("\"%1\" é %2; as opções não serão criadas ali")
+            .arg(path, fileKind(there->st_mode));
+    }
+    QString failure;
+    const QByteArray contents = initialOptions(failure);
+    if (!failure.isEmpty())
+        return failure;
+    const int error =
+        core::createWithoutReplacing(core::bytesOfFileName(path), contents, core::newFileMode());
+    if (error == EEXIST)
         return QStringLiteral("o arquivo \"%1\" já existe; ele não será substituído").arg(path);
-    NewDatabase database(path);
-    QString failure = database.open();
-    if (failure.isEmpty())
-        failure = database.execute(QStringLiteral(
-            "BEGIN; CREATE TABLE opcoes (IniCom SMALLINT, SegTem DOUBLE, ComTem BOOLEAN); "
-            "INSERT INTO opcoes (IniCom, SegTem, ComTem) VALUES (1, 15.0, 1); COMMIT;"));
-    if (failure.isEmpty())
-        failure = database.moveTo(path, false);
-    return failure;
+    if (error != 0)
+        return QStringLiteral("não foi possível criar \"%1\" (%2)")
+            .arg(path, QString::fromLocal8Bit(strerror(error)));
+    return {};
+}
+
+std::optional<QString> tableNameRefusal(const QString& table) {
+    if (!isValidTableName(table))
+        return QStringLiteral("nome de tabela inválido: \"%1\" (use letras sem acento, "
+                              "algarismos e \"_\")")
+            .arg(table);
+    if (table.startsWith(u"sqlite_", Qt::CaseInsensitive))
+        return QStringLiteral("nome de tabela reservado: \"%1\" (os nomes que começam com "
+                              "\"sqlite_\" são do próprio banco de dados); escolha outro")
+            .arg(table);
+    return std::nullopt;
 }
 
 bool isValidTableName(const QString& table) {
