@@ -411,22 +411,25 @@ private slots:
 
     void createRefusesLargeSources_data() {
         QTest::addColumn<QString>("source");
-        QTest::newRow("a file over the limit") << u"grande.txt"_s;
-        QTest::newRow("an endless device") << u"/dev/zero"_s;
+        QTest::addColumn<QString>("size"); // as the error gives it
+        QTest::newRow("a file a byte over the limit") << u"grande.txt"_s << u"33554433"_s;
+        QTest::newRow("an endless device") << u"/dev/zero"_s << u"passam dos"_s;
     }
 
     void createRefusesLargeSources() {
         QFETCH(QString, source);
+        QFETCH(QString, size);
         ScratchDirectory scratch;
         QFile large(scratch.file(u"grande.txt"_s));
-        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(33 * 1024 * 1024));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(32 * 1024 * 1024 + 1));
         large.close();
         const QString output = scratch.file(u"colecao.db"_s);
 
         const CommandRun run = runTool(
             {u"criar"_s, output, table, source.startsWith(u'/') ? source : scratch.file(source)});
         QVERIFY2(run.exitCode == 1, run.transcript());
-        QVERIFY2(run.err.contains("32 MiB"), run.transcript());
+        QVERIFY2(run.err.contains(size.toUtf8()) && run.err.contains("33554432 bytes"),
+                 run.transcript());
         QCOMPARE(entryNames(scratch.path()), QStringList{u"grande.txt"_s});
     }
 
@@ -481,7 +484,8 @@ private slots:
         if (exitCode == 0)
             QCOMPARE(messageNumbered(output, 1), message);
         else
-            QVERIFY2(run.err.contains(message.toUtf8()), run.transcript());
+            QVERIFY2(run.err.contains(message.toUtf8()) && run.err.count("fonte.txt:") == 1,
+                     run.transcript());
     }
 
     void verifyReports_data() {

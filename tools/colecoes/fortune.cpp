@@ -132,9 +132,7 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
             break;
         }
         if (left <= 0 || bytes.size() > left) {
-            error(QStringLiteral("as fontes passam de %1 MiB juntas, o máximo que uma coleção "
-                                 "aceita; divida-as em mais de uma coleção")
-                      .arg(largestSourceBytes / (1024 * 1024)));
+            error(sourcesTooLarge(-1));
             break;
         }
         m_bytesRead += bytes.size();
@@ -164,7 +162,7 @@ void SourceReader::readLine(std::string_view bytes) {
         bytes.remove_suffix(1);
     const DecodedLine decoded = decodeLine(bytes, m_encoding);
     if (!decoded.error.isEmpty())
-        return error(decoded.error);
+        return lineError(decoded.error);
     const std::string_view text = decoded.utf8;
     if (isSeparator(text))
         return endMessage(true);
@@ -172,9 +170,17 @@ void SourceReader::readLine(std::string_view bytes) {
         return addLine(text, trimmedAscii(text).empty());
     const std::optional<std::string> unprotected = unprotect(text.substr(protectedMarker.size()));
     if (!unprotected)
-        return error(QStringLiteral("linha protegida (começa com \"%\\\") com um escape "
-                                    "inválido: use \\\\, \\r ou \\xHH"));
+        return lineError(QStringLiteral("linha protegida (começa com \"%\\\") com um escape "
+                                        "inválido: use \\\\, \\r ou \\xHH"));
     addLine(*unprotected, false);
+}
+
+// The line is still part of a message, so the separator after it is no second fault.
+void SourceReader::lineError(const QString& reason) {
+    error(reason);
+    if (!m_started)
+        m_messageLine = m_line;
+    m_started = true;
 }
 
 void SourceReader::addLine(std::string_view text, bool blank) {
@@ -234,6 +240,18 @@ template <typename LineVisitor> void forEachLine(std::string_view text, LineVisi
 }
 
 } // namespace
+
+QString sourcesTooLarge(qint64 bytes) {
+    const QString limit = QStringLiteral("%1 bytes (%2 MiB)")
+                              .arg(largestSourceBytes)
+                              .arg(largestSourceBytes / (1024 * 1024));
+    const QString size = bytes < 0 ? QStringLiteral("as fontes passam dos %1").arg(limit)
+                                   : QStringLiteral("as fontes têm %1 bytes juntas, mais do que "
+                                                    "os %2")
+                                         .arg(bytes)
+                                         .arg(limit);
+    return size + QStringLiteral(" que uma coleção aceita; divida-as em mais de uma coleção");
+}
 
 void appendMessage(std::string& out, std::string_view text) {
     forEachLine(text, [&out](std::string_view line, bool atEdge) {

@@ -22,6 +22,10 @@ namespace colecoes {
 // memory, folded for the accent-blind search; 32767 messages of 1000 bytes fit within it.
 inline constexpr qint64 largestSourceBytes = 32 * 1024 * 1024;
 
+// Why sources of `bytes` bytes together are refused; a negative size when it is only known that
+// they hold more than the limit.
+QString sourcesTooLarge(qint64 bytes);
+
 struct SourceError {
     QString source;
     int line = 0;
@@ -51,6 +55,7 @@ private:
     void addLine(std::string_view text, bool blank);
     void endMessage(bool atSeparator);
     void error(const QString& reason) { errorAt(m_line, reason); }
+    void lineError(const QString& reason);
     void errorAt(int line, const QString& reason);
 
     MessageSink m_sink;

@@ -146,10 +146,7 @@ std::optional<QString> sizeRefusal(const QStringList& sources) {
             total += QFileInfo(source).size();
     if (total <= colecoes::largestSourceBytes)
         return std::nullopt;
-    return QStringLiteral("as fontes têm %1 MiB, mais do que os %2 MiB que uma coleção aceita; "
-                          "divida-as em mais de uma coleção")
-        .arg(QString::number(double(total) / (1024 * 1024), 'f', 1))
-        .arg(colecoes::largestSourceBytes / (1024 * 1024));
+    return colecoes::sourcesTooLarge(total);
 }
 
 int create(const CreateArguments& arguments) {
