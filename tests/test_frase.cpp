@@ -97,7 +97,7 @@ private slots:
             u"Longa x{200} fim\\n"_s);
         row("number that is not long", {u"-c"_s, u"quelmar"_s, u"-l"_s, u"-n"_s, u"1"_s}, 1, {},
             u"não é das pedidas"_s);
-        row("nothing found", {u"-b"_s, u"nada"_s}, 1, {}, u"nenhuma mensagem de Tarvenas"_s);
+        row("nothing found, wildcards suggested", {u"-b"_s, u"nada"_s}, 1, {}, u"\"*nada*\""_s);
         row("number not in the collection", {u"-n"_s, u"4"_s}, 1, {},
             u"Tarvenas de Cendra não tem a mensagem nº 4"_s);
         row("number beyond 16 bits", {u"-n"_s, u"70000"_s}, 1, {}, u"nº 70000"_s);
@@ -113,6 +113,10 @@ private slots:
         row("unknown collection", {u"-c"_s, u"outra"_s}, 2, {}, u"quelmar ou tarvenas"_s);
         row("a word without its option", {u"coração"_s}, 2, {}, u"argumento inesperado"_s);
         row("notification of a search", {u"-t"_s, u"-b"_s, u"x"_s}, 2, {}, usage);
+        row("date with more after it", {u"-d"_s, u"--data"_s, u"2026-01-01x"_s}, 2, {}, usage);
+        row("date with a time", {u"-d"_s, u"--data=2026-01-01T09:00"_s}, 2, {}, usage);
+        row("date with a blank after it", {u"-d"_s, u"--data"_s, u"2026-01-01 "_s}, 2, {}, usage);
+        row("--max beyond the largest", {u"--max"_s, u"2147483648"_s}, 2, {}, u"grande demais"_s);
         row("date without -d", {u"--data"_s, u"2024-01-01"_s}, 2, {}, usage);
     }
 

@@ -8,7 +8,9 @@
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -647,6 +649,25 @@ private slots:
         QVERIFY2(run.exitCode == 2, run.transcript());
         QVERIFY2(run.err.contains("--help"), run.transcript());
         QCOMPARE(entryNames(scratch.path()), QStringList{});
+    }
+
+    // The system's and the toolkit's English never stand alone in a failure: one Portuguese line.
+    void failuresArePortuguese_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("missing source") << QStringList{u"criar"_s, u"x.db"_s, table, u"nada"_s};
+        QTest::newRow("empty source name") << QStringList{u"criar"_s, u"x.db"_s, table, u""_s};
+        QTest::newRow("missing output folder")
+            << QStringList{u"criar"_s, u"nada/x.db"_s, table, u"/dev/null"_s};
+        QTest::newRow("empty options name") << QStringList{u"opcoes"_s, u""_s};
+    }
+
+    void failuresArePortuguese() {
+        QFETCH(QStringList, arguments);
+        ScratchDirectory scratch;
+        const CommandRun run = runTool(arguments, scratch.path());
+        QVERIFY2(run.exitCode == 1, run.transcript());
+        QVERIFY2(!run.err.contains(std::strerror(ENOENT)), run.transcript());
+        QVERIFY2(run.err.count('\n') == 1, run.transcript());
     }
 
     void helpNamesEveryCommand() {

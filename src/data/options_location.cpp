@@ -4,6 +4,7 @@
 #include "platform/core/file_names.h"
 #include "platform/core/new_files.h"
 #include "platform/core/runtime_error.h"
+#include "platform/core/system_errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +56,7 @@ QString systemReason(int error) {
     case EEXIST:
         return QStringLiteral("no caminho há um arquivo onde deveria haver uma pasta");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return core::systemErrorText(error);
     }
 }
 

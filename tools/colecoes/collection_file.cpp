@@ -6,6 +6,7 @@
 #include "platform/core/file_names.h"
 #include "platform/core/new_files.h"
 #include "platform/core/standard_streams.h"
+#include "platform/core/system_errors.h"
 #include "platform/database/engine.h"
 #include "platform/database/sqlite.h"
 
@@ -149,9 +150,12 @@ public:
     // The journal stays in memory: a build that fails is thrown away whole, never rolled back.
     QString open() {
         core::removeStaleTemporaries(m_folder, m_name, {"", "-journal"});
-        if (!m_temporary.create(core::temporaryPattern(m_folder + '/' + m_name)))
-            return QStringLiteral("não foi possível criar um arquivo em \"%1\" (%2)")
-                .arg(core::fileNameFromBytes(m_folder), QString::fromLocal8Bit(strerror(errno)));
+        if (!m_temporary.create(core::temporaryPattern(m_folder + '/' + m_name))) {
+            const int error = errno;
+            return QStringLiteral("não foi possível criar um arquivo em \"%1\": %2")
+                .arg(core::displayable(core::fileNameFromBytes(m_folder)),
+                     core::systemErrorText(error));
+        }
         const int rc = sqlite3_open_v2(m_temporary.path().constData(), &m_handle,
                                        SQLITE_OPEN_READWRITE, nullptr);
         return rc == SQLITE_OK ? execute(QStringLiteral("PRAGMA journal_mode = MEMORY"))
@@ -300,8 +304,8 @@ QString createOptions(const QString& path) {
     if (error == EEXIST)
         return QStringLiteral("o arquivo \"%1\" já existe; ele não será substituído").arg(path);
     if (error != 0)
-        return QStringLiteral("não foi possível criar \"%1\" (%2)")
-            .arg(path, QString::fromLocal8Bit(strerror(error)));
+        return QStringLiteral("não foi possível criar \"%1\": %2")
+            .arg(path, core::systemErrorText(error));
     return {};
 }
 

@@ -1,9 +1,11 @@
 #include "colecoes/fortune.h"
 
 #include "data/collections.h"
+#include "platform/core/system_errors.h"
 #include "platform/core/text_fold.h"
 
 #include <QIODevice>
+#include <cerrno>
 #include <optional>
 
 namespace colecoes {
@@ -127,8 +129,10 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
     while (!source.atEnd()) {
         // Never more than one byte past the limit, so one endless line cannot fill memory.
         const qint64 left = largestSourceBytes - m_bytesRead;
+        errno = 0;
         if (left > 0 && !readLineUpTo(source, left + 1, bytes)) {
-            error(QStringLiteral("não foi possível ler o arquivo: %1").arg(source.errorString()));
+            error(QStringLiteral("não foi possível ler o arquivo: %1")
+                      .arg(core::systemErrorText(errno ? errno : EIO)));
             break;
         }
         if (left <= 0 || bytes.size() > left) {

@@ -4,16 +4,22 @@
 #include "colecoes/encoding.h"
 #include "colecoes/fortune.h"
 #include "colecoes/verification.h"
+#include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
 #include "platform/core/standard_streams.h"
+#include "platform/core/system_errors.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -121,13 +127,20 @@ std::optional<CreateArguments> createArguments(QStringList arguments, QString& p
 // A source that cannot seek (a pipe) is read into memory once, within the size limit, so that
 // "auto" can look at it before reading it.
 std::unique_ptr<QIODevice> openSource(const QString& path, QString& problem) {
-    if (QFileInfo(path).isDir()) {
-        problem = QStringLiteral("\"%1\" é uma pasta, não um arquivo de texto").arg(path);
+    const int descriptor = ::open(core::bytesOfFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) {
+        problem = QStringLiteral("não foi possível ler \"%1\": %2")
+                      .arg(core::displayable(path), core::systemErrorText(errno));
+        if (descriptor >= 0)
+            ::close(descriptor);
         return nullptr;
     }
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        problem = QStringLiteral("não foi possível ler \"%1\": %2").arg(path, file->errorString());
+    auto file = std::make_unique<QFile>();
+    file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (S_ISDIR(status.st_mode)) {
+        problem = QStringLiteral("\"%1\" é uma pasta, não um arquivo de texto")
+                      .arg(core::displayable(path));
         return nullptr;
     }
     if (!file->isSequential())

@@ -2,6 +2,7 @@
 
 #include "platform/core/conversions.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -188,8 +189,11 @@ private:
             return UsageError{
                 u"%1 pede um número inteiro, não \"%2\"."_s.arg(option.spelled, option.value)};
         if (option.name == u"max") {
-            if (*number < 1 || *number > std::numeric_limits<int>::max())
+            if (*number < 1)
                 return UsageError{u"--max pede um número de caracteres maior que zero."_s};
+            if (*number > std::numeric_limits<int>::max())
+                return UsageError{u"--max %1 é grande demais: o maior valor aceito é %2."_s.arg(
+                    option.value.trimmed(), QString::number(std::numeric_limits<int>::max()))};
             m_request.longest = static_cast<int>(*number);
             return std::nullopt;
         }
@@ -198,7 +202,13 @@ private:
     }
 
     std::optional<UsageError> setDay(const Given& option) {
-        m_request.day = QDate::fromString(option.value, Qt::ISODate);
+        // Exactly the ten characters: the toolkit's own reading would skip a time or anything
+        // else after the date.
+        static const QRegularExpression form(
+            QRegularExpression::anchoredPattern(u"[0-9]{4}-[0-9]{2}-[0-9]{2}"_s));
+        m_request.day = form.match(option.value).hasMatch()
+                            ? QDate::fromString(option.value, u"yyyy-MM-dd"_s)
+                            : QDate();
         if (!m_request.day.isValid())
             return UsageError{
                 u"--data pede uma data na forma AAAA-MM-DD, não \"%1\"."_s.arg(option.value)};

@@ -88,6 +88,11 @@ Selection bySearch(const Request& request, const data::CollectionSource& source,
             isFiltered(request) ? u" entre as "_s + filterWords(request) : QString();
         selection.nothing = u"nenhuma mensagem de %1 tem a palavra \"%2\"%3."_s.arg(
             QString::fromUtf16(source.title), request.keyword, filters);
+        // The word must stand between blanks, so one that touches a stop or another word is
+        // missed; a wildcard on each side finds it there too.
+        if (!request.keyword.contains(u'*'))
+            selection.nothing += u" Para achá-la também junto de pontuação ou dentro de outra "
+                                 u"palavra, busque \"*%1*\"."_s.arg(request.keyword);
     }
     return selection;
 }

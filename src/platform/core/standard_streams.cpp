@@ -1,8 +1,10 @@
 #include "platform/core/standard_streams.h"
 
+#include "platform/core/system_errors.h"
+
+#include <QtGlobal>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,9 +22,17 @@ void standIn(int descriptor, int flags) {
     }
 }
 
+// The toolkit's own notes ("QFSFileEngine::open: No file name specified") are English words
+// for its developers; a command reports its failures itself, in the user's words.
+void keepToolkitNotesFromUsers(QtMsgType type, const QMessageLogContext&, const QString& note) {
+    if (type == QtFatalMsg)
+        std::fputs((note + u'\n').toLocal8Bit().constData(), stderr);
+}
+
 } // namespace
 
 void protectStandardStreams() {
+    qInstallMessageHandler(keepToolkitNotesFromUsers);
     std::signal(SIGPIPE, SIG_IGN);
     standIn(STDIN_FILENO, O_RDONLY);
     // Read-only: writing to it fails, so a closed stdout is reported rather than ignored.
@@ -53,20 +63,7 @@ bool CheckedOutput::finish() {
 }
 
 QString CheckedOutput::failure() const {
-    switch (m_error) {
-    case EPIPE:
-        return QStringLiteral("quem lia a saída deixou de ler (o outro lado foi fechado)");
-    case ENOSPC:
-        return QStringLiteral("o disco está cheio");
-    case EBADF:
-        return QStringLiteral("a saída está fechada");
-    case EDQUOT:
-        return QStringLiteral("a cota de disco acabou");
-    case EIO:
-        return QStringLiteral("erro de leitura ou gravação no disco");
-    default:
-        return QString::fromLocal8Bit(std::strerror(m_error));
-    }
+    return m_error == EBADF ? QStringLiteral("a saída está fechada") : systemErrorText(m_error);
 }
 
 } // namespace core

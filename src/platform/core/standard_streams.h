@@ -12,7 +12,7 @@ namespace core {
 // Call first thing in main: a write to a closed pipe returns an error instead of raising
 // SIGPIPE, and a closed standard stream gets a stand-in on which writes fail (for stdout) or
 // vanish (for stderr), so that no file the program opens later takes its number and receives
-// what was meant for the terminal.
+// what was meant for the terminal. The toolkit's notes for developers are kept off stderr.
 void protectStandardStreams();
 
 // Writes to a stream and remembers the first failure, so that every write can be checked in one

@@ -2,6 +2,7 @@
 
 #include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
+#include "platform/core/system_errors.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -80,11 +81,8 @@ const char* descriptorVfs() {
                                    "o sistema aceita.")
                         .arg(path));
     default:
-        core::raise(ErrorCode::DatabaseError,
-                    QStringLiteral("Não foi possível abrir \"%1\": erro %2 do sistema (%3).")
-                        .arg(path)
-                        .arg(error)
-                        .arg(QString::fromLocal8Bit(std::strerror(error))));
+        core::raise(ErrorCode::DatabaseError, QStringLiteral("Não foi possível abrir \"%1\": %2.")
+                                                  .arg(path, core::systemErrorText(error)));
     }
 }
 

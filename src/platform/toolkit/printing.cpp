@@ -1,5 +1,7 @@
 #include "platform/toolkit/printing.h"
 
+#include "platform/core/system_errors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLibrary>
@@ -9,6 +11,7 @@
 #include <QPrinterInfo>
 #include <QTemporaryFile>
 #include <QWidget>
+#include <cerrno>
 #include <cups/cups.h>
 
 namespace toolkit {
@@ -75,7 +78,8 @@ PrintServerLibrary loadPrintServerLibrary() {
     loaded.lastErrorString =
         reinterpret_cast<decltype(&cupsLastErrorString)>(library.resolve("cupsLastErrorString"));
     if (!loaded.printFile || !loaded.lastError || !loaded.lastErrorString)
-        loaded.failure = library.errorString();
+        loaded.failure =
+            u"a biblioteca não foi encontrada ou está incompleta (%1)"_s.arg(library.errorString());
     return loaded;
 }
 
@@ -118,7 +122,7 @@ Failure printOnDefaultPrinter(QWidget& page) {
     QTemporaryFile sheet(QDir::temp().filePath(u"quelmar-folha-XXXXXX.pdf"_s));
     if (!sheet.open())
         return u"não foi possível criar o arquivo da página em \"%1\": %2."_s.arg(
-            QDir::tempPath(), sheet.errorString());
+            QDir::tempPath(), core::systemErrorText(errno));
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(sheet.fileName());

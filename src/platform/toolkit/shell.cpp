@@ -61,14 +61,15 @@ Failure runStartCommand(const QString& commandLine, LaunchFailed failedLater) {
                          if (const Failure failure = launcherFailure(exitCode, status))
                              failedLater(*failure);
                      });
-    QObject::connect(
-        process, &QProcess::errorOccurred, process,
-        [process, failedLater](QProcess::ProcessError error) {
-            if (error != QProcess::FailedToStart)
-                return;
-            process->deleteLater();
-            failedLater(u"não foi possível iniciar o xdg-open (%1)."_s.arg(process->errorString()));
-        });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failedLater](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         process->deleteLater();
+                         failedLater(
+                             u"não foi possível iniciar o xdg-open: ele não foi encontrado ou "
+                             u"não pode ser executado."_s);
+                     });
     process->start();
     return std::nullopt;
 }
