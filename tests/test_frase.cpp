@@ -101,12 +101,7 @@ private slots:
         row("number not in the collection", {u"-n"_s, u"4"_s}, 1, {},
             u"Tarvenas de Cendra não tem a mensagem nº 4"_s);
         row("number beyond 16 bits", {u"-n"_s, u"70000"_s}, 1, {}, u"nº 70000"_s);
-        row("version", {u"--version"_s}, 0, u"quelmar-frase \\(Quelmar de Orivela\\) \\d.*\\n"_s);
-        row("help", {u"-h"_s}, 0, u"Uso: quelmar-frase(.|\\n)*"_s);
-        row("unknown option", {u"-x"_s}, 2, {}, usage);
         row("number that is not a number", {u"-n"_s, u"dois"_s}, 2, {}, usage);
-        row("fraction", {u"-n"_s, u"1.5"_s}, 2, {}, usage);
-        row("missing value", {u"-b"_s}, 2, {}, u"falta o valor da opção -b"_s);
         row("blank word", {u"-b"_s, u"  "_s}, 2, {}, u"vazia"_s);
         row("short and long", {u"-s"_s, u"-l"_s}, 2, {}, usage);
         row("number and search", {u"-n"_s, u"1"_s, u"-b"_s, u"x"_s}, 2, {}, u"escolha só um"_s);
@@ -221,14 +216,16 @@ private slots:
     void outputFailures() {
         QFETCH(QString, redirection);
         QFETCH(QString, reason);
+        QFETCH(int, status);
         ProgramFiles files = testFiles();
         // More than a pipe holds, so that the reader is gone before the last write.
         files.quelmar.assign(3000, u"a mesma palavra de novo e de novo, sempre a mesma"_s);
         const Installed installed(files);
         const CommandRun run =
             installed.runRedirected({u"-c"_s, u"quelmar"_s, u"-b"_s, u"palavra"_s}, redirection);
-        QVERIFY2(run.exitCode == 1, run.transcript());
-        QVERIFY2(QString::fromUtf8(run.err).contains(reason), run.transcript());
+        QVERIFY2(run.exitCode == status, run.transcript());
+        QVERIFY2(reason.isEmpty() ? run.err.isEmpty() : QString::fromUtf8(run.err).contains(reason),
+                 run.transcript());
     }
 
     // Every match the Find window and find-next reach, in the same order.

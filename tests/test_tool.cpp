@@ -362,6 +362,7 @@ private slots:
     void exportReportsWriteFailures() {
         QFETCH(QString, redirection);
         QFETCH(QString, reason);
+        QFETCH(int, status);
         ScratchDirectory scratch;
         const QString database = scratch.file(u"colecao.db"_s);
         QCOMPARE(createFrom(scratch, numberedMessages(20000), database).exitCode, 0);
@@ -369,9 +370,8 @@ private slots:
 
         const CommandRun run = runCommandRedirected(QStringLiteral(QUELMAR_TOOL),
                                                     {u"exportar"_s, database, table}, redirection);
-        QVERIFY2(run.exitCode == 1, run.transcript());
-        QVERIFY2(run.err.contains("não foram escritas por inteiro") &&
-                     run.err.contains(reason.toUtf8()),
+        QVERIFY2(run.exitCode == status, run.transcript());
+        QVERIFY2(reason.isEmpty() ? run.err.isEmpty() : run.err.contains(reason.toUtf8()),
                  run.transcript());
         QCOMPARE(contentOf(database), before);
     }

@@ -1,9 +1,10 @@
 #include "app/command_line.h"
 
-#include "platform/core/standard_streams.h"
+#include "platform/core/command_line.h"
+#include "platform/core/file_names.h"
 
 #include <QLatin1StringView>
-#include <cstdio>
+#include <algorithm>
 #include <initializer_list>
 
 namespace app {
@@ -11,8 +12,6 @@ namespace app {
 namespace {
 
 using Request = CommandLine::Request;
-
-enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
 
 // Qt's own options, as QGuiApplication, QApplication and the X11 platform read them, with one
 // dash or two: those followed by a value, those that may carry it after "=", and the flags.
@@ -46,50 +45,41 @@ bool among(QStringView name, std::initializer_list<const char*> names) {
     return false;
 }
 
-// The option's name without its dashes, or empty for an argument that is not an option.
-QStringView optionName(const QString& argument) {
-    if (!argument.startsWith(u'-'))
-        return {};
-    return QStringView(argument).mid(argument.startsWith(u"--") ? 2 : 1);
+// How many arguments from `index` on are one of Qt's options with its value, for Qt to take.
+qsizetype qtArguments(const QStringList& arguments, qsizetype index) {
+    const QString& argument = arguments[index];
+    if (!argument.startsWith(u'-') || argument == u"--")
+        return 0;
+    const QStringView name = QStringView(argument).mid(argument.startsWith(u"--") ? 2 : 1);
+    const qsizetype equals = name.indexOf(u'=');
+    if (equals > 0 && among(name.left(equals), qtOptionsWithEquals))
+        return 1;
+    if (among(name, qtOptionsWithValue))
+        return std::min<qsizetype>(2, arguments.size() - index);
+    return among(name, qtFlags) ? 1 : 0;
 }
 
-void print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-}
-
-// An answer that never reached its reader (a full disk) is a failure, said on stderr.
-int answer(const QString& text) {
-    core::CheckedOutput out(stdout);
-    out.write(text);
-    if (out.finish())
-        return Success;
-    print(stderr, QStringLiteral("quelmar: a resposta não foi escrita por inteiro: %1.\n")
-                      .arg(out.failure()));
-    return Failure;
+const core::CommandLine& commandLine() {
+    static const core::CommandLine line(QStringLiteral("quelmar"), {}, qtArguments);
+    return line;
 }
 
 } // namespace
 
 CommandLine readCommandLine(const QStringList& arguments) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == u"--help" || argument == u"-h")
+    try {
+        const core::CommandArguments read = commandLine().read(arguments);
+        if (read.has(u"help"))
             return {Request::Help, {}};
-        if (argument == u"--version" || argument == u"-V")
+        if (read.has(u"version"))
             return {Request::Version, {}};
-        const QStringView name = optionName(argument);
-        const qsizetype equals = name.indexOf(u'=');
-        if (equals > 0 && among(name.left(equals), qtOptionsWithEquals))
-            continue;
-        if (among(name, qtOptionsWithValue)) {
-            ++i;
-            continue;
-        }
-        if (among(name, qtFlags))
-            continue;
-        return {Request::Unknown, argument};
+        if (!read.operands.isEmpty())
+            core::refuseUsage(QStringLiteral("argumento inesperado: \"%1\".")
+                                  .arg(core::displayable(read.operands.first())));
+        return {};
+    } catch (const core::CommandFailure& failure) {
+        return {Request::Unknown, failure.reason()};
     }
-    return {};
 }
 
 QString helpText() {
@@ -126,26 +116,18 @@ QString versionText() {
 }
 
 int answerCommandLine(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine line = readCommandLine(arguments);
+    const CommandLine line = readCommandLine(core::CommandLine::argumentsOf(argc, argv));
     switch (line.request) {
     case Request::Run:
         return -1;
     case Request::Help:
-        return answer(helpText());
+        return commandLine().answer(helpText());
     case Request::Version:
-        return answer(versionText());
+        return commandLine().answer(versionText());
     case Request::Unknown:
         break;
     }
-    const QString what = line.unknown.startsWith(u'-') ? QStringLiteral("opção desconhecida")
-                                                       : QStringLiteral("argumento inesperado");
-    print(stderr,
-          QStringLiteral("quelmar: %1: \"%2\"; use \"quelmar --help\" para ver as opções.\n")
-              .arg(what, line.unknown));
-    return Usage;
+    return commandLine().run([&line]() -> int { core::refuseUsage(line.problem); });
 }
 
 } // namespace app

@@ -10,8 +10,8 @@ namespace app {
 struct CommandLine {
     enum class Request { Run, Help, Version, Unknown };
     Request request = Request::Run;
-    // The argument that is neither ours nor Qt's.
-    QString unknown;
+    // Why the arguments were refused, naming the one that is neither ours nor Qt's.
+    QString problem;
 };
 
 // The arguments after the program's name.

@@ -37,8 +37,9 @@ CommandRun runCommandRedirected(const QString& program, const QStringList& argum
 
 void addWriteFailureRows() {
     QTest::addColumn<QString>("redirection");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("full disk") << u">/dev/full"_s << u"disco está cheio"_s;
-    QTest::newRow("closed stdout") << u">&-"_s << u"saída está fechada"_s;
-    QTest::newRow("reader gone") << u"| head -c 1 >/dev/null"_s << u"deixou de ler"_s;
+    QTest::addColumn<QString>("reason"); // empty: nothing is said
+    QTest::addColumn<int>("status");
+    QTest::newRow("full disk") << u">/dev/full"_s << u"disco está cheio"_s << 1;
+    QTest::newRow("closed stdout") << u">&-"_s << u"saída está fechada"_s << 1;
+    QTest::newRow("reader gone") << u"| head -c 1 >/dev/null"_s << QString() << 141;
 }

@@ -23,6 +23,6 @@ CommandRun runCommand(const QString& program, const QStringList& arguments,
 CommandRun runCommandRedirected(const QString& program, const QStringList& arguments,
                                 const QString& redirection);
 
-// Rows "redirection", "reason" of the ways writing the output fails: a full disk, a closed
-// stdout, a reader that stops reading (the output must be larger than a pipe holds).
+// Rows "redirection", "reason", "status" of the ways writing the output fails: a full disk, a
+// closed stdout, a reader that stops reading (the output must be larger than a pipe holds).
 void addWriteFailureRows();

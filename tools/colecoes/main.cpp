@@ -4,16 +4,14 @@
 #include "colecoes/encoding.h"
 #include "colecoes/fortune.h"
 #include "colecoes/verification.h"
+#include "platform/core/command_line.h"
 #include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
-#include "platform/core/standard_streams.h"
 #include "platform/core/system_errors.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QStringList>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -23,11 +21,12 @@
 
 namespace {
 
-enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
+using core::displayable;
 
-void print(std::FILE* stream, const QString& text) {
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fputc('\n', stream);
+const core::CommandLine& commandLine() {
+    static const core::CommandLine line(QStringLiteral("quelmar-colecoes"),
+                                        {{{}, QStringLiteral("codificacao"), true}});
+    return line;
 }
 
 const char* const helpText =
@@ -58,7 +57,8 @@ const char* const helpText =
     "      temporizador ligado). Nunca substitui um arquivo existente.\n"
     "\n"
     "Opções:\n"
-    "  -h, --help   mostra esta ajuda e termina\n"
+    "  -h, --help      mostra esta ajuda e termina\n"
+    "  -V, --version   mostra a versão e termina\n"
     "\n"
     "Formato de texto: as mensagens são separadas por uma linha que contém só \"%\"; as\n"
     "linhas em branco em volta de cada mensagem são ignoradas; fim de linha LF ou CRLF.\n"
@@ -72,17 +72,6 @@ const char* const helpText =
     "Saída: 0 em caso de sucesso, 1 se algo falhou ou a coleção tem problemas, 2 se o\n"
     "comando foi mal escrito.\n";
 
-int usageError(const QString& problem) {
-    print(stderr, QStringLiteral("quelmar-colecoes: %1").arg(problem));
-    print(stderr, QStringLiteral("Use \"quelmar-colecoes --help\" para ver os comandos."));
-    return Usage;
-}
-
-int failure(const QString& reason) {
-    print(stderr, QStringLiteral("quelmar-colecoes: %1").arg(reason));
-    return Failure;
-}
-
 struct CreateArguments {
     QString output;
     QString table;
@@ -90,59 +79,48 @@ struct CreateArguments {
     colecoes::Encoding encoding = colecoes::Encoding::Utf8;
 };
 
-// The option may stand anywhere among the arguments, as "--codificacao COD" or
-// "--codificacao=COD".
-std::optional<CreateArguments> createArguments(QStringList arguments, QString& problem) {
+// --codificacao may stand anywhere among the arguments; the last one given counts.
+CreateArguments createArguments(const core::CommandArguments& arguments) {
     CreateArguments parsed;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i] == u"--codificacao" && i + 1 < arguments.size())
-            value = arguments.takeAt(i + 1);
-        else if (arguments[i].startsWith(u"--codificacao="))
-            value = arguments[i].mid(qsizetype(sizeof "--codificacao=") - 1);
-        else if (arguments[i] == u"--codificacao")
-            value = QString();
-        else
+    for (const core::GivenOption& option : arguments.options) {
+        if (option.name != u"codificacao")
             continue;
-        arguments.removeAt(i--);
-        const auto encoding = colecoes::encodingNamed(value);
-        if (!encoding) {
-            problem = QStringLiteral("codificação desconhecida: \"%1\" (use utf-8, latin1, cp1252 "
-                                     "ou auto).")
-                          .arg(value);
-            return std::nullopt;
-        }
+        const auto encoding = colecoes::encodingNamed(option.value);
+        if (!encoding)
+            core::refuseUsage(QStringLiteral("codificação desconhecida: \"%1\" (use utf-8, "
+                                             "latin1, cp1252 ou auto).")
+                                  .arg(displayable(option.value)));
         parsed.encoding = *encoding;
     }
-    if (arguments.size() < 3) {
-        problem = QStringLiteral("número errado de argumentos para \"criar\".");
-        return std::nullopt;
-    }
-    parsed.output = arguments.takeFirst();
-    parsed.table = arguments.takeFirst();
-    parsed.sources = arguments;
+    parsed.output = arguments.operands[0];
+    parsed.table = arguments.operands[1];
+    parsed.sources = arguments.operands.mid(2);
     return parsed;
+}
+
+[[noreturn]] void notCreated(const CreateArguments& arguments, const QString& reason) {
+    core::failCommand(QStringLiteral("a coleção \"%1\" não foi criada: %2")
+                          .arg(displayable(arguments.output), reason));
 }
 
 // A source that cannot seek (a pipe) is read into memory once, within the size limit, so that
 // "auto" can look at it before reading it.
-std::unique_ptr<QIODevice> openSource(const QString& path, QString& problem) {
+std::unique_ptr<QIODevice> openSource(const CreateArguments& arguments, const QString& path) {
     const int descriptor = ::open(core::bytesOfFileName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat status {};
     if (descriptor < 0 || ::fstat(descriptor, &status) != 0) {
-        problem = QStringLiteral("não foi possível ler \"%1\": %2")
-                      .arg(core::displayable(path), core::systemErrorText(errno));
+        const int error = errno;
         if (descriptor >= 0)
             ::close(descriptor);
-        return nullptr;
+        notCreated(arguments, QStringLiteral("não foi possível ler \"%1\": %2")
+                                  .arg(displayable(path), core::systemErrorText(error)));
     }
     auto file = std::make_unique<QFile>();
     file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    if (S_ISDIR(status.st_mode)) {
-        problem = QStringLiteral("\"%1\" é uma pasta, não um arquivo de texto")
-                      .arg(core::displayable(path));
-        return nullptr;
-    }
+    if (S_ISDIR(status.st_mode))
+        notCreated(
+            arguments,
+            QStringLiteral("\"%1\" é uma pasta, não um arquivo de texto").arg(displayable(path)));
     if (!file->isSequential())
         return file;
     auto buffer = std::make_unique<QBuffer>();
@@ -152,127 +130,118 @@ std::unique_ptr<QIODevice> openSource(const QString& path, QString& problem) {
 }
 
 // Regular files are measured before anything is read.
-std::optional<QString> sizeRefusal(const QStringList& sources) {
+void refuseLargeSources(const CreateArguments& arguments) {
     qint64 total = 0;
-    for (const QString& source : sources)
-        if (QFileInfo(source).isFile())
-            total += QFileInfo(source).size();
-    if (total <= colecoes::largestSourceBytes)
-        return std::nullopt;
-    return colecoes::sourcesTooLarge(total);
+    for (const QString& source : arguments.sources) {
+        struct stat status {};
+        if (::stat(core::bytesOfFileName(source).constData(), &status) == 0 &&
+            S_ISREG(status.st_mode))
+            total += status.st_size;
+    }
+    if (total > colecoes::largestSourceBytes)
+        notCreated(arguments, colecoes::sourcesTooLarge(total));
 }
 
-int create(const CreateArguments& arguments) {
-    const auto notCreated = [&arguments](const QString& reason) {
-        return failure(
-            QStringLiteral("a coleção \"%1\" não foi criada: %2").arg(arguments.output, reason));
-    };
+void printError(const QString& line) {
+    std::fputs((line + u'\n').toUtf8().constData(), stderr);
+}
+
+int create(const core::CommandArguments& given) {
+    const CreateArguments arguments = createArguments(given);
     if (auto refusal = colecoes::outputRefusal(arguments.output, arguments.sources))
-        return notCreated(*refusal);
-    if (auto refusal = sizeRefusal(arguments.sources))
-        return notCreated(*refusal);
+        notCreated(arguments, *refusal);
+    refuseLargeSources(arguments);
     colecoes::CollectionBuilder builder(arguments.output, arguments.table);
     if (const QString problem = builder.start(); !problem.isEmpty())
-        return notCreated(problem);
+        notCreated(arguments, problem);
     colecoes::SourceReader reader([&builder](std::string_view text) { builder.add(text); });
     for (const QString& path : arguments.sources) {
-        QString problem;
-        const std::unique_ptr<QIODevice> source = openSource(path, problem);
-        if (!source)
-            return notCreated(problem);
-        reader.read(*source, path, colecoes::resolveEncoding(arguments.encoding, *source));
+        const std::unique_ptr<QIODevice> source = openSource(arguments, path);
+        reader.read(*source, displayable(path),
+                    colecoes::resolveEncoding(arguments.encoding, *source));
     }
     for (const colecoes::SourceError& error : reader.errors())
-        print(stderr, QStringLiteral("%1:%2: %3")
-                          .arg(error.source, QString::number(error.line), error.reason));
+        printError(QStringLiteral("%1:%2: %3")
+                       .arg(error.source, QString::number(error.line), error.reason));
     if (reader.errorsLeftOut() > 0)
-        print(stderr, QStringLiteral("... e mais %1 problema(s).").arg(reader.errorsLeftOut()));
+        printError(QStringLiteral("... e mais %1 problema(s).").arg(reader.errorsLeftOut()));
     if (reader.failed())
-        return failure(QStringLiteral("a coleção \"%1\" não foi criada.").arg(arguments.output));
+        core::failCommand(
+            QStringLiteral("a coleção \"%1\" não foi criada.").arg(displayable(arguments.output)));
     if (const QString problem = builder.finish(); !problem.isEmpty())
-        return notCreated(problem);
-    print(stdout,
-          QStringLiteral("Coleção criada: %1 (tabela %2, %3 mensagens).")
-              .arg(arguments.output, arguments.table, QString::number(reader.messageCount())));
-    return Success;
+        notCreated(arguments, problem);
+    return commandLine().answer(QStringLiteral("Coleção criada: %1 (tabela %2, %3 mensagens).\n")
+                                    .arg(displayable(arguments.output), arguments.table,
+                                         QString::number(reader.messageCount())));
 }
 
-int verify(const QString& path, const QString& table) {
+int verify(const core::CommandArguments& arguments) {
+    const QString& path = arguments.operands[0];
+    const QString& table = arguments.operands[1];
+    const QString shown = displayable(path);
     const colecoes::Verification result = colecoes::verifyCollection(path, table);
+    core::CheckedOutput out(stdout);
     for (const colecoes::Violation& violation : result.violations) {
         QString where = violation.row > 0 ? QStringLiteral("registro %1").arg(violation.row)
                                           : QStringLiteral("tabela %1").arg(table);
         if (!violation.value.isEmpty())
             where += QStringLiteral(", valor %1").arg(violation.value);
-        print(stdout, QStringLiteral("%1: %2: %3").arg(path, where, violation.rule));
+        out.write(QStringLiteral("%1: %2: %3\n").arg(shown, where, violation.rule));
     }
     for (const colecoes::Warning& warning : result.warnings)
-        print(stdout, QStringLiteral("%1: aviso: a mensagem %2 %3")
-                          .arg(path, QString::number(warning.number), warning.text));
-    if (!result.violations.empty()) {
-        print(stdout,
-              QStringLiteral("%1 problema(s) em %2.").arg(result.violations.size()).arg(path));
-        return Failure;
-    }
+        out.write(QStringLiteral("%1: aviso: a mensagem %2 %3\n")
+                      .arg(shown, QString::number(warning.number), warning.text));
     const QString warnings = result.warnings.empty()
                                  ? QString()
                                  : QStringLiteral(" (%1 aviso(s))").arg(result.warnings.size());
-    print(stdout, QStringLiteral("%1: tabela %2 sem problemas%3.").arg(path, table, warnings));
-    return Success;
+    if (result.violations.empty())
+        out.write(QStringLiteral("%1: tabela %2 sem problemas%3.\n").arg(shown, table, warnings));
+    else
+        out.write(
+            QStringLiteral("%1 problema(s) em %2.\n").arg(result.violations.size()).arg(shown));
+    const int written = commandLine().finish(out);
+    return written != core::Success || result.violations.empty() ? written : core::Failure;
 }
 
-int exportMessages(const QString& path, const QString& table) {
+int exportMessages(const core::CommandArguments& arguments) {
     core::CheckedOutput out(stdout);
-    try {
-        colecoes::exportCollection(path, table, out);
-    } catch (const core::RuntimeError& error) {
-        return failure(error.description());
-    }
-    if (!out.finish())
-        return failure(QStringLiteral("as mensagens de \"%1\" não foram escritas por inteiro: %2.")
-                           .arg(path, out.failure()));
-    return Success;
+    colecoes::exportCollection(arguments.operands[0], arguments.operands[1], out);
+    return commandLine().finish(out);
 }
 
-int createOptions(const QString& path) {
-    const QString problem = colecoes::createOptions(path);
-    if (!problem.isEmpty())
-        return failure(problem);
-    print(stdout, QStringLiteral("Arquivo de opções criado: %1.").arg(path));
-    return Success;
+int createOptions(const core::CommandArguments& arguments) {
+    const QString& path = arguments.operands[0];
+    if (const QString problem = colecoes::createOptions(path); !problem.isEmpty())
+        core::failCommand(problem);
+    return commandLine().answer(
+        QStringLiteral("Arquivo de opções criado: %1.\n").arg(displayable(path)));
 }
 
-int run(const QStringList& arguments) {
-    if (arguments.isEmpty())
-        return usageError(QStringLiteral("falta o comando."));
-    const QString& command = arguments.first();
-    const qsizetype count = arguments.size() - 1;
-    if (command == u"--help" || command == u"-h" || command == u"ajuda") {
-        std::fputs(helpText, stdout);
-        return Success;
-    }
-    if (command == u"criar") {
-        QString problem;
-        const auto parsed = createArguments(arguments.mid(1), problem);
-        return parsed ? create(*parsed) : usageError(problem);
-    }
-    if (command == u"verificar" && count == 2)
-        return verify(arguments[1], arguments[2]);
-    if (command == u"exportar" && count == 2)
-        return exportMessages(arguments[1], arguments[2]);
-    if (command == u"opcoes" && count == 1)
-        return createOptions(arguments[1]);
-    for (const char* known : {"verificar", "exportar", "opcoes"})
-        if (command == QLatin1StringView(known))
-            return usageError(
-                QStringLiteral("número errado de argumentos para \"%1\".").arg(command));
-    return usageError(QStringLiteral("comando desconhecido: \"%1\".").arg(command));
+int help(const core::CommandArguments&) {
+    return commandLine().answer(QString::fromUtf8(helpText));
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     core::protectStandardStreams();
-    QCoreApplication application(argc, argv);
-    return run(application.arguments().mid(1));
+    const core::CommandLine& line = commandLine();
+    return line.run([&]() {
+        const core::CommandArguments arguments = line.read(line.argumentsOf(argc, argv));
+        if (arguments.has(u"help"))
+            return help(arguments);
+        if (arguments.has(u"version"))
+            return line.answer(
+                QStringLiteral("quelmar-colecoes (Quelmar de Orivela) " QUELMAR_VERSION "\n"));
+        if (arguments.has(u"codificacao") && arguments.operands.value(0) != u"criar")
+            core::refuseUsage(QStringLiteral("--codificacao só vale com \"criar\"."));
+        QCoreApplication application(argc, argv);
+        return line.dispatch(arguments, {
+                                            {QStringLiteral("criar"), 3, -1, create},
+                                            {QStringLiteral("verificar"), 2, 2, verify},
+                                            {QStringLiteral("exportar"), 2, 2, exportMessages},
+                                            {QStringLiteral("opcoes"), 1, 1, createOptions},
+                                            {QStringLiteral("ajuda"), 0, 0, help},
+                                        });
+    });
 }

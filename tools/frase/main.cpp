@@ -6,18 +6,15 @@
 #include "frase/notification.h"
 #include "frase/request.h"
 #include "frase/selection.h"
-#include "platform/core/runtime_error.h"
-#include "platform/core/standard_streams.h"
+#include "platform/core/command_line.h"
+#include "platform/core/file_names.h"
 #include "platform/database/engine.h"
 
 #include <QCoreApplication>
-#include <cstdio>
 
 namespace {
 
 using namespace Qt::StringLiterals;
-
-enum ExitStatus { Success = 0, Nothing = 1, Usage = 2 };
 
 const char* const helpText =
     "Uso: quelmar-frase [OPÇÕES]\n"
@@ -40,7 +37,7 @@ const char* const helpText =
     "  -t, --notificar                  mostra a mensagem como notificação da área de\n"
     "                                   trabalho em vez de escrevê-la\n"
     "  -h, --help                       mostra esta ajuda\n"
-    "      --version                    mostra a versão\n"
+    "  -V, --version                    mostra a versão\n"
     "\n"
     "Exemplos:\n"
     "  quelmar-frase                    uma mensagem ao acaso\n"
@@ -50,16 +47,6 @@ const char* const helpText =
     "\n"
     "Saída: 0 quando mostrou a mensagem, 1 quando nenhuma mensagem atende ao pedido ou algo\n"
     "falhou, 2 quando as opções estão erradas.\n";
-
-void printError(const QString& text) {
-    std::fputs((u"quelmar-frase: "_s + text + u'\n').toUtf8().constData(), stderr);
-}
-
-int usageError(const QString& problem) {
-    printError(problem);
-    printError(u"use \"quelmar-frase --help\" para ver as opções."_s);
-    return Usage;
-}
 
 // The only place the options are read: the start-up collection they name, from the file the
 // program itself would read for this user (its own copy on a shared install, once it exists).
@@ -89,14 +76,10 @@ int write(const frase::Request& request, const data::CollectionSource& source,
         if (!request.textOnly)
             out.write(attribution(source, message.number) + u'\n');
     }
-    if (out.finish())
-        return Success;
-    printError(u"a mensagem não foi escrita por inteiro: %1."_s.arg(out.failure()));
-    return Nothing;
+    return frase::commandLine().finish(out);
 }
 
-int show(const frase::Request& request) {
-    const QString programDirectory = QCoreApplication::applicationDirPath();
+int show(const frase::Request& request, const QString& programDirectory) {
     const data::CollectionSource& source =
         request.collection ? *request.collection : startupCollection(programDirectory);
     const auto database = db::DBEngine().OpenDatabase(
@@ -104,47 +87,35 @@ int show(const frase::Request& request) {
     const auto rows = data::openRows(*database, source);
     const std::int16_t count = data::countCollection(*rows, source);
     const frase::Selection selection = frase::selectMessages(request, source, *rows, count);
-    if (selection.messages.empty()) {
-        printError(selection.nothing);
-        return Nothing;
-    }
+    if (selection.messages.empty())
+        core::failCommand(selection.nothing);
     if (!request.notify)
         return write(request, source, selection);
     const frase::Message& message = selection.messages.front();
     const QString failure =
         frase::notify(u"%1 — nº %2"_s.arg(QString::fromUtf16(source.title)).arg(message.number),
                       message.text, QStringLiteral(QUELMAR_APP_ID));
-    if (failure.isEmpty())
-        return Success;
-    printError(failure + u'.');
-    return Nothing;
-}
-
-int run(const QStringList& arguments) {
-    const frase::Parsed parsed = frase::parseArguments(arguments);
-    if (const auto* problem = std::get_if<frase::UsageError>(&parsed))
-        return usageError(problem->problem);
-    if (std::holds_alternative<frase::Help>(parsed)) {
-        std::fputs(helpText, stdout);
-        return std::fflush(stdout) == 0 ? Success : Nothing;
-    }
-    if (std::holds_alternative<frase::Version>(parsed)) {
-        std::fputs("quelmar-frase (Quelmar de Orivela) " QUELMAR_VERSION "\n", stdout);
-        return std::fflush(stdout) == 0 ? Success : Nothing;
-    }
-    try {
-        return show(std::get<frase::Request>(parsed));
-    } catch (const core::RuntimeError& error) {
-        printError(u"Erro em tempo de execução '%1': %2"_s.arg(error.number())
-                       .arg(error.description().simplified()));
-        return Nothing;
-    }
+    if (!failure.isEmpty())
+        core::failCommand(failure + u'.');
+    return core::Success;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     core::protectStandardStreams();
-    QCoreApplication application(argc, argv);
-    return run(application.arguments().mid(1));
+    const core::CommandLine& line = frase::commandLine();
+    return line.run([&]() {
+        const core::CommandArguments arguments = line.read(line.argumentsOf(argc, argv));
+        if (arguments.has(u"help"))
+            return line.answer(QString::fromUtf8(helpText));
+        if (arguments.has(u"version"))
+            return line.answer(u"quelmar-frase (Quelmar de Orivela) " QUELMAR_VERSION "\n"_s);
+        const frase::Request request = frase::requestFrom(arguments);
+        // Qt's own answer is empty when the path is not valid UTF-8.
+        const QString programDirectory = core::runningProgramDirectory();
+        QCoreApplication application(argc, argv);
+        return show(request, programDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                        : programDirectory);
+    });
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "data/collections.h"
+#include "platform/core/command_line.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
-#include <variant>
 
 namespace frase {
 
@@ -31,16 +31,10 @@ struct Request {
 // Messages of at most this many characters are short, as fortune counts them.
 inline constexpr int shortestLong = 161;
 
-struct Help {};
-struct Version {};
-struct UsageError {
-    QString problem;
-};
+// quelmar-frase's options; a new option is one more line in request.cpp.
+const core::CommandLine& commandLine();
 
-using Parsed = std::variant<Request, Help, Version, UsageError>;
-
-// Options as GNU programs take them: "-n 12", "-n12", "--numero 12", "--numero=12", short
-// flags together ("-qd"), "--" before anything that is not an option.
-Parsed parseArguments(const QStringList& arguments);
+// What the options ask for; raises a usage failure when they do not agree.
+Request requestFrom(const core::CommandArguments& arguments);
 
 } // namespace frase

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cerrno>
 #include <cstdio>
 #include <string_view>
 
@@ -25,6 +26,8 @@ public:
     void write(const QString& text);
     // Flushes; true when every byte reached the stream's file.
     bool finish();
+    // The reader went away (a pipe closed on the other side).
+    bool readerGone() const { return m_error == EPIPE; }
     // Why a write failed, in words for the user.
     QString failure() const;
 
