@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+#include <cstdio>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -209,6 +211,20 @@ private slots:
         const CommandRun run = installed.run({});
         QVERIFY2(run.exitCode == 1 && run.err.contains("-journal"), run.transcript());
         QCOMPARE(directoryState(installed.path()), before);
+    }
+
+    // Reached through a link, so that only the system's answer names the folder.
+    void findsItsFolderNamedInBytes() {
+        const Installed installed;
+        const QByteArray folder = QFile::encodeName(installed.path());
+        const QByteArray renamed = folder + "\xff";
+        QCOMPARE(::rename(folder.constData(), renamed.constData()), 0);
+        const ScratchDirectory elsewhere;
+        const QString link = elsewhere.file(u"frase"_s);
+        QCOMPARE(::symlink(renamed + "/quelmar-frase", QFile::encodeName(link).constData()), 0);
+        const CommandRun run = runCommand(link, {u"-n"_s, u"1"_s});
+        QCOMPARE(::rename(renamed.constData(), folder.constData()), 0);
+        QVERIFY2(run.exitCode == 0 && run.out.startsWith("T um"), run.transcript());
     }
 
     void outputFailures_data() { addWriteFailureRows(); }

@@ -670,6 +670,41 @@ private slots:
         QVERIFY2(run.err.count('\n') == 1, run.transcript());
     }
 
+    // Names are bytes: a source is read by its own name; an output the builder cannot name
+    // exactly is refused, never written under another name.
+    void fileNamesAsBytes_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("source") << QByteArray("fonte\xff.txt") << QByteArray("saida.db") << 0;
+        QTest::newRow("output") << QByteArray("fonte.txt") << QByteArray("sa\xffida.db") << 1;
+    }
+
+    void fileNamesAsBytes() {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, output);
+        QFETCH(int, exitCode);
+        ScratchDirectory scratch;
+        const QByteArray folder = QFile::encodeName(scratch.path()) + '/';
+        QFile file;
+        QVERIFY(file.open(fopen((folder + source).constData(), "w"), QIODevice::WriteOnly,
+                          QFileDevice::AutoCloseHandle));
+        file.write("um\n");
+        file.close();
+        // Given to bash as $'...' words, so that the bytes reach the command as they are.
+        const auto word = [&folder](const QByteArray& name) {
+            QString quoted = u"$'"_s;
+            for (const char byte : folder + name)
+                quoted += QString::asprintf("\\x%02x", static_cast<unsigned char>(byte));
+            return quoted + u"'"_s;
+        };
+        const CommandRun run = runCommandRedirected(QStringLiteral(QUELMAR_TOOL), {u"criar"_s},
+                                                    word(output) + u" T "_s + word(source));
+        QVERIFY2(run.exitCode == exitCode, run.transcript());
+        // A byte that is not UTF-8 read as text names the file the old code wrote instead.
+        QCOMPARE(QFileInfo::exists(scratch.file(QString::fromUtf8(output))), exitCode == 0);
+    }
+
     void helpNamesEveryCommand() {
         const CommandRun run = runTool({u"--help"_s});
         QVERIFY2(run.exitCode == 0, run.transcript());

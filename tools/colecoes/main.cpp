@@ -148,6 +148,11 @@ void printError(const QString& line) {
 
 int create(const core::CommandArguments& given) {
     const CreateArguments arguments = createArguments(given);
+    // The builder names files as text: a name with bytes that are not UTF-8 would come out as
+    // another name, reported as made.
+    if (displayable(arguments.output) != arguments.output)
+        notCreated(arguments, QStringLiteral("o nome tem bytes que não são UTF-8; crie a coleção "
+                                             "com um nome em UTF-8 e renomeie-a depois"));
     if (auto refusal = colecoes::outputRefusal(arguments.output, arguments.sources))
         notCreated(arguments, *refusal);
     refuseLargeSources(arguments);
