@@ -7,6 +7,7 @@
 #include "platform/core/new_files.h"
 #include "platform/core/standard_streams.h"
 #include "platform/core/system_errors.h"
+#include "platform/database/database_file.h"
 #include "platform/database/engine.h"
 #include "platform/database/sqlite.h"
 
@@ -56,14 +57,18 @@ std::optional<struct stat> statOf(const QString& path, bool followLinks) {
 // Read without taking locks or looking at journals, so that even a file another program is
 // writing, or one with a journal left beside it, is only ever read.
 bool holdsACollectionTable(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.read(16) != QByteArray("SQLite format 3\0", 16))
+    const QByteArray bytes = core::bytesOfFileName(path);
+    QFile file;
+    std::FILE* stream = std::fopen(bytes.constData(), "rbe");
+    if (!stream || !file.open(stream, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ||
+        file.read(16) != QByteArray("SQLite format 3\0", 16))
         return false;
-    QUrl uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    uri.setQuery(QStringLiteral("immutable=1"));
+    // By its bytes and, for a long path, through its folder's descriptor.
+    const db::sqlite::SqliteName name(bytes);
+    const QByteArray uri = QByteArrayLiteral("file:") +
+                           QByteArray(name.name()).toPercentEncoding("/") + "?immutable=1";
     sqlite3* handle = nullptr;
-    sqlite3_open_v2(uri.toEncoded().constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                    nullptr);
+    sqlite3_open_v2(uri.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, name.vfs());
     sqlite3_stmt* query = nullptr;
     // A table with both columns the program reads, whatever its name.
     const char* sql = "SELECT 1 FROM sqlite_master AS t WHERE t.type = 'table' AND "
@@ -156,8 +161,9 @@ public:
                 .arg(core::displayable(core::fileNameFromBytes(m_folder)),
                      core::systemErrorText(error));
         }
-        const int rc = sqlite3_open_v2(m_temporary.path().constData(), &m_handle,
-                                       SQLITE_OPEN_READWRITE, nullptr);
+        m_sqliteName.emplace(m_temporary.path());
+        const int rc = sqlite3_open_v2(m_sqliteName->name(), &m_handle, SQLITE_OPEN_READWRITE,
+                                       m_sqliteName->vfs());
         return rc == SQLITE_OK ? execute(QStringLiteral("PRAGMA journal_mode = MEMORY"))
                                : reason(rc);
     }
@@ -194,6 +200,7 @@ public:
     // permissions: a collection its owner kept private stays private.
     QString moveTo(const QString& finalPath) {
         close();
+        m_sqliteName.reset();
         const std::optional<struct stat> replaced = statOf(finalPath, false);
         const mode_t mode = replaced ? replaced->st_mode & 0777 : core::newFileMode();
         if (::chmod(m_temporary.path().constData(), mode) != 0 ||
@@ -215,6 +222,7 @@ private:
     QByteArray m_folder;
     QByteArray m_name;
     TemporaryName m_temporary;
+    std::optional<db::sqlite::SqliteName> m_sqliteName;
     sqlite3* m_handle = nullptr;
     sqlite3_stmt* m_insert = nullptr;
 };

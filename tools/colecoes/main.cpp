@@ -98,15 +98,6 @@ CreateArguments createArguments(const core::CommandArguments& arguments) {
     return parsed;
 }
 
-// The files are written by names held as text: a name with bytes that are not UTF-8 would come
-// out as another name, reported as made.
-void refuseNameNotUtf8(const QString& path) {
-    if (displayable(path) != path)
-        core::failCommand(QStringLiteral("\"%1\" não foi criado: o nome tem bytes que não são "
-                                         "UTF-8; use um nome em UTF-8 e renomeie o arquivo depois")
-                              .arg(displayable(path)));
-}
-
 [[noreturn]] void notCreated(const CreateArguments& arguments, const QString& reason) {
     core::failCommand(QStringLiteral("a coleção \"%1\" não foi criada: %2")
                           .arg(displayable(arguments.output), reason));
@@ -157,7 +148,6 @@ void printError(const QString& line) {
 
 int create(const core::CommandArguments& given) {
     const CreateArguments arguments = createArguments(given);
-    refuseNameNotUtf8(arguments.output);
     if (auto refusal = colecoes::outputRefusal(arguments.output, arguments.sources))
         notCreated(arguments, *refusal);
     refuseLargeSources(arguments);
@@ -221,7 +211,6 @@ int exportMessages(const core::CommandArguments& arguments) {
 
 int createOptions(const core::CommandArguments& arguments) {
     const QString& path = arguments.operands[0];
-    refuseNameNotUtf8(path);
     if (const QString problem = colecoes::createOptions(path); !problem.isEmpty())
         core::failCommand(problem);
     return commandLine().answer(

@@ -121,10 +121,12 @@ DatabaseFile::DatabaseFile(const QString& path) : m_bytes(core::bytesOfFileName(
         core::raise(
             ErrorCode::NotADatabase,
             QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(path));
-    nameForSqlite();
+    m_name.emplace(m_bytes);
 }
 
-DatabaseFile::~DatabaseFile() {
+DatabaseFile::~DatabaseFile() = default;
+
+SqliteName::~SqliteName() {
     if (m_folder >= 0)
         ::close(m_folder);
 }
@@ -132,9 +134,8 @@ DatabaseFile::~DatabaseFile() {
 // SQLite follows every link of a name into a buffer of a fixed size (512 bytes on Debian) and
 // names the journal after the result; a longer path reaches it through a descriptor of the
 // file's folder, whose name is short. The descriptor stays open for as long as the file is.
-void DatabaseFile::nameForSqlite() {
-    m_sqliteName = m_bytes;
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(m_bytes.constData(), nullptr),
+SqliteName::SqliteName(const QByteArray& bytes) : m_name(bytes) {
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(bytes.constData(), nullptr),
                                                            &std::free);
     const auto longestName =
         static_cast<std::size_t>(sqlite3_vfs_find(nullptr)->mxPathname) - sizeof "-journal";
@@ -145,7 +146,7 @@ void DatabaseFile::nameForSqlite() {
     m_folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_folder < 0)
         return;
-    m_sqliteName = descriptorFolders + QByteArray::number(m_folder) + lastSlash;
+    m_name = descriptorFolders + QByteArray::number(m_folder) + lastSlash;
     m_vfs = descriptorVfs();
 }
 

@@ -2,10 +2,29 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // The file under a connection: checked before SQLite is asked to open it, so that every fault
 // gets its own words, and named to SQLite in a way it can always take.
 namespace db::sqlite {
+
+// A name for an existing file that SQLite can take however long its path, and the VFS to give
+// with it (null for SQLite's own); it stays valid for as long as this object lives.
+class SqliteName {
+public:
+    explicit SqliteName(const QByteArray& bytes);
+    ~SqliteName();
+    SqliteName(const SqliteName&) = delete;
+    SqliteName& operator=(const SqliteName&) = delete;
+
+    const char* name() const { return m_name.constData(); }
+    const char* vfs() const { return m_vfs; }
+
+private:
+    QByteArray m_name;
+    const char* m_vfs = nullptr;
+    int m_folder = -1;
+};
 
 class DatabaseFile {
 public:
@@ -18,18 +37,14 @@ public:
     DatabaseFile& operator=(const DatabaseFile&) = delete;
 
     // What to give sqlite3_open_v2: the file's name and the VFS (null for SQLite's own).
-    const char* sqliteName() const { return m_sqliteName.constData(); }
-    const char* vfs() const { return m_vfs; }
+    const char* sqliteName() const { return m_name->name(); }
+    const char* vfs() const { return m_name->vfs(); }
     // The file's size now, 0 when it cannot be told.
     qint64 size() const;
 
 private:
-    void nameForSqlite();
-
     QByteArray m_bytes;
-    QByteArray m_sqliteName;
-    const char* m_vfs = nullptr;
-    int m_folder = -1;
+    std::optional<SqliteName> m_name;
 };
 
 } // namespace db::sqlite
