@@ -52,6 +52,8 @@ QString systemReason(int error) {
         return QStringLiteral("o disco está cheio");
     case EROFS:
         return QStringLiteral("o disco só pode ser lido");
+    case ENXIO:
+        return QStringLiteral("não é um arquivo comum, e sim um FIFO, um dispositivo ou um socket");
     case ENOTDIR:
     case EEXIST:
         return QStringLiteral("no caminho há um arquivo onde deveria haver uma pasta");
@@ -110,7 +112,7 @@ void makeUserOptions(const OptionsLocation& location) {
         return;
     // Opened by its bytes: QFile would lose a byte of the name that is not UTF-8.
     const int source =
-        ::open(core::bytesOfFileName(location.readFrom).constData(), O_RDONLY | O_CLOEXEC);
+        core::openWithoutWaiting(core::bytesOfFileName(location.readFrom).constData(), O_RDONLY);
     QFile installed;
     if (source < 0 || !installed.open(source, QIODevice::ReadOnly, QFile::AutoCloseHandle))
         copyFailed(location, QStringLiteral("não foi possível ler \"%1\" (%2)")

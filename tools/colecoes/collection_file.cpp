@@ -20,9 +20,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace colecoes {
 
@@ -58,10 +60,15 @@ std::optional<struct stat> statOf(const QString& path, bool followLinks) {
 // writing, or one with a journal left beside it, is only ever read.
 bool holdsACollectionTable(const QString& path) {
     const QByteArray bytes = core::bytesOfFileName(path);
-    QFile file;
-    std::FILE* stream = std::fopen(bytes.constData(), "rbe");
-    if (!stream || !file.open(stream, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ||
-        file.read(16) != QByteArray("SQLite format 3\0", 16))
+    db::sqlite::guardOpens();
+    const int descriptor = core::openWithoutWaiting(bytes.constData(), O_RDONLY);
+    std::array<char, 16> header{};
+    const bool database = descriptor >= 0 &&
+                          ::pread(descriptor, header.data(), header.size(), 0) == 16 &&
+                          std::memcmp(header.data(), "SQLite format 3", 16) == 0;
+    if (descriptor >= 0)
+        ::close(descriptor);
+    if (!database)
         return false;
     // By its bytes and, for a long path, through its folder's descriptor.
     const db::sqlite::SqliteName name(bytes);

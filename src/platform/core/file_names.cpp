@@ -3,7 +3,10 @@
 #include "platform/core/text_fold.h"
 
 #include <QChar>
+#include <cerrno>
+#include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace core {
@@ -80,6 +83,21 @@ QString runningProgramDirectory() {
         return {};
     const qsizetype slash = target.lastIndexOf(u'/');
     return slash <= 0 ? QStringLiteral("/") : target.first(slash);
+}
+
+int openWithoutWaiting(const char* name, int flags, int mode) {
+    const int descriptor = ::open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    if (descriptor < 0)
+        return -1;
+    struct stat opened {};
+    const bool plain =
+        ::fstat(descriptor, &opened) == 0 && (S_ISREG(opened.st_mode) || S_ISDIR(opened.st_mode));
+    if (!plain || ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(descriptor);
+        errno = ENXIO;
+        return -1;
+    }
+    return descriptor;
 }
 
 } // namespace core

@@ -25,4 +25,10 @@ QString linkTarget(const QByteArray& link);
 // separator; empty when the system does not say.
 QString runningProgramDirectory();
 
+// open(2) that never waits on what the name leads to: a FIFO without a writer, a terminal, a
+// device. Whatever the name was when it was looked at before, the opened descriptor is judged:
+// anything but a plain file or a folder is closed again and refused with errno ENXIO. The
+// descriptor is close-on-exec and blocks as usual once judged; -1 with errno on failure.
+int openWithoutWaiting(const char* name, int flags, int mode = 0);
+
 } // namespace core

@@ -4,6 +4,7 @@
 #include "platform/core/runtime_error.h"
 #include "platform/core/system_errors.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -96,32 +97,104 @@ QString specialKind(mode_t mode) {
     return QStringLiteral("um arquivo especial");
 }
 
-} // namespace
-
-DatabaseFile::DatabaseFile(const QString& path) : m_bytes(core::bytesOfFileName(path)) {
-    struct stat file {};
-    if (::stat(m_bytes.constData(), &file) != 0)
-        unreachable(path, m_bytes, errno);
-    if (S_ISDIR(file.st_mode))
+void refuseUnlessPlain(const QString& path, mode_t mode) {
+    if (S_ISDIR(mode))
         core::raise(ErrorCode::NotADatabase,
                     QStringLiteral("\"%1\" é uma pasta, não um banco de dados.").arg(path));
-    if (!S_ISREG(file.st_mode))
+    if (!S_ISREG(mode))
         core::raise(ErrorCode::NotADatabase,
                     QStringLiteral("\"%1\" não é um arquivo comum, e sim %2: não é um banco de "
                                    "dados.")
-                        .arg(path, specialKind(file.st_mode)));
-    // SQLite would only say it cannot open the file.
-    if (::access(m_bytes.constData(), R_OK) != 0)
+                        .arg(path, specialKind(mode)));
+}
+
+// SQLite opens the database, its journals and their folder with open(2) itself. It also seeds
+// its random numbers from this device, by this name.
+int openForSqlite(const char* name, int flags, int mode) {
+    if (std::strcmp(name, "/dev/urandom") == 0)
+        return ::open(name, flags | O_CLOEXEC, mode);
+    return core::openWithoutWaiting(name, flags, mode);
+}
+
+// Bytes 18 and 19 of a database's header: 2 in WAL mode, 1 otherwise.
+constexpr std::size_t headerBytes = 20;
+constexpr unsigned char writeAheadLogVersion = 2;
+
+} // namespace
+
+void guardOpens() {
+    [[maybe_unused]] static const int guarded = [] {
+        sqlite3_vfs* system = sqlite3_vfs_find("unix");
+        return system != nullptr && system->iVersion >= 3
+                   ? system->xSetSystemCall(system, "open",
+                                            reinterpret_cast<sqlite3_syscall_ptr>(&openForSqlite))
+                   : SQLITE_NOTFOUND;
+    }();
+}
+
+QString specialFileNear(const QString& path) {
+    const QByteArray bytes = core::bytesOfFileName(path);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        struct stat file {};
+        if (::stat((bytes + suffix).constData(), &file) == 0 && !S_ISREG(file.st_mode) &&
+            !S_ISDIR(file.st_mode))
+            return QStringLiteral("\"%1%2\" não é um arquivo comum, e sim %3")
+                .arg(path, QLatin1StringView(suffix), specialKind(file.st_mode));
+    }
+    return {};
+}
+
+DatabaseFile::DatabaseFile(const QString& path)
+    : m_path(path), m_bytes(core::bytesOfFileName(path)) {
+    guardOpens();
+    struct stat file {};
+    if (::stat(m_bytes.constData(), &file) != 0)
+        unreachable(path, m_bytes, errno);
+    refuseUnlessPlain(path, file.st_mode);
+    judgeContent();
+    m_name.emplace(m_bytes);
+}
+
+// Judged on the opened file: the name may lead elsewhere by now.
+void DatabaseFile::judgeContent() {
+    const int descriptor = core::openWithoutWaiting(m_bytes.constData(), O_RDONLY);
+    if (descriptor < 0 && errno == EACCES)
         core::raise(ErrorCode::DatabaseError,
                     QStringLiteral("Não foi possível abrir \"%1\": o programa não tem "
                                    "permissão para ler o arquivo.")
-                        .arg(path));
+                        .arg(m_path));
+    if (descriptor < 0 && errno == ENXIO)
+        core::raise(
+            ErrorCode::NotADatabase,
+            QStringLiteral("\"%1\" não é um arquivo comum: não é um banco de dados.").arg(m_path));
+    if (descriptor < 0)
+        unreachable(m_path, m_bytes, errno);
+    struct stat file {};
+    std::array<unsigned char, headerBytes> header{};
+    const bool read = ::fstat(descriptor, &file) == 0 && !S_ISDIR(file.st_mode) &&
+                      ::pread(descriptor, header.data(), header.size(), 0) == headerBytes;
+    ::close(descriptor);
+    refuseUnlessPlain(m_path, file.st_mode);
     // SQLite takes an empty file for an empty database; for us it is a damaged delivery.
     if (file.st_size == 0)
         core::raise(
             ErrorCode::NotADatabase,
-            QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(path));
-    m_name.emplace(m_bytes);
+            QStringLiteral("O arquivo \"%1\" está vazio: não é um banco de dados.").arg(m_path));
+    m_writeAheadLog =
+        read && (header[18] == writeAheadLogVersion || header[19] == writeAheadLogVersion);
+}
+
+QByteArray DatabaseFile::asItIs() const {
+    struct stat log {};
+    if (::stat((m_bytes + "-wal").constData(), &log) == 0 && log.st_size > 0)
+        core::raise(ErrorCode::DatabaseError,
+                    QStringLiteral("Não foi possível ler \"%1\": o arquivo está no modo WAL, e "
+                                   "as suas últimas gravações ainda estão em \"%1-wal\", ao "
+                                   "lado dele; só quem grava no arquivo as põe nele, e esta "
+                                   "leitura não grava nada.")
+                        .arg(m_path));
+    // SQLite takes a name in a URI as %-escapes; anything else may stay as it is.
+    return "file:" + QByteArray(m_name->name()).toPercentEncoding("/") + "?immutable=1";
 }
 
 DatabaseFile::~DatabaseFile() = default;

@@ -42,9 +42,30 @@ public:
     // The file's size now, 0 when it cannot be told.
     qint64 size() const;
 
+    // Whether the file is in WAL mode, where every reader keeps two files beside it ("-wal" and
+    // "-shm") unless it reads the file as it is.
+    bool writeAheadLog() const { return m_writeAheadLog; }
+    // For reading the file as it is: raises the run-time error when writes still wait in its
+    // "-wal" file, which only a writer puts into the file; otherwise the URI to open
+    // (SQLITE_OPEN_URI), which creates nothing beside the file.
+    QByteArray asItIs() const;
+
 private:
+    void judgeContent();
+
+    QString m_path;
     QByteArray m_bytes;
     std::optional<SqliteName> m_name;
+    bool m_writeAheadLog = false;
 };
+
+// Every file SQLite opens by name from now on is opened by core::openWithoutWaiting, so that a
+// name turned into a FIFO after every check keeps nothing waiting. Opening a DatabaseFile does
+// this too.
+void guardOpens();
+
+// The file, or the first of the files SQLite keeps beside it, that is not a plain file, in
+// words ('"…-journal" não é um arquivo comum, e sim um FIFO …'); empty when there is none.
+QString specialFileNear(const QString& path);
 
 } // namespace db::sqlite

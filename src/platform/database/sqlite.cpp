@@ -3,6 +3,7 @@
 #include "platform/core/runtime_error.h"
 #include "platform/database/database_file.h"
 
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace db::sqlite {
@@ -12,8 +13,8 @@ using core::ErrorCode;
 namespace {
 
 constexpr int lockWaitMilliseconds = 2000;
-// Reading the largest collection takes a small fraction of this on any machine; only a view or a
-// trigger that never ends gets near it.
+// Reading the largest collection takes a small fraction of this on any machine; a view or a
+// trigger that never ends, or a file far larger than any collection, gets near it.
 constexpr std::chrono::seconds statementTimeLimit{3};
 // How many of SQLite's steps run between two looks at the clock.
 constexpr int stepsBetweenClockChecks = 10000;
@@ -59,10 +60,12 @@ QString constraintReason(int rc, const char* message) {
     }
 }
 
-QString timeLimitCause() {
-    return QStringLiteral("a consulta passou de %1 segundos sem terminar; uma visão (VIEW) ou "
-                          "um gatilho (TRIGGER) do arquivo deve gerar registros sem fim")
-        .arg(statementTimeLimit.count());
+// What happened, not a guess at why: the file may hold a view without end or simply be huge.
+QString timeLimitCause(qint64 fileSize) {
+    return QStringLiteral("a leitura levou mais de %1 segundos e foi interrompida (o arquivo tem "
+                          "%2 bytes)")
+        .arg(statementTimeLimit.count())
+        .arg(fileSize);
 }
 
 } // namespace
@@ -113,7 +116,7 @@ QString reasonFor(int rc) {
     case SQLITE_CONSTRAINT:
         return QStringLiteral("uma restrição da tabela não aceita os valores novos");
     case SQLITE_INTERRUPT:
-        return timeLimitCause();
+        return QStringLiteral("a operação foi interrompida");
     default:
         return QStringLiteral("o SQLite recusou a operação (%1)")
             .arg(QString::fromUtf8(sqlite3_errstr(rc)));
@@ -135,9 +138,13 @@ std::shared_ptr<Connection> Connection::open(const QString& path, Access access)
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it, so SQLite's own lock on
     // every call buys nothing; it was a third of the time spent reading a collection.
-    const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // Even a reader of a file in WAL mode would create the two files SQLite keeps beside it.
+    const bool asItIs = access == Access::ReadOnly && file->writeAheadLog();
+    const QByteArray name = asItIs ? file->asItIs() : QByteArray(file->sqliteName());
+    mode |= asItIs ? SQLITE_OPEN_URI : 0;
     const int rc =
-        sqlite3_open_v2(file->sqliteName(), &handle, mode | SQLITE_OPEN_NOMUTEX, file->vfs());
+        sqlite3_open_v2(name.constData(), &handle, mode | SQLITE_OPEN_NOMUTEX, file->vfs());
     std::shared_ptr<Connection> connection(new Connection(handle, path, std::move(file)));
     if (rc != SQLITE_OK)
         connection->fail(rc, QStringLiteral("abrir"));
@@ -203,7 +210,18 @@ void Connection::fail(int rc, const QString& action) const {
         return QStringLiteral("Não foi possível %1 \"%2\": %3.").arg(action, m_path, reason);
     };
     if (primary == SQLITE_INTERRUPT)
-        throw TimeLimitExceeded(describe(timeLimitCause()), timeLimitCause());
+        throw TimeLimitExceeded(describe(timeLimitCause(fileSize())), timeLimitCause(fileSize()));
+    // A journal that cannot be opened counts as one to undo.
+    if (primary == SQLITE_CANTOPEN || rc == SQLITE_READONLY_ROLLBACK) {
+        const QString special = specialFileNear(m_path);
+        if (!special.isEmpty())
+            core::raise(ErrorCode::NotADatabase, describe(special));
+        if (m_handle && sqlite3_system_errno(m_handle) == ENXIO)
+            core::raise(ErrorCode::NotADatabase,
+                        describe(QStringLiteral("o arquivo, ou um dos que o SQLite mantém ao lado "
+                                                "dele, foi trocado, no momento de abri-lo, por "
+                                                "algo que não é um arquivo comum")));
+    }
     QString reason = reasonFor(rc);
     if (primary == SQLITE_ERROR)
         reason = QStringLiteral("o SQLite recusou a operação (%1)").arg(QString::fromUtf8(message));
