@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace app {
 
@@ -13,6 +14,21 @@ namespace {
 WindowSystemCheck* activeCheck = nullptr;
 
 void doNothing(int) {}
+
+// Without an address libdbus starts a session bus of its own ("autolaunch") for the first part
+// of Qt that asks for one (accessibility, the platform theme), and that bus outlives the
+// program. The session's bus where systemd keeps it is the one libdbus would find itself; with
+// neither, the session has no bus, and "disabled:" says so to libdbus and to GLib alike.
+void noBusOfItsOwn() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat bus {};
+    if (!runtime.isEmpty() && ::stat((runtime + "/bus").constData(), &bus) == 0 &&
+        S_ISSOCK(bus.st_mode))
+        return;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
 
 // Qt's English is read only to pick out a name and the kind of failure; worded otherwise, it
 // leaves the line naming the platform that was asked for.
@@ -38,6 +54,7 @@ void prepareProcess() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGPIPE, &action, nullptr);
+    noBusOfItsOwn();
 }
 
 WindowSystemCheck::WindowSystemCheck(int argc, char** argv) {

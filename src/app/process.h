@@ -9,7 +9,8 @@ namespace app {
 
 // What the process needs before Qt starts: a reader of the standard error that went away (a
 // closed terminal, a pipe into `head`) must not end the program, whose error box is still to
-// come. Writes to such a stream then simply fail.
+// come. Writes to such a stream then simply fail. Nor may anything the program starts by
+// itself outlive it: without a session bus, none is started.
 void prepareProcess();
 
 // From construction until started(), Qt's messages wait. If Qt cannot reach a window system (no

@@ -5,6 +5,7 @@
 #     -platform option still chooses the platform.
 #   - A standard error that nobody reads (the terminal closed, a pipe whose reader has gone):
 #     the program goes on, to its main window or to its error box.
+#   - No session bus: the program starts none, which would outlive it.
 #   - A program directory whose name is not UTF-8, or whose path is near the system's limit:
 #     the program finds its files there and names them in its messages.
 #
@@ -85,6 +86,23 @@ note "erro padrão sem leitor, sem XDG_RUNTIME_DIR (o Qt escreve um aviso)"
 launch_unread env -u XDG_RUNTIME_DIR "$program"
 wait_for_main_window
 close_main_window
+
+# Without a session bus, libdbus would start one that outlives the program; none may be left.
+note "sem barramento de sessão: nada do que o programa iniciou fica rodando"
+require_tools dbus-launch pgrep
+start_program env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR "$program"
+wait_for_main_window
+close_main_window
+left=()
+for process in $(pgrep -x 'dbus-launch|dbus-daemon'); do
+    tr '\0' '\n' <"/proc/$process/environ" 2>/dev/null | grep -qxF "DISPLAY=$DISPLAY" &&
+        left+=("$process")
+done
+if ((${#left[@]} > 0)); then
+    running=$(ps -o cmd= "${left[@]}")
+    kill "${left[@]}"
+    fail "ficaram rodando: $running"
+fi
 
 # copy_program DIR: the program and its data files in DIR, which is made.
 copy_program() {
