@@ -38,8 +38,9 @@ for group in "$@"; do
         fortune-mod dbus dunst
         # the picture generator, built with everything else so that it keeps compiling
         libgif-dev libimagequant-dev
-        # a session bus started for a program that found none, which must never happen
-        dbus-x11
+        # a session bus started for a program that found none, which must never happen; a
+        # notification service that misbehaves
+        dbus-x11 python3-dbus
         # an accessibility bus, and a client listening on it for what a screen reader hears
         at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
       )

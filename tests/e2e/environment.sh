@@ -93,16 +93,8 @@ require_tools dbus-launch pgrep
 start_program env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR "$program"
 wait_for_main_window
 close_main_window
-left=()
-for process in $(pgrep -x 'dbus-launch|dbus-daemon'); do
-    tr '\0' '\n' <"/proc/$process/environ" 2>/dev/null | grep -qxF "DISPLAY=$DISPLAY" &&
-        left+=("$process")
-done
-if ((${#left[@]} > 0)); then
-    running=$(ps -o cmd= "${left[@]}")
-    kill "${left[@]}"
-    fail "ficaram rodando: $running"
-fi
+left=$(stop_autolaunched_buses)
+[[ -z $left ]] || fail "ficou rodando: $left"
 
 # copy_program DIR: the program and its data files in DIR, which is made.
 copy_program() {

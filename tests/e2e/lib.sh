@@ -62,6 +62,17 @@ process_alive() {
     [[ -n $state && $state != Z ]]
 }
 
+# The session buses libdbus started by itself ("autolaunch") for a program on this display:
+# stopped, and named on the output. Needs dbus-launch and pgrep.
+stop_autolaunched_buses() {
+    local process
+    for process in $(pgrep -x dbus-launch); do
+        tr '\0' '\n' <"/proc/$process/environ" 2>/dev/null | grep -qxF "DISPLAY=$DISPLAY" || continue
+        ps -o cmd= "$process"
+        kill "$process"
+    done
+}
+
 # Under xvfb-run the script runs once more, this time with a display.
 e2e_enter_display() {
     if [[ -n ${QUELMAR_E2E_DISPLAY:-} ]]; then

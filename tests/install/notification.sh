@@ -4,7 +4,11 @@
 #   - with no notification service on the bus, it says so and exits 1, without waiting long;
 #   - with dunst, the notification carries "Quelmar de Orivela — nº N" and the message, shown
 #     as written even where it looks like markup, and nothing is printed;
-#   - the message of the day sent as a notification is the one the terminal gets that day.
+#   - the message of the day sent as a notification is the one the terminal gets that day;
+#   - a NUL in a message arrives as U+FFFD, a message too long for a notification arrives cut
+#     with "…" (the terminal gets it whole);
+#   - a service that leaves without answering, or refuses in its own words, is reported so;
+#   - without a session bus it says so and starts none.
 #
 #   notification.sh CMAKE BUILD_DIR
 set -euo pipefail
@@ -15,7 +19,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 [[ $# -eq 2 ]] || fail "uso: notification.sh CMAKE PASTA_DE_COMPILACAO"
 e2e_enter_display "${BASH_SOURCE[0]}" "$@"
 install_setup "$1" "$2"
-require_tools dbus-daemon dunst dunstctl python3
+require_tools dbus-daemon dbus-launch dunst dunstctl pgrep python3
 
 bus_pid=''
 dunst_pid=''
@@ -52,6 +56,42 @@ install_into "$prefix"
 frase=$prefix/bin/quelmar-frase
 program_dir=$prefix/$program_subdir
 
+status=0
+env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR "$frase" -d -t 2>"$work/erros.txt" || status=$?
+left=$(stop_autolaunched_buses)
+[[ $status -eq 1 && -z $left ]] && grep -q 'DBUS_SESSION_BUS_ADDRESS não está definida' \
+    "$work/erros.txt" || fail "sem barramento: status $status, $(cat "$work/erros.txt") $left"
+
+# A service that leaves at Notify without answering (sai), or refuses in English (recusa).
+for row in 'sai|fechou sem responder' 'recusa|recusou a mensagem ("Too many'; do
+    /usr/bin/python3 - "${row%%|*}" <<'PYTHON' &
+import os, sys, dbus, dbus.service, dbus.mainloop.glib
+from gi.repository import GLib
+dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+class Service(dbus.service.Object):
+    @dbus.service.method("org.freedesktop.Notifications", out_signature="as")
+    def GetCapabilities(self):
+        return []
+    @dbus.service.method("org.freedesktop.Notifications", out_signature="u")
+    def Notify(self, *arguments):
+        if sys.argv[1] == "sai":
+            os._exit(0)
+        raise dbus.DBusException("Too many notifications", name="org.example.Full")
+name = dbus.service.BusName("org.freedesktop.Notifications", dbus.SessionBus())
+Service(name, "/org/freedesktop/Notifications")
+GLib.MainLoop().run()
+PYTHON
+    service_pid=$!
+    until dbus-send --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        string:org.freedesktop.Notifications | grep -q true; do sleep 0.05; done
+    status=0
+    "$frase" -d -t 2>"$work/erros.txt" || status=$?
+    kill "$service_pid" 2>/dev/null || true
+    wait "$service_pid" || true
+    [[ $status -eq 1 ]] && grep -qF "${row#*|}" "$work/erros.txt" ||
+        fail "serviço que ${row%%|*}: status $status, $(cat "$work/erros.txt")"
+done
+
 # No service yet.
 begin=$(now_ms)
 status=0
@@ -84,21 +124,29 @@ for n in reversed(json.load(sys.stdin)["data"][0]):
 }
 
 text='Pão & <b>vinho</b> para 2 < 3, "já" disse'
-printf '%s\n%%\nsegunda\n' "$text" >"$work/fonte.txt"
+long=$(printf 'ab %.0s' {1..30000})fim
+printf '%s\n%%\nsegunda\n%%\n%s\n' "$text" "$long" >"$work/fonte.txt"
 "$prefix/bin/quelmar-colecoes" criar "$program_dir/quelmar.mdb" QuelmarOrivela \
     "$work/fonte.txt" >/dev/null || fail "não foi possível criar a coleção de teste"
-"$frase" -c quelmar -n 1 --notificar >"$work/saida.txt" 2>&1 ||
-    fail "--notificar falhou: $(cat "$work/saida.txt")"
+python3 -c 'import sqlite3, sys; sqlite3.connect(sys.argv[1]).executescript(
+    "UPDATE QuelmarOrivela SET mensagem = \x27antes\x27 || char(0) || \x27depois\x27 WHERE Numero = 2")' \
+    "$program_dir/quelmar.mdb"
+[[ $("$frase" -c quelmar -n 3 -q) == "$long" ]] || fail "a mensagem longa não saiu inteira"
+for number in 1 2 3; do
+    "$frase" -c quelmar -n "$number" --notificar >"$work/saida.txt" 2>&1 ||
+        fail "--notificar falhou: $(cat "$work/saida.txt")"
+done
 [[ ! -s $work/saida.txt ]] || fail "--notificar escreveu: $(cat "$work/saida.txt")"
 day=$("$frase" -d -c tarvenas | sed -n 's/^— Tarvenas de Cendra, nº //p')
 "$frase" -c tarvenas -d -t || fail "a mensagem do dia não foi notificada"
 expected_day_text=$("$frase" -c tarvenas -n "$day" -q)
 
 shown=$(shown_notifications) || fail "dunstctl history falhou"
-expected=$(printf '%s\t%s\n%s\t%s' "Quelmar de Orivela — nº 1" "$text" \
+expected=$(printf '%s\t%s\n' "Quelmar de Orivela — nº 1" "$text" "Quelmar de Orivela — nº 2" \
+    "antes�depois" "Quelmar de Orivela — nº 3" "${long:0:65535}…" \
     "Tarvenas de Cendra — nº $day" "${expected_day_text//$'\n'/\\n}")
 [[ $shown == "$expected" ]] || fail "notificações mostradas:
 $shown
 esperadas:
 $expected"
-note "duas notificações mostradas pelo dunst como escritas"
+note "quatro notificações mostradas pelo dunst como escritas"
