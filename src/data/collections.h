@@ -30,8 +30,8 @@ inline constexpr std::int16_t largestCollection = 32767;
 QString collectionPath(const QString& programDirectory, const CollectionSource& source);
 
 // The collection's rows in number order. A table without a Numero column is error 106, and
-// rows that take longer to read than any file of messages could (a view without end) error
-// 113, both named as the collection's fault.
+// rows that take longer to read than any file of messages could (a view without end, a file
+// of gigabytes) error 113 saying so with the file's size, both named as the collection's fault.
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source);
 
 // floor(total * r + 1) for 0 <= r < 1: the count taken to single precision, the product and

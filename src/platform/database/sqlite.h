@@ -17,8 +17,9 @@ namespace db::sqlite {
 
 class DatabaseFile;
 
-// A statement that ran past the time limit, as a view or a trigger that never ends would; it is
-// error 111. `cause` says why in words, for callers that name the file in their own way.
+// A statement that ran past the time limit, as a view or a trigger that never ends, or a huge
+// file, would; it is error 111. `cause` says what happened in words (the limit, the file's
+// size), for callers that name the file in their own way.
 class TimeLimitExceeded : public core::RuntimeError {
 public:
     TimeLimitExceeded(const QString& description, QString cause);
