@@ -48,4 +48,32 @@ double timeProcess(const std::vector<std::string>& arguments, std::optional<int>
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
+long peakMemoryKiB(const std::vector<std::string>& arguments) {
+    char report[] = "/tmp/quelmar-peak-XXXXXX";
+    const int descriptor = mkstemp(report);
+    if (descriptor < 0) {
+        std::perror("mkstemp");
+        std::exit(EXIT_FAILURE);
+    }
+    close(descriptor);
+    std::vector<std::string> timed{"/usr/bin/time", "-f", "%M", "-o", report};
+    timed.insert(timed.end(), arguments.begin(), arguments.end());
+    timeProcess(timed, std::nullopt);
+    long kib = 0;
+    if (std::FILE* file = std::fopen(report, "r")) {
+        // GNU time writes "Command exited with non-zero status N" first when it did.
+        char line[256];
+        while (std::fgets(line, sizeof line, file))
+            kib = std::strtol(line, nullptr, 10);
+        std::fclose(file);
+    }
+    std::remove(report);
+    if (kib <= 0) {
+        std::fprintf(stderr, "no peak memory for %s: install time (GNU time)\n",
+                     arguments.front().c_str());
+        std::exit(EXIT_FAILURE);
+    }
+    return kib;
+}
+
 } // namespace bench

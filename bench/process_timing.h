@@ -15,4 +15,9 @@ double median(std::vector<double> values);
 double timeProcess(const std::vector<std::string>& arguments,
                    std::optional<int> expectedStatus = 0);
 
+// The most memory the program held resident at once (its peak RSS), in KiB, as GNU time reports
+// it. A child started straight from this process would count this process's memory too: the
+// kernel keeps a peak across exec, and posix_spawn shares the parent's memory until exec.
+long peakMemoryKiB(const std::vector<std::string>& arguments);
+
 } // namespace bench

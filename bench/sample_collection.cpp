@@ -1,5 +1,7 @@
 #include "sample_collection.h"
 
+#include "data/collection_index.h"
+
 #include <QStringList>
 #include <array>
 #include <cstdio>
@@ -128,6 +130,8 @@ void writeCollection(const QString& path, const QString& table,
                                    "KEY, mensagem TEXT NOT NULL) WITHOUT ROWID;")
                         .arg(table));
     insertMessages(handle, table, messages);
+    for (const QString& index : data::collectionIndexStatements(table))
+        execute(handle, index);
     execute(handle, QStringLiteral("COMMIT"));
     sqlite3_close(handle);
 }

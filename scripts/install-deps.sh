@@ -33,9 +33,10 @@ for group in "$@"; do
         desktop-file-utils appstream lintian man-db
         # systemd-analyze checks the example timer for the message of the day
         systemd
-        # quelmar-frase: fortune is its speed baseline; --notificar is tested against a
+        # quelmar-frase: fortune is its speed baseline, and Debian's Portuguese fortune file a
+        # corpus it reads as it is, GNU time its peak memory; --notificar is tested against a
         # notification daemon on a session bus of the test's own
-        fortune-mod dbus dunst
+        fortune-mod fortunes-br time dbus dunst
         # the picture generator, built with everything else so that it keeps compiling
         libgif-dev libimagequant-dev
         # a session bus started for a program that found none, which must never happen; a

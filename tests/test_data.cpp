@@ -1,3 +1,4 @@
+#include "data/collection_index.h"
 #include "data/collection_loader.h"
 #include "data/collections.h"
 #include "data/options.h"
@@ -38,6 +39,45 @@ class TestData : public QObject {
     Q_OBJECT
 
 private slots:
+    // The indexes prove a collection sound only where the full check accepts it.
+    void indexesProveSoundness_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("proven");
+        QTest::addColumn<bool>("accepted"); // by the full check
+        QTest::newRow("sound") << u""_s << true << true;
+        QTest::newRow("no indexes") << u"DROP INDEX T_falhas"_s << false << true;
+        QTest::newRow("an index of another rule")
+            << u"DROP INDEX T_falhas; CREATE INDEX T_falhas ON T (Numero) WHERE Numero < 0"_s
+            << false << true;
+        QTest::newRow("a number as text")
+            << u"UPDATE T SET Numero = 'x' WHERE Numero = 3"_s << false << false;
+        QTest::newRow("a fraction")
+            << u"UPDATE T SET Numero = 2.5 WHERE Numero = 2"_s << false << false;
+        QTest::newRow("binary text")
+            << u"UPDATE T SET mensagem = x'00' WHERE Numero = 2"_s << false << false;
+        QTest::newRow("a gap") << u"DELETE FROM T WHERE Numero = 3"_s << false << false;
+        QTest::newRow("starts at 0")
+            << u"UPDATE T SET Numero = 0 WHERE Numero = 5"_s << false << false;
+    }
+
+    void indexesProveSoundness() {
+        QFETCH(QString, change);
+        QFETCH(bool, proven);
+        QFETCH(bool, accepted);
+        ScratchDirectory directory;
+        const QString path = directory.file(u"c.mdb"_s);
+        makeNumberedCollection(path, u"T"_s, 5);
+        runSql(path, data::collectionIndexStatements(u"T"_s).join(u';') + u';' + change);
+        const auto connection = db::sqlite::Connection::open(path, db::sqlite::Access::ReadOnly);
+        QCOMPARE(data::provenCount(*connection, u"T"_s).has_value(), proven);
+        if (proven)
+            QCOMPARE(data::provenMessage(*connection, u"T"_s, 4), u"mensagem 4"_s);
+        const data::CollectionSource source{u"/c.mdb", u"T", u"Select * From T Order By Numero",
+                                            u"T"};
+        const auto rows = openCollection(directory.path(), source);
+        QCOMPARE(errorOf([&] { data::countCollection(*rows, source); }) == ErrorCode{}, accepted);
+    }
+
     void collectionSizes_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<bool>("accepted");

@@ -7,6 +7,7 @@
 #include "windows/localizar.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
@@ -110,7 +111,7 @@ private slots:
         row("short and long", {u"-s"_s, u"-l"_s}, 2, {}, usage);
         row("number and search", {u"-n"_s, u"1"_s, u"-b"_s, u"x"_s}, 2, {}, u"escolha só um"_s);
         row("unknown collection", {u"-c"_s, u"outra"_s}, 2, {}, u"quelmar ou tarvenas"_s);
-        row("a word without its option", {u"coração"_s}, 2, {}, u"argumento inesperado"_s);
+        row("a source that is not there", {u"coração"_s}, 1, {}, u"\"coração\" não é"_s);
         row("notification of a search", {u"-t"_s, u"-b"_s, u"x"_s}, 2, {}, usage);
         row("date with more after it", {u"-d"_s, u"--data"_s, u"2026-01-01x"_s}, 2, {}, usage);
         row("date with a time", {u"-d"_s, u"--data=2026-01-01T09:00"_s}, 2, {}, usage);
@@ -260,6 +261,93 @@ private slots:
         QVERIFY2(run.exitCode == status, run.transcript());
         QVERIFY2(reason.isEmpty() ? run.err.isEmpty() : QString::fromUtf8(run.err).contains(reason),
                  run.transcript());
+    }
+
+    // A collection file given by its path: its one table with both columns, named by the file.
+    void databaseFiles_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("one table") << u""_s << 0 << u"B\n— minhas.mdb, nº 2\n"_s;
+        QTest::newRow("two tables")
+            << u"CREATE TABLE Outra (numero INT, Mensagem TEXT)"_s << 1 << QString();
+        QTest::newRow("no such table")
+            << u"ALTER TABLE Minhas RENAME COLUMN mensagem TO texto"_s << 1 << QString();
+    }
+
+    void databaseFiles() {
+        QFETCH(QString, sql);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        const Installed installed;
+        const QString path = installed.file(u"minhas.mdb"_s);
+        makeCollection(path, u"Minhas"_s, {u"A"_s, u"B"_s});
+        if (!sql.isEmpty())
+            runSql(path, sql);
+        const CommandRun run = installed.run({u"-n"_s, u"2"_s, path});
+        QVERIFY2(run.exitCode == exitCode, run.transcript());
+        QCOMPARE(QString::fromUtf8(run.out), out);
+        QVERIFY2(exitCode == 0 || run.err.contains("'105'"), run.transcript());
+    }
+
+    // A fortune text file as it is: entries numbered from 1 in the file, empty ones skipped.
+    void fortuneFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("out");
+        const QByteArray fortunes =
+            "%\nUm\n%\n%\n" + QByteArray(170, 'd') + "\n%\nDe tr\xC3\xAAs em tr\xC3\xAAs\n%\n";
+        const QString third = u"De três em três\n— sorte, nº 3\n"_s;
+        QTest::newRow("empty entries and a last separator")
+            << fortunes << QStringList{u"-n"_s, u"3"_s} << third;
+        QTest::newRow("Latin-1") << QByteArray("\xC1gua\n") << QStringList{u"-qn1"_s}
+                                 << u"Água\n"_s;
+        QTest::newRow("search") << fortunes << QStringList{u"-b"_s, u"TRES"_s} << third;
+        QTest::newRow("long ones only")
+            << fortunes << QStringList{u"-q"_s, u"-l"_s} << QString(170, u'd') + u'\n';
+        QTest::newRow("nothing short enough")
+            << fortunes << QStringList{u"-q"_s, u"--max=1"_s} << QString();
+    }
+
+    void fortuneFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, options);
+        QFETCH(QString, out);
+        const Installed installed;
+        replaceContent(installed.file(u"sorte"_s), content);
+        const CommandRun run = installed.run(options << installed.file(u"sorte"_s));
+        QVERIFY2(run.exitCode == (out.isEmpty() ? 1 : 0), run.transcript());
+        QCOMPARE(QString::fromUtf8(run.out), out);
+    }
+
+    // A folder's fortune files in name order, beside a collection: over as many days as there
+    // are messages in all of them, the message of the day is each once.
+    void folders_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("found"); // what "-q -b *" finds in the folder
+        QTest::newRow("name order") << QStringList{u"b"_s, u"a"_s} << u"de a ok\n%\nde b ok\n"_s;
+        QTest::newRow("hidden and strfile's left out")
+            << QStringList{u"a"_s, u".oculto"_s, u"a.dat"_s, u"a.u8"_s} << u"de a ok\n"_s;
+    }
+
+    void folders() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, found);
+        const Installed installed;
+        QVERIFY(QDir(installed.path()).mkdir(u"pasta"_s));
+        for (const QString& name : files)
+            replaceContent(installed.file(u"pasta/"_s + name), "de " + name.toUtf8() + " ok\n");
+        const QString folder = installed.file(u"pasta"_s);
+        QCOMPARE(QString::fromUtf8(installed.run({u"-q"_s, u"-b"_s, u"*"_s, folder}).out), found);
+        const int all = int(found.count(u'\n') - found.count(u'%')) + 3; // and tarvenas' three
+        QSet<QByteArray> seen;
+        for (int day = 0; day < all; ++day)
+            seen.insert(installed
+                            .run({u"-d"_s, u"--data"_s,
+                                  QDate(2031, 5, 28).addDays(day).toString(Qt::ISODate), folder,
+                                  u"tarvenas"_s})
+                            .out);
+        QCOMPARE(seen.size(), all);
     }
 
     // Every match the Find window and find-next reach, in the same order.

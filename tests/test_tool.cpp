@@ -87,6 +87,9 @@ private slots:
             << crlf("primeira\n%\nsegunda\n%\n\n\n") << QStringList{u"primeira"_s, u"segunda"_s};
         QTest::newRow("one message without separator")
             << u"só uma"_s.toUtf8() << QStringList{u"só uma"_s};
+        QTest::newRow("empty entries: separator first, two in a row, blank lines between")
+            << QByteArray("%\num\n%\n%\ndois\n%\n  \r\n\n%\ntrês\n")
+            << QStringList{u"um"_s, u"dois"_s, u"três"_s};
     }
 
     void roundTrip() {
@@ -136,14 +139,8 @@ private slots:
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<bool>("outputExists");
-        const QString empty = u"mensagem vazia"_s;
         const QString notUtf8 = u"UTF-8"_s;
         const QString nothing = u"nenhuma mensagem"_s;
-        QTest::newRow("two separators in a row")
-            << QByteArray("um\n%\n%\ndois\n") << 3 << empty << false;
-        QTest::newRow("only blank lines between separators, existing output")
-            << QByteArray("um\n%\n  \r\n\n%\ndois\n") << 5 << empty << true;
-        QTest::newRow("separator first") << QByteArray("%\num\n") << 1 << empty << false;
         QTest::newRow("byte FF on line 3")
             << QByteArray("um\n%\nd\xFFois\n") << 3 << notUtf8 << false;
         QTest::newRow("sequence cut by CRLF on line 2, existing output")
@@ -448,7 +445,7 @@ private slots:
         QCOMPARE(queryText(output, u"SELECT group_concat(Numero || mensagem, ' ') FROM (SELECT * "
                                    u"FROM Mensagens ORDER BY Numero)"_s),
                  u"1a 2b 3c"_s);
-        replaceContent(second, "c\n%\n%\n");
+        replaceContent(second, "c\n%\n\xFF\n");
         const CommandRun refused = runTool({u"criar"_s, output, table, first, second});
         QVERIFY2(refused.exitCode == 1 && refused.err.contains((second + u":3: "_s).toUtf8()),
                  refused.transcript());

@@ -1,8 +1,9 @@
 #include "colecoes/collection_file.h"
 
-#include "colecoes/fortune.h"
 #include "colecoes/temporary_name.h"
+#include "data/collection_index.h"
 #include "data/collections.h"
+#include "data/fortune.h"
 #include "platform/core/file_names.h"
 #include "platform/core/new_files.h"
 #include "platform/core/standard_streams.h"
@@ -259,6 +260,10 @@ void CollectionBuilder::add(std::string_view text) {
 }
 
 QString CollectionBuilder::finish() {
+    // Made after the rows, in one pass each, rather than kept up to date row by row.
+    for (const QString& index : data::collectionIndexStatements(m_table))
+        if (m_failure.isEmpty())
+            m_failure = m_database->execute(index);
     if (m_failure.isEmpty())
         m_failure = m_database->execute(QStringLiteral("COMMIT"));
     // Checked again: the output may have gone since the start, and its journals with it or not.
@@ -355,9 +360,9 @@ void exportCollection(const QString& path, const QString& table, core::CheckedOu
     for (int row = 0; row < rows->RecordCount(); ++row, rows->MoveNext()) {
         message.clear();
         if (column >= 0 && rows->TypeAt(row, column) == db::Variant::Type::Text)
-            appendMessage(message, rows->TextBytesAt(row, column));
+            data::appendMessage(message, rows->TextBytesAt(row, column));
         else
-            appendMessage(message, data::currentMessageText(*rows).toUtf8().toStdString());
+            data::appendMessage(message, data::currentMessageText(*rows).toUtf8().toStdString());
         out.write(message);
     }
 }

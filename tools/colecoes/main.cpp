@@ -1,9 +1,9 @@
 // quelmar-colecoes: builds, checks and reads back the program's data files.
 
 #include "colecoes/collection_file.h"
-#include "colecoes/encoding.h"
-#include "colecoes/fortune.h"
 #include "colecoes/verification.h"
+#include "data/encoding.h"
+#include "data/fortune.h"
 #include "platform/core/command_line.h"
 #include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -76,8 +77,30 @@ struct CreateArguments {
     QString output;
     QString table;
     QStringList sources;
-    colecoes::Encoding encoding = colecoes::Encoding::Utf8;
+    data::Encoding encoding = data::Encoding::Utf8;
 };
+
+// A folder stands for its fortune text files, as quelmar-frase reads it; strfile's indexes named
+// one by one (by a glob such as "fortunes/*") are left out, with a word.
+QStringList fortuneSources(const QStringList& given) {
+    QStringList sources;
+    for (const QString& path : given) {
+        if (QFileInfo(path).isDir())
+            sources << data::fortuneFilesIn(path);
+        else if (data::isStrfileIndex(path))
+            std::fputs(QStringLiteral("quelmar-colecoes: aviso: \"%1\" é um índice do strfile, não "
+                                      "um arquivo de mensagens; ficou de fora.\n")
+                           .arg(displayable(path))
+                           .toUtf8()
+                           .constData(),
+                       stderr);
+        else
+            sources << path;
+    }
+    if (sources.isEmpty())
+        core::refuseUsage(QStringLiteral("as fontes não têm nenhum arquivo de mensagens."));
+    return sources;
+}
 
 // --codificacao may stand anywhere among the arguments; the last one given counts.
 CreateArguments createArguments(const core::CommandArguments& arguments) {
@@ -85,7 +108,7 @@ CreateArguments createArguments(const core::CommandArguments& arguments) {
     for (const core::GivenOption& option : arguments.options) {
         if (option.name != u"codificacao")
             continue;
-        const auto encoding = colecoes::encodingNamed(option.value);
+        const auto encoding = data::encodingNamed(option.value);
         if (!encoding)
             core::refuseUsage(QStringLiteral("codificação desconhecida: \"%1\" (use utf-8, "
                                              "latin1, cp1252 ou auto).")
@@ -94,7 +117,7 @@ CreateArguments createArguments(const core::CommandArguments& arguments) {
     }
     parsed.output = arguments.operands[0];
     parsed.table = arguments.operands[1];
-    parsed.sources = arguments.operands.mid(2);
+    parsed.sources = fortuneSources(arguments.operands.mid(2));
     return parsed;
 }
 
@@ -124,7 +147,7 @@ std::unique_ptr<QIODevice> openSource(const CreateArguments& arguments, const QS
     if (!file->isSequential())
         return file;
     auto buffer = std::make_unique<QBuffer>();
-    buffer->setData(file->read(colecoes::largestSourceBytes + 1));
+    buffer->setData(file->read(data::largestSourceBytes + 1));
     buffer->open(QIODevice::ReadOnly);
     return buffer;
 }
@@ -138,8 +161,8 @@ void refuseLargeSources(const CreateArguments& arguments) {
             S_ISREG(status.st_mode))
             total += status.st_size;
     }
-    if (total > colecoes::largestSourceBytes)
-        notCreated(arguments, colecoes::sourcesTooLarge(total));
+    if (total > data::largestSourceBytes)
+        notCreated(arguments, data::sourcesTooLarge(total));
 }
 
 void printError(const QString& line) {
@@ -154,13 +177,12 @@ int create(const core::CommandArguments& given) {
     colecoes::CollectionBuilder builder(arguments.output, arguments.table);
     if (const QString problem = builder.start(); !problem.isEmpty())
         notCreated(arguments, problem);
-    colecoes::SourceReader reader([&builder](std::string_view text) { builder.add(text); });
+    data::SourceReader reader([&builder](std::string_view text) { builder.add(text); });
     for (const QString& path : arguments.sources) {
         const std::unique_ptr<QIODevice> source = openSource(arguments, path);
-        reader.read(*source, displayable(path),
-                    colecoes::resolveEncoding(arguments.encoding, *source));
+        reader.read(*source, displayable(path), data::resolveEncoding(arguments.encoding, *source));
     }
-    for (const colecoes::SourceError& error : reader.errors())
+    for (const data::SourceError& error : reader.errors())
         printError(QStringLiteral("%1:%2: %3")
                        .arg(error.source, QString::number(error.line), error.reason));
     if (reader.errorsLeftOut() > 0)

@@ -1,8 +1,8 @@
 #include "colecoes/verification.h"
 
 #include "colecoes/collection_file.h"
-#include "colecoes/fortune.h"
 #include "data/collections.h"
+#include "data/fortune.h"
 #include "data/message_box.h"
 #include "platform/core/runtime_error.h"
 #include "platform/core/text_fold.h"
@@ -115,7 +115,7 @@ private:
                                         "mostra %2: o fim não aparece")
                              .arg(data::messageBoxLineCount(text))
                              .arg(data::messageBoxLines));
-        if (needsProtectedLines(bytes))
+        if (data::needsProtectedLines(bytes))
             warn(number, QStringLiteral("só volta igual de \"exportar\" por meio de linhas "
                                         "protegidas (\"%\\\"), que outros programas do formato "
                                         "mostram como estão"));

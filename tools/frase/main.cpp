@@ -3,9 +3,10 @@
 #include "data/collections.h"
 #include "data/options.h"
 #include "data/options_location.h"
-#include "frase/notification.h"
+#include "frase/notification_module.h"
 #include "frase/request.h"
 #include "frase/selection.h"
+#include "frase/sources.h"
 #include "platform/core/command_line.h"
 #include "platform/core/file_names.h"
 #include "platform/database/engine.h"
@@ -17,12 +18,17 @@ namespace {
 using namespace Qt::StringLiterals;
 
 const char* const helpText =
-    "Uso: quelmar-frase [OPÇÕES]\n"
+    "Uso: quelmar-frase [OPÇÕES] [ARQUIVO|PASTA|quelmar|tarvenas]...\n"
     "\n"
     "Mostra uma mensagem do Quelmar de Orivela: ao acaso, pelo número, por uma palavra ou a\n"
     "mensagem do dia. Lê as coleções e as opções do programa, sem nunca gravar nada.\n"
     "\n"
-    "  -c, --colecao quelmar|tarvenas   a coleção (senão, a coleção inicial das opções)\n"
+    "As mensagens vêm das fontes dadas depois das opções: quelmar e tarvenas (as coleções\n"
+    "do programa), uma coleção em outro arquivo (a tabela com Numero e mensagem), um arquivo\n"
+    "de texto do fortune ou uma pasta deles. Com várias, o sorteio dá a mesma chance a cada\n"
+    "mensagem de todas, e -b, -s, -l, --max e -d valem para todas; -n pede uma fonte só.\n"
+    "\n"
+    "  -c, --colecao quelmar|tarvenas   a coleção (sem fontes, a coleção inicial das opções)\n"
     "  -n, --numero N                   a mensagem de número N\n"
     "  -b, --buscar PALAVRA             todas as mensagens com a palavra, em ordem de número,\n"
     "                                   separadas por linhas com \"%\"; como na janela\n"
@@ -44,6 +50,8 @@ const char* const helpText =
     "  quelmar-frase -d -t              a mensagem do dia como notificação\n"
     "  quelmar-frase -q -s              uma mensagem curta, só o texto (para um painel)\n"
     "  quelmar-frase -b coração         as mensagens com a palavra \"coração\"\n"
+    "  quelmar-frase /usr/share/games/fortunes/brasil quelmar\n"
+    "                                   uma mensagem das fortunas em português ou do Quelmar\n"
     "\n"
     "Saída: 0 quando mostrou a mensagem, 1 quando nenhuma mensagem atende ao pedido ou algo\n"
     "falhou, 2 quando as opções estão erradas.\n";
@@ -60,12 +68,11 @@ const data::CollectionSource& startupCollection(const QString& programDirectory)
                                                      : data::tarvenasCollection;
 }
 
-QString attribution(const data::CollectionSource& source, std::int16_t number) {
-    return u"— %1, nº %2"_s.arg(QString::fromUtf16(source.title)).arg(number);
+QString attribution(const frase::Message& message) {
+    return u"— %1, nº %2"_s.arg(message.source->name()).arg(message.number);
 }
 
-int write(const frase::Request& request, const data::CollectionSource& source,
-          const frase::Selection& selection) {
+int write(const frase::Request& request, const frase::Selection& selection) {
     core::CheckedOutput out(stdout);
     bool first = true;
     for (const frase::Message& message : selection.messages) {
@@ -74,27 +81,39 @@ int write(const frase::Request& request, const data::CollectionSource& source,
         first = false;
         out.write(message.text + u'\n');
         if (!request.textOnly)
-            out.write(attribution(source, message.number) + u'\n');
+            out.write(attribution(message) + u'\n');
     }
     return frase::commandLine().finish(out);
 }
 
+// -c's collection first, then every source named after the options; with neither, the start-up
+// collection of the options.
+frase::Sources sourcesOf(const frase::Request& request, const QString& programDirectory) {
+    frase::Sources sources;
+    if (request.collection || request.sources.isEmpty())
+        sources.push_back(frase::collection(
+            programDirectory,
+            request.collection ? *request.collection : startupCollection(programDirectory)));
+    for (const QString& argument : request.sources)
+        for (auto& source : frase::sourcesNamed(programDirectory, argument))
+            sources.push_back(std::move(source));
+    return sources;
+}
+
 int show(const frase::Request& request, const QString& programDirectory) {
-    const data::CollectionSource& source =
-        request.collection ? *request.collection : startupCollection(programDirectory);
-    const auto database = db::DBEngine().OpenDatabase(
-        data::collectionPath(programDirectory, source), db::sqlite::Access::ReadOnly);
-    const auto rows = data::openRows(*database, source);
-    const std::int16_t count = data::countCollection(*rows, source);
-    const frase::Selection selection = frase::selectMessages(request, source, *rows, count);
+    const frase::Sources sources = sourcesOf(request, programDirectory);
+    if (request.choice == frase::Request::Choice::Number && sources.size() > 1)
+        core::refuseUsage(
+            u"-n escolhe uma mensagem de uma fonte só, e há %1."_s.arg(sources.size()));
+    const frase::Selection selection = frase::selectMessages(request, sources);
     if (selection.messages.empty())
         core::failCommand(selection.nothing);
     if (!request.notify)
-        return write(request, source, selection);
+        return write(request, selection);
     const frase::Message& message = selection.messages.front();
-    const QString failure =
-        frase::notify(u"%1 — nº %2"_s.arg(QString::fromUtf16(source.title)).arg(message.number),
-                      message.text, QStringLiteral(QUELMAR_APP_ID));
+    const QString failure = frase::notifyThroughModule(
+        programDirectory, u"%1 — nº %2"_s.arg(message.source->name()).arg(message.number),
+        message.text, QStringLiteral(QUELMAR_APP_ID));
     if (!failure.isEmpty())
         core::failCommand(failure + u'.');
     return core::Success;

@@ -130,14 +130,12 @@ const core::CommandLine& commandLine() {
 }
 
 Request requestFrom(const core::CommandArguments& arguments) {
-    if (!arguments.operands.isEmpty())
-        core::refuseUsage(
-            u"argumento inesperado: \"%1\" (as palavras a buscar vão depois de -b)."_s.arg(
-                core::displayable(arguments.operands.first())));
     Builder builder;
     for (const core::GivenOption& option : arguments.options)
         builder.apply(option);
-    return builder.finish();
+    Request request = builder.finish();
+    request.sources = arguments.operands;
+    return request;
 }
 
 } // namespace frase

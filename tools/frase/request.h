@@ -26,6 +26,9 @@ struct Request {
     std::optional<int> longest;
     bool textOnly = false;
     bool notify = false;
+    // Where the messages come from, as given after the options: collection names, files and
+    // folders. None: the collection of -c.
+    QStringList sources;
 };
 
 // Messages of at most this many characters are short, as fortune counts them.

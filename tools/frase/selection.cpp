@@ -1,6 +1,5 @@
 #include "frase/selection.h"
 
-#include "data/search.h"
 #include "platform/core/random_source.h"
 
 #include <algorithm>
@@ -25,18 +24,6 @@ bool passes(const Request& request, int characters) {
     return !request.longest || characters <= *request.longest;
 }
 
-// Counting UTF-8 lead bytes gives the characters without building the text.
-int storedCharacterCount(std::string_view utf8) {
-    int count = 0;
-    for (const char byte : utf8)
-        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-    return count;
-}
-
-Message current(db::Recordset& collection) {
-    return {data::currentNumber(collection), data::currentMessageText(collection)};
-}
-
 QString filterWords(const Request& request) {
     QStringList words;
     if (request.length == Request::Length::Short)
@@ -48,46 +35,46 @@ QString filterWords(const Request& request) {
     return words.join(u", "_s);
 }
 
-// Whether the collection has message `number`, which then becomes the current one.
-bool lookUp(db::Recordset& collection, std::int64_t number) {
-    if (number < 1 || number > data::largestCollection)
-        return false;
-    data::lookUpMessage(collection, static_cast<std::int16_t>(number));
-    return !collection.NoMatch();
+QString names(const Sources& sources) {
+    QStringList all;
+    for (const auto& source : sources)
+        all << source->name();
+    return all.join(u", "_s);
 }
 
-Selection byNumber(const Request& request, const data::CollectionSource& source,
-                   db::Recordset& collection) {
-    const QString title = QString::fromUtf16(source.title);
-    if (!lookUp(collection, request.number))
-        return {{}, u"%1 não tem a mensagem nº %2."_s.arg(title).arg(request.number)};
-    Message found = current(collection);
+Message messageOf(Source& source, int number) {
+    return {&source, number, source.text(number)};
+}
+
+Selection byNumber(const Request& request, Source& source) {
+    if (request.number < 1 || request.number > source.count())
+        return {{}, u"%1 não tem a mensagem nº %2."_s.arg(source.name()).arg(request.number)};
+    Message found = messageOf(source, static_cast<int>(request.number));
     const int characters = characterCount(found.text);
     if (!passes(request, characters))
         return {{},
                 u"a mensagem nº %1 de %2 tem %3 caracteres e não é das pedidas: %4."_s
                     .arg(request.number)
-                    .arg(title)
+                    .arg(source.name())
                     .arg(characters)
                     .arg(filterWords(request))};
     return {{std::move(found)}, {}};
 }
 
-// The Find window's criterion, run from the first message to the last.
-Selection bySearch(const Request& request, const data::CollectionSource& source,
-                   db::Recordset& collection) {
-    const QString criterion = data::keywordCriterion(request.keyword);
+// The Find window's criterion, over each source from its first message to its last.
+Selection bySearch(const Request& request, const Sources& sources) {
     Selection selection;
-    for (collection.FindFirst(criterion); !collection.NoMatch(); collection.FindNext(criterion)) {
-        Message found = current(collection);
-        if (passes(request, characterCount(found.text)))
-            selection.messages.push_back(std::move(found));
-    }
+    for (const auto& source : sources)
+        for (const int number : source->search(request.keyword)) {
+            Message found = messageOf(*source, number);
+            if (passes(request, characterCount(found.text)))
+                selection.messages.push_back(std::move(found));
+        }
     if (selection.messages.empty()) {
         const QString filters =
             isFiltered(request) ? u" entre as "_s + filterWords(request) : QString();
         selection.nothing = u"nenhuma mensagem de %1 tem a palavra \"%2\"%3."_s.arg(
-            QString::fromUtf16(source.title), request.keyword, filters);
+            names(sources), request.keyword, filters);
         // The word must stand between blanks, so one that touches a stop or another word is
         // missed; a wildcard on each side finds it there too.
         if (!request.keyword.contains(u'*'))
@@ -97,47 +84,86 @@ Selection bySearch(const Request& request, const data::CollectionSource& source,
     return selection;
 }
 
-std::vector<std::int16_t> candidates(const Request& request, db::Recordset& collection,
-                                     std::int16_t count) {
-    std::vector<std::int16_t> numbers;
-    const int textColumn = collection.FieldIndex(u"mensagem");
-    for (int row = 0; row < count; ++row)
-        if (!isFiltered(request) ||
-            passes(request, storedCharacterCount(collection.TextBytesAt(row, textColumn))))
-            numbers.push_back(static_cast<std::int16_t>(row + 1));
-    return numbers;
-}
+// The candidates of a pick, numbered 1..total() across the sources in order. Without a length
+// filter only the counts are read.
+class Candidates {
+public:
+    Candidates(const Request& request, const Sources& sources) {
+        for (const auto& source : sources) {
+            std::vector<int> numbers;
+            if (isFiltered(request)) {
+                const std::vector<int> counts = source->characterCounts();
+                for (std::size_t i = 0; i < counts.size(); ++i)
+                    if (passes(request, counts[i]))
+                        numbers.push_back(static_cast<int>(i + 1));
+            }
+            const int size =
+                isFiltered(request) ? static_cast<int>(numbers.size()) : source->count();
+            m_parts.push_back({source.get(), size, std::move(numbers)});
+            m_total += size;
+        }
+    }
 
-std::int16_t randomPick(const std::vector<std::int16_t>& numbers) {
+    std::int64_t total() const { return m_total; }
+
+    // 1 <= index <= total().
+    Message at(std::int64_t index) const {
+        for (const Part& part : m_parts) {
+            if (index <= part.size) {
+                const int number = part.numbers.empty()
+                                       ? static_cast<int>(index)
+                                       : part.numbers[static_cast<std::size_t>(index - 1)];
+                return messageOf(*part.source, number);
+            }
+            index -= part.size;
+        }
+        return {};
+    }
+
+private:
+    struct Part {
+        Source* source;
+        int size;
+        std::vector<int> numbers; // empty: every message of the source
+    };
+    std::vector<Part> m_parts;
+    std::int64_t m_total = 0;
+};
+
+// floor(total * r + 1) for 0 <= r < 1, as the main window draws a number: the count taken to
+// single precision, the product and the sum in double precision.
+std::int64_t randomIndex(std::int64_t total) {
     core::ClockRandom random;
     random.reseedFromClock();
-    const std::int16_t drawn =
-        data::randomMessageNumber(static_cast<std::int16_t>(numbers.size()), random.next());
-    return numbers[static_cast<std::size_t>(drawn - 1)];
+    const double drawn = std::floor(double(float(total)) * double(random.next()) + 1.0);
+    return std::clamp<std::int64_t>(static_cast<std::int64_t>(drawn), 1, total);
+}
+
+QString dayKeyOf(const Sources& sources) {
+    QStringList keys;
+    for (const auto& source : sources)
+        keys << source->dayKey();
+    return keys.join(u'\n');
 }
 
 } // namespace
 
-Selection selectMessages(const Request& request, const data::CollectionSource& source,
-                         db::Recordset& collection, std::int16_t count) {
+Selection selectMessages(const Request& request, const Sources& sources) {
     if (request.choice == Request::Choice::Number)
-        return byNumber(request, source, collection);
+        return byNumber(request, *sources.front());
     if (request.choice == Request::Choice::Search)
-        return bySearch(request, source, collection);
-    const std::vector<std::int16_t> numbers = candidates(request, collection, count);
-    if (numbers.empty())
-        return {{},
-                u"%1 não tem mensagens %2."_s.arg(QString::fromUtf16(source.title),
-                                                  filterWords(request))};
-    const std::int16_t chosen = request.choice == Request::Choice::OfTheDay
-                                    ? numbers[static_cast<std::size_t>(dayIndex(
-                                          request.day, source, static_cast<int>(numbers.size())))]
-                                    : randomPick(numbers);
-    data::lookUpMessage(collection, chosen);
-    return {{current(collection)}, {}};
+        return bySearch(request, sources);
+    const Candidates candidates(request, sources);
+    if (candidates.total() == 0)
+        return {{}, u"%1 não tem mensagens %2."_s.arg(names(sources), filterWords(request))};
+    const std::int64_t chosen =
+        request.choice == Request::Choice::OfTheDay
+            ? 1 + dayIndex(request.day, dayKeyOf(sources), static_cast<int>(candidates.total()))
+            : randomIndex(candidates.total());
+    return {{candidates.at(chosen)}, {}};
 }
 
-int dayIndex(QDate day, const data::CollectionSource& source, int count) {
+int dayIndex(QDate day, QStringView key, int count) {
     if (count <= 1)
         return 0;
     // A step near the golden section of the count, prime to it, walks through every candidate
@@ -145,8 +171,8 @@ int dayIndex(QDate day, const data::CollectionSource& source, int count) {
     std::int64_t step = std::max<std::int64_t>(1, std::llround(count * 0.6180339887));
     while (std::gcd(step, std::int64_t{count}) != 1)
         ++step;
-    std::uint64_t start = 1469598103934665603ULL; // FNV-1a over the table's name
-    for (const QChar c : QStringView(source.table))
+    std::uint64_t start = 1469598103934665603ULL; // FNV-1a over the key
+    for (const QChar c : key)
         start = (start ^ c.unicode()) * 1099511628211ULL;
     const auto days = static_cast<std::uint64_t>(day.toJulianDay());
     return static_cast<int>((start % count + days % count * step) % count);

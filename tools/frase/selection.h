@@ -1,37 +1,38 @@
 #pragma once
 
-#include "data/collections.h"
 #include "frase/request.h"
-#include "platform/database/recordset.h"
+#include "frase/sources.h"
 
 #include <QDate>
 #include <QString>
-#include <cstdint>
+#include <QStringView>
 #include <vector>
 
 namespace frase {
 
 struct Message {
-    std::int16_t number = 0;
+    Source* source = nullptr;
+    int number = 0;
     QString text;
 };
 
-// The messages a request asks for, in number order; none, with the reason in words, when
-// nothing fits.
+// The messages a request asks for, in source and number order; none, with the reason in words,
+// when nothing fits.
 struct Selection {
     std::vector<Message> messages;
     QString nothing;
 };
 
-// `collection` is the current collection as the program has it after counting it: `count`
-// messages numbered 1..count in number order. Numbers are looked up and words searched the way
-// the main window and the Find window do.
-Selection selectMessages(const Request& request, const data::CollectionSource& source,
-                         db::Recordset& collection, std::int16_t count);
+// Over every source at once: a random pick gives each message of each source the same chance,
+// and the message of the day walks through all of them. A number is looked up in the first
+// source (the caller allows -n with one source only). A random pick or a number with no length
+// filter reads only the counts and the one message.
+Selection selectMessages(const Request& request, const Sources& sources);
 
 // Which of `count` candidates is the message of the day: the same all day, another the next day,
-// and every candidate once before any comes back. Each collection runs through its own order.
-int dayIndex(QDate day, const data::CollectionSource& source, int count);
+// and every candidate once before any comes back. Each `key` (a collection's table name) runs
+// through its own order.
+int dayIndex(QDate day, QStringView key, int count);
 
 // Characters as the user counts them: a letter outside the basic plane is one, not two.
 int characterCount(QStringView text);

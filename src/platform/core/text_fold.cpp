@@ -143,6 +143,17 @@ void appendUtf8(std::string& out, char32_t codePoint) {
 bool isValidUtf8(std::string_view utf8) {
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        // Most text is ASCII, which is always valid: eight bytes at a time.
+        std::uint64_t eight = 0;
+        if (pos + 8 <= utf8.size() &&
+            (std::memcpy(&eight, utf8.data() + pos, 8), (eight & 0x8080808080808080ULL) == 0)) {
+            pos += 8;
+            continue;
+        }
+        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         const std::size_t start = pos;
         if (decodeUtf8(utf8, pos) == replacementCharacter &&
             utf8.substr(start, pos - start) != "\xEF\xBF\xBD")

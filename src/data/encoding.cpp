@@ -1,11 +1,11 @@
-#include "colecoes/encoding.h"
+#include "data/encoding.h"
 
 #include "platform/core/text_fold.h"
 
 #include <QIODevice>
 #include <array>
 
-namespace colecoes {
+namespace data {
 
 namespace {
 
@@ -18,6 +18,7 @@ constexpr std::array<char16_t, 32> cp1252High{
 
 DecodedLine decodeSingleByte(std::string_view bytes, Encoding encoding) {
     DecodedLine line;
+    line.converted = true;
     line.utf8.reserve(bytes.size() + bytes.size() / 8);
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
@@ -26,6 +27,8 @@ DecodedLine decodeSingleByte(std::string_view bytes, Encoding encoding) {
             codePoint = cp1252High[byte - 0x80];
             if (codePoint == 0)
                 return {{},
+                        {},
+                        false,
                         QStringLiteral("o byte 0x%1 não tem significado em cp1252")
                             .arg(QString::number(byte, 16).toUpper())};
         }
@@ -52,10 +55,15 @@ std::optional<Encoding> encodingNamed(QStringView name) {
 Encoding resolveEncoding(Encoding asked, QIODevice& source) {
     if (asked != Encoding::Auto)
         return asked;
+    // Looked at a block at a time, each cut after its last line so that no character is split.
+    constexpr qint64 blockSize = 1024 * 1024;
     bool valid = true;
+    QByteArray pending;
     while (valid && !source.atEnd()) {
-        const QByteArray line = source.readLine();
-        valid = core::text::isValidUtf8(std::string_view(line.constData(), line.size()));
+        pending += source.read(blockSize);
+        const qsizetype cut = source.atEnd() ? pending.size() : pending.lastIndexOf('\n') + 1;
+        valid = core::text::isValidUtf8(std::string_view(pending.constData(), cut));
+        pending.remove(0, cut);
     }
     source.seek(0);
     return valid ? Encoding::Utf8 : Encoding::Cp1252;
@@ -66,9 +74,11 @@ DecodedLine decodeLine(std::string_view bytes, Encoding encoding) {
         return decodeSingleByte(bytes, encoding);
     if (!core::text::isValidUtf8(bytes))
         return {{},
+                {},
+                false,
                 QStringLiteral("o texto não está em UTF-8 válido (para um arquivo em Latin-1 ou "
                                "Windows-1252, use --codificacao latin1, cp1252 ou auto)")};
-    return {std::string(bytes), {}};
+    return {{}, bytes, false, {}};
 }
 
-} // namespace colecoes
+} // namespace data

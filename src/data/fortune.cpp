@@ -1,14 +1,16 @@
-#include "colecoes/fortune.h"
+#include "data/fortune.h"
 
 #include "data/collections.h"
 #include "platform/core/system_errors.h"
 #include "platform/core/text_fold.h"
 
+#include <QDir>
 #include <QIODevice>
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
-namespace colecoes {
+namespace data {
 
 namespace {
 
@@ -23,24 +25,62 @@ std::string_view trimmedAscii(std::string_view text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-// One line into `line`, its end included, but never more than `most` bytes of it: false when
-// nothing could be read.
-bool readLineUpTo(QIODevice& source, qint64 most, QByteArray& line) {
-    constexpr qint64 chunkSize = 64 * 1024;
-    char chunk[chunkSize];
-    line.clear();
-    while (line.size() < most && !line.endsWith('\n')) {
-        // QIODevice keeps the last byte for a terminating zero.
-        const qint64 read = source.readLine(chunk, std::min(chunkSize, most - line.size() + 1));
-        if (read <= 0)
-            break;
-        line.append(chunk, read);
-    }
-    return !line.isEmpty();
-}
+// Lines cut out of large blocks of the source: one read per block rather than per line, and
+// never a whole source in memory.
+class LineSplitter {
+public:
+    explicit LineSplitter(QIODevice& source) : m_source(source) {}
 
+    // The next line, its end included, but never more than `most` bytes of it: false at the end
+    // or when the source fails (failed()). The line lasts until the next call.
+    bool next(std::size_t most, std::string_view& line) {
+        while (true) {
+            const std::size_t available = m_buffer.size() - m_start;
+            const std::size_t end = m_buffer.find('\n', m_start);
+            if (end != std::string::npos && end - m_start < most)
+                return take(end + 1 - m_start, line);
+            if (available >= most || (m_atEnd && available > 0))
+                return take(std::min(available, most), line);
+            if (m_atEnd)
+                return false;
+            refill();
+        }
+    }
+
+    bool failed() const { return m_failed; }
+
+private:
+    bool take(std::size_t size, std::string_view& line) {
+        line = std::string_view(m_buffer).substr(m_start, size);
+        m_start += size;
+        return true;
+    }
+
+    void refill() {
+        constexpr qint64 blockSize = 64 * 1024;
+        m_buffer.erase(0, m_start);
+        m_start = 0;
+        const std::size_t kept = m_buffer.size();
+        m_buffer.resize(kept + blockSize);
+        const qint64 read = m_source.read(m_buffer.data() + kept, blockSize);
+        m_buffer.resize(kept + static_cast<std::size_t>(std::max<qint64>(read, 0)));
+        m_failed = read < 0;
+        m_atEnd = read <= 0;
+    }
+
+    QIODevice& m_source;
+    std::string m_buffer;
+    std::size_t m_start = 0;
+    bool m_atEnd = false;
+    bool m_failed = false;
+};
+
+// Called on every line: most lines are told apart by their first character that is not blank.
 bool isSeparator(std::string_view line) {
-    return trimmedAscii(line) == "%";
+    std::size_t pos = 0;
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+        ++pos;
+    return pos < line.size() && line[pos] == '%' && trimmedAscii(line) == "%";
 }
 
 int hexDigit(char c) {
@@ -125,30 +165,31 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
     m_line = 0;
     const int countBefore = m_count;
     const bool failedBefore = failed();
-    QByteArray bytes;
-    while (!source.atEnd()) {
+    LineSplitter lines(source);
+    std::string_view line;
+    while (true) {
         // Never more than one byte past the limit, so one endless line cannot fill memory.
         const qint64 left = largestSourceBytes - m_bytesRead;
         errno = 0;
-        if (left > 0 && !readLineUpTo(source, left + 1, bytes)) {
-            error(QStringLiteral("não foi possível ler o arquivo: %1")
-                      .arg(core::systemErrorText(errno ? errno : EIO)));
+        if (!lines.next(static_cast<std::size_t>(std::max<qint64>(left, 0)) + 1, line)) {
+            if (lines.failed())
+                error(QStringLiteral("não foi possível ler o arquivo: %1")
+                          .arg(core::systemErrorText(errno ? errno : EIO)));
             break;
         }
-        if (left <= 0 || bytes.size() > left) {
+        if (static_cast<qint64>(line.size()) > left) {
             error(sourcesTooLarge(-1));
             break;
         }
-        m_bytesRead += bytes.size();
+        m_bytesRead += static_cast<qint64>(line.size());
         ++m_line;
-        std::string_view line(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         if (line.ends_with('\n'))
             line.remove_suffix(1);
         if (m_line == 1 && encoding == Encoding::Utf8 && line.starts_with(byteOrderMark))
             line.remove_prefix(byteOrderMark.size());
         readLine(line);
     }
-    endMessage(false);
+    endMessage();
     if (m_count == countBefore && failed() == failedBefore)
         errorAt(1, QStringLiteral("o arquivo não tem nenhuma mensagem"));
 }
@@ -167,9 +208,9 @@ void SourceReader::readLine(std::string_view bytes) {
     const DecodedLine decoded = decodeLine(bytes, m_encoding);
     if (!decoded.error.isEmpty())
         return lineError(decoded.error);
-    const std::string_view text = decoded.utf8;
+    const std::string_view text = decoded.text();
     if (isSeparator(text))
-        return endMessage(true);
+        return endMessage();
     if (!text.starts_with(protectedMarker))
         return addLine(text, trimmedAscii(text).empty());
     const std::optional<std::string> unprotected = unprotect(text.substr(protectedMarker.size()));
@@ -207,14 +248,12 @@ void SourceReader::addLine(std::string_view text, bool blank) {
     m_message += text;
 }
 
-void SourceReader::endMessage(bool atSeparator) {
+void SourceReader::endMessage() {
     m_blankLines.clear();
-    if (!m_started) {
-        // Blank lines after the last separator simply end the file.
-        if (atSeparator)
-            error(QStringLiteral("mensagem vazia antes deste separador"));
+    // An empty entry (a separator at the start or two in a row), which fortune files have,
+    // gives no message; blank lines after the last separator simply end the file.
+    if (!m_started)
         return;
-    }
     if (m_count < data::largestCollection) {
         ++m_count;
         if (!failed())
@@ -257,6 +296,25 @@ QString sourcesTooLarge(qint64 bytes) {
     return size + QStringLiteral(" que uma coleção aceita; divida-as em mais de uma coleção");
 }
 
+bool isStrfileIndex(const QString& path) {
+    return path.endsWith(QLatin1StringView(".dat")) || path.endsWith(QLatin1StringView(".u8"));
+}
+
+QStringList fortuneFilesIn(const QString& folder) {
+    const QDir directory(folder);
+    // Without QDir::Hidden, names starting with "." are left out.
+    const QStringList names = directory.entryList(QDir::Files, QDir::NoSort);
+    QList<QByteArray> kept;
+    for (const QString& name : names)
+        if (!isStrfileIndex(name))
+            kept << name.toUtf8();
+    std::sort(kept.begin(), kept.end());
+    QStringList files;
+    for (const QByteArray& name : kept)
+        files << directory.filePath(QString::fromUtf8(name));
+    return files;
+}
+
 void appendMessage(std::string& out, std::string_view text) {
     forEachLine(text, [&out](std::string_view line, bool atEdge) {
         if (needsProtection(line, atEdge))
@@ -276,4 +334,4 @@ bool needsProtectedLines(std::string_view text) {
     return needed;
 }
 
-} // namespace colecoes
+} // namespace data

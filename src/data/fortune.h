@@ -1,8 +1,9 @@
 #pragma once
 
-#include "colecoes/encoding.h"
+#include "data/encoding.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ class QIODevice;
 // backslash, "\r" a carriage return and "\xHH" the byte of hexadecimal value HH. Writing
 // protects only the lines that would otherwise be read back differently, so that every text
 // comes back byte for byte while ordinary messages stay plain.
-namespace colecoes {
+namespace data {
 
 // The most a collection's sources may hold together. The program keeps a collection's texts in
 // memory, folded for the accent-blind search; 32767 messages of 1000 bytes fit within it.
@@ -53,7 +54,7 @@ public:
 private:
     void readLine(std::string_view bytes);
     void addLine(std::string_view text, bool blank);
-    void endMessage(bool atSeparator);
+    void endMessage();
     void error(const QString& reason) { errorAt(m_line, reason); }
     void lineError(const QString& reason);
     void errorAt(int line, const QString& reason);
@@ -78,10 +79,15 @@ private:
     std::vector<std::string> m_blankLines;
 };
 
+// The fortune text files of a folder, in name order (bytes, as `ls` sorts with LC_ALL=C): not
+// hidden, not strfile's indexes (.dat, .u8), not sub-folders.
+QStringList fortuneFilesIn(const QString& folder);
+bool isStrfileIndex(const QString& path);
+
 // One message in the text format, its separator line included.
 void appendMessage(std::string& out, std::string_view text);
 
 // Whether the message is read back as it is only through protected lines.
 bool needsProtectedLines(std::string_view text);
 
-} // namespace colecoes
+} // namespace data

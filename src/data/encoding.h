@@ -8,7 +8,7 @@
 
 class QIODevice;
 
-namespace colecoes {
+namespace data {
 
 // How the bytes of a text source are read. Auto is UTF-8 when the whole source is valid UTF-8,
 // otherwise Windows-1252, the usual choice for old Portuguese text files.
@@ -21,11 +21,16 @@ std::optional<Encoding> encodingNamed(QStringView name);
 // be able to seek.
 Encoding resolveEncoding(Encoding asked, QIODevice& source);
 
-// One line in UTF-8, or why it cannot be read in the encoding (Auto must be resolved first).
+// One line in UTF-8, or why it cannot be read in the encoding (Auto must be resolved first). A
+// line already in UTF-8 is not copied: its text is the bytes given to decodeLine.
 struct DecodedLine {
-    std::string utf8;
+    std::string utf8; // the line converted from a single-byte encoding
+    std::string_view unchanged;
+    bool converted = false;
     QString error;
+
+    std::string_view text() const { return converted ? std::string_view(utf8) : unchanged; }
 };
 DecodedLine decodeLine(std::string_view bytes, Encoding encoding);
 
-} // namespace colecoes
+} // namespace data
