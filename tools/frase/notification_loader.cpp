@@ -1,17 +1,23 @@
 #include "frase/notification_module.h"
+#include "platform/core/file_names.h"
 
-#include <QLibrary>
+#include <dlfcn.h>
 
 namespace frase {
 
 QString notifyThroughModule(const QString& programDirectory, const QString& summary,
                             const QString& body, const QString& iconName) {
-    QLibrary module(programDirectory + QString::fromUtf16(notificationModule));
-    const auto entry = reinterpret_cast<NotificationEntry>(module.resolve(notificationEntry));
-    if (!entry)
+    // By the path's bytes, so that a program folder named in any bytes finds its module.
+    const QString path = programDirectory + QString::fromUtf16(notificationModule);
+    void* module = ::dlopen(core::bytesOfFileName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    const auto entry =
+        module ? reinterpret_cast<NotificationEntry>(::dlsym(module, notificationEntry)) : nullptr;
+    if (!entry) {
+        const char* reason = ::dlerror();
         return QStringLiteral("não foi possível carregar %1, a parte do programa que mostra as "
                               "notificações (%2)")
-            .arg(module.fileName(), module.errorString());
+            .arg(core::displayable(path), QString::fromLocal8Bit(reason ? reason : ""));
+    }
     QString failure;
     entry(&summary, &body, &iconName, &failure);
     return failure;
