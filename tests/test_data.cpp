@@ -73,7 +73,7 @@ private slots:
         if (proven)
             QCOMPARE(data::provenMessage(*connection, u"T"_s, 4), u"mensagem 4"_s);
         const data::CollectionSource source{u"/c.mdb", u"T", u"Select * From T Order By Numero",
-                                            u"T"};
+                                            u"T", u""};
         const auto rows = openCollection(directory.path(), source);
         QCOMPARE(errorOf([&] { data::countCollection(*rows, source); }) == ErrorCode{}, accepted);
     }
@@ -298,6 +298,47 @@ private slots:
             }
         }
         QCOMPARE(data::currentMessageText(*collections.rows(data::tarvenasCollection)), u"T1"_s);
+    }
+
+    void ownCollectionFaults_data() {
+        QTest::addColumn<QString>("own"); // the user's own file, in place of the installed one
+        QTest::addColumn<QString>("sql"); // run on it; none: it holds bytes of no database
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("wayBack"); // says how to go back to the installed one
+        QTest::newRow("own first not a database") << u"/quelmar.mdb"_s << QString() << 102 << true;
+        QTest::newRow("own second without Numero")
+            << u"/tarvenas.mdb"_s << u"CREATE TABLE Tarvenas_tab (mensagem TEXT)"_s << 106 << true;
+        QTest::newRow("installed first empty, no own file")
+            << QString() << u"DELETE FROM QuelmarOrivela"_s << 107 << false;
+    }
+
+    // Each fault names the file read, at the step it always came; only the user's own file
+    // points back to the installed one.
+    void ownCollectionFaults() {
+        QFETCH(QString, own);
+        QFETCH(QString, sql);
+        QFETCH(int, number);
+        QFETCH(bool, wayBack);
+        ScratchDirectory directory;
+        makeCollection(directory.file(u"quelmar.mdb"_s), u"QuelmarOrivela"_s, {u"Q1"_s});
+        makeCollection(directory.file(u"tarvenas.mdb"_s), u"Tarvenas_tab"_s, {u"T1"_s});
+        const OwnDataHome home;
+        const QString faulty = own.isEmpty() ? directory.file(u"quelmar.mdb"_s) : home.own(own);
+        makeOwnFile(faulty, sql.isEmpty() ? randomBytes(4096) : contentOf(faulty));
+        if (!sql.isEmpty())
+            runSql(faulty, sql);
+        const auto error = raisedBy([&] {
+            data::CollectionLoader collections(directory.path());
+            for (const data::CollectionSource* source :
+                 {&data::quelmarCollection, &data::tarvenasCollection})
+                data::countCollection(*collections.rows(*source), *source);
+        });
+        QVERIFY(error);
+        QCOMPARE(error->number(), number);
+        QVERIFY2(error->description().contains(u'"' + faulty + u'"'),
+                 qPrintable(error->description()));
+        const QString name = QFileInfo(faulty).baseName();
+        QCOMPARE(error->description().contains(u"quelmar-colecoes restaurar "_s + name), wayBack);
     }
 
     void missingOptionsFileIsReportedNotCreated() {

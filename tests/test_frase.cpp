@@ -196,6 +196,34 @@ private slots:
         QCOMPARE(directoryState(installed.path()), before);
     }
 
+    void ownCollection_data() {
+        QTest::addColumn<QString>("own");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("own Quelmar") << u"/quelmar.mdb"_s << QStringList{u"-cquelmar"_s, u"-n1"_s}
+                                     << u"minha\n— Quelmar de Orivela, nº 1\n"_s;
+        QTest::newRow("own Tarvenas, the start-up collection")
+            << u"/tarvenas.mdb"_s << QStringList{u"-q"_s} << u"minha\n"_s;
+    }
+
+    // The user's own file takes the place of the installed one, which stays as it was.
+    void ownCollection() {
+        QFETCH(QString, own);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        const Installed installed;
+        const QStringList before = directoryState(installed.path());
+        const OwnDataHome home;
+        makeOwnFile(home.own(own), {});
+        makeCollection(home.own(own),
+                       own == u"/quelmar.mdb" ? u"QuelmarOrivela"_s : u"Tarvenas_tab"_s,
+                       {u"minha"_s});
+        const CommandRun run = installed.run(arguments);
+        QVERIFY2(run.exitCode == 0, run.transcript());
+        QCOMPARE(QString::fromUtf8(run.out), out);
+        QCOMPARE(directoryState(installed.path()), before);
+    }
+
     // Not even an interrupted write of the options is undone: that is the program's to do. Nor
     // does a file in WAL mode get the files SQLite keeps beside such a file.
     void writesNothing_data() {

@@ -115,6 +115,41 @@ private slots:
         QCOMPARE(core::bytesOfFileName(data::userOptionsDirectory()), expected);
     }
 
+    void ownCollectionAtStartUp_data() {
+        QTest::addColumn<QString>("own");
+        QTest::addColumn<QString>("iniCom");
+        QTest::addColumn<QString>("shown"); // none: start-up fails, the box names the own file
+        QTest::newRow("own Quelmar") << u"/quelmar.mdb"_s << u"1"_s << u"minha Q"_s;
+        QTest::newRow("own Tarvenas") << u"/tarvenas.mdb"_s << u"2"_s << u"minha T"_s;
+        QTest::newRow("own Tarvenas at fault, Quelmar shown")
+            << u"/tarvenas.mdb"_s << u"1"_s << QString();
+    }
+
+    // The window opens the user's own file in place of the installed one, and only that one.
+    void ownCollectionAtStartUp() {
+        QFETCH(QString, own);
+        QFETCH(QString, iniCom);
+        QFETCH(QString, shown);
+        ScratchDirectory directory;
+        ProgramFiles files;
+        files.iniCom = iniCom;
+        files.writeTo(directory);
+        const OwnDataHome home;
+        makeOwnFile(home.own(own), shown.isEmpty() ? randomBytes(4096) : QByteArray());
+        if (!shown.isEmpty())
+            makeCollection(home.own(own),
+                           own == u"/quelmar.mdb" ? u"QuelmarOrivela"_s : u"Tarvenas_tab"_s,
+                           {shown});
+        ProgramRun run(directory.path());
+        QCOMPARE(run.start(), !shown.isEmpty());
+        if (shown.isEmpty())
+            QVERIFY2(run.lastBox().contains(home.own(own)) &&
+                         run.lastBox().contains(u"restaurar tarvenas"_s),
+                     qPrintable(run.lastBox()));
+        else
+            QCOMPARE(run.main().textBox(u"TxtTexto").Text(), shown);
+    }
+
     void locate_data() {
         QTest::addColumn<bool>("shared");
         QTest::addColumn<bool>("ownCopy");

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
 #include <cerrno>
@@ -57,6 +58,14 @@ QString storedBytes(const QString& database) {
 
 QString messageNumbered(const QString& database, int number) {
     return queryText(database, u"SELECT mensagem FROM Mensagens WHERE Numero = %1"_s.arg(number));
+}
+
+// The messages in number order, joined by `separator`.
+QString messagesOf(const QString& database, const QString& from = table, char separator = '|') {
+    return queryText(database,
+                     u"SELECT group_concat(mensagem, char(%1)) FROM (SELECT mensagem FROM "
+                     u"%2 ORDER BY Numero)"_s.arg(int(separator))
+                         .arg(from));
 }
 
 // A collection with the given rows, as SQL values; the column types are the ones a hand-made
@@ -123,6 +132,118 @@ private slots:
         QVERIFY2(verified.exitCode == 0, verified.transcript());
     }
 
+    void createReadsFortuneFiles_data() {
+        QTest::addColumn<QStringList>("files"); // "name=content", a name with "/" in a folder
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("warning"); // part of the error output
+        QTest::newRow("separator first, two in a row")
+            << QStringList{u"a=%\num\n%\n%\ndois\n%\n"_s} << QStringList{u"a"_s}
+            << QStringList{u"um"_s, u"dois"_s} << u"/a:1: aviso: 2 mensagem"_s;
+        QTest::newRow("only blank lines between separators")
+            << QStringList{u"a=um\n%\n  \r\n\n%\ndois"_s} << QStringList{u"a"_s}
+            << QStringList{u"um"_s, u"dois"_s} << u"/a:5: aviso: 1 mensagem"_s;
+        QTest::newRow("a folder: text files in name order")
+            << QStringList{u"d/b=B\n%\n"_s, u"d/a=A\n"_s, u"d/.oculto=X"_s, u"d/a.dat=Y"_s,
+                           u"d/b.u8=Z"_s}
+            << QStringList{u"d"_s} << QStringList{u"A"_s, u"B"_s} << u"/d: aviso: 2 arquivo"_s;
+        QTest::newRow("an index a glob gave")
+            << QStringList{u"a=A\n"_s, u"a.dat=Y"_s} << QStringList{u"a"_s, u"a.dat"_s}
+            << QStringList{u"A"_s} << u"/a.dat: aviso: índice"_s;
+    }
+
+    void createReadsFortuneFiles() {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, sources);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, warning);
+        ScratchDirectory scratch;
+        QVERIFY(QDir(scratch.path()).mkdir(u"d"_s));
+        for (const QString& file : files)
+            replaceContent(scratch.file(file.section(u'=', 0, 0)), file.section(u'=', 1).toUtf8());
+        QStringList arguments{u"criar"_s, scratch.file(u"c.db"_s), table};
+        for (const QString& source : sources)
+            arguments << scratch.file(source);
+        const CommandRun run = runTool(arguments);
+        QVERIFY2(run.exitCode == 0 && QString::fromUtf8(run.err).contains(warning),
+                 run.transcript());
+        QCOMPARE(messagesOf(scratch.file(u"c.db"_s)), messages.join(u'|'));
+    }
+
+    // Debian's Portuguese fortunes: every entry with text, byte for byte, in order.
+    void createReadsDebiansBrasil() {
+        const QString brasil = u"/usr/share/games/fortunes/brasil"_s;
+        if (!QFileInfo::exists(brasil))
+            QSKIP("fortunes-br is not installed (scripts/install-deps.sh test)");
+        // Blank lines around a message are not part of it, and an entry of none has no text.
+        QStringList entries = QString::fromUtf8(contentOf(brasil)).split(u"\n%\n"_s);
+        for (QString& entry : entries)
+            entry.remove(QRegularExpression(u"^([ \t]*\n)+|(\n[ \t]*)+$"_s));
+        entries.removeIf([](const QString& entry) { return entry.trimmed().isEmpty(); });
+        ScratchDirectory scratch;
+        const CommandRun run = runTool({u"criar"_s, scratch.file(u"x.mdb"_s), table, brasil});
+        QVERIFY2(run.exitCode == 0, run.transcript());
+        QCOMPARE(messagesOf(scratch.file(u"x.mdb"_s), table, '\x1f'), entries.join(u'\x1f'));
+    }
+
+    void ownCollections_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("ownBefore"); // an own Quelmar collection of one message, "antiga"
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("ownAfter"); // its messages after; none: no own file
+        QTest::addColumn<QString>("out");
+        const QStringList quelmar{u"instalar"_s, u"quelmar"_s};
+        QTest::newRow("instalar, folder made")
+            << quelmar + QStringList{u"fonte.txt"_s, u"--codificacao=auto"_s} << false << 0
+            << u"nova|ção"_s << u"(2 mensagens)"_s;
+        QTest::newRow("instalar over an earlier one")
+            << quelmar + QStringList{u"fonte.txt"_s} << true << 0 << u"nova|ção"_s << u"(2"_s;
+        QTest::newRow("instalar that fails keeps the earlier one")
+            << quelmar + QStringList{u"ruim.txt"_s} << true << 1 << u"antiga"_s << QString();
+        QTest::newRow("restaurar")
+            << QStringList{u"restaurar"_s, u"quelmar"_s} << true << 0 << QString() << u"Removida"_s;
+        QTest::newRow("restaurar, nothing to remove")
+            << QStringList{u"restaurar"_s, u"quelmar"_s} << false << 0 << QString()
+            << u"Nada a remover"_s;
+        QTest::newRow("mostrar") << QStringList{u"mostrar"_s} << true << 0 << u"antiga"_s
+                                 << u"quelmar (Quelmar de Orivela): %1 (a sua própria"_s;
+    }
+
+    // Only the user's own file is ever written or removed, and the tool beside the installed
+    // collections then tells which file each one reads.
+    void ownCollections() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, ownBefore);
+        QFETCH(int, exitCode);
+        QFETCH(QString, ownAfter);
+        QFETCH(QString, out);
+        ScratchDirectory program;
+        const QString tool = program.file(u"quelmar-colecoes"_s);
+        QVERIFY(QFile::copy(QStringLiteral(QUELMAR_TOOL), tool));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
+        makeCollection(program.file(u"quelmar.mdb"_s), u"QuelmarOrivela"_s, {u"instalada"_s});
+        makeCollection(program.file(u"tarvenas.mdb"_s), u"Tarvenas_tab"_s, {u"T"_s});
+        replaceContent(program.file(u"fonte.txt"_s), u"nova\n%\nção\n"_s.toUtf8());
+        replaceContent(program.file(u"ruim.txt"_s), "nova\n%\n\xFF\n");
+        const QStringList installed = directoryState(program.path());
+        const OwnDataHome home;
+        const QString own = home.own(u"/quelmar.mdb"_s);
+        if (ownBefore) {
+            makeOwnFile(QFileInfo(own).path() + u"/notas"_s, "do usuário");
+            makeCollection(own, u"QuelmarOrivela"_s, {u"antiga"_s});
+        }
+        const CommandRun run = runCommand(tool, arguments, program.path());
+        QVERIFY2(run.exitCode == exitCode &&
+                     QString::fromUtf8(run.out).contains(QString(out).replace(u"%1"_s, own)),
+                 run.transcript());
+        QCOMPARE(directoryState(program.path()), installed);
+        QCOMPARE(QFileInfo::exists(own) ? messagesOf(own, u"QuelmarOrivela"_s) : QString(),
+                 ownAfter);
+        QCOMPARE(entryNames(QFileInfo(own).path()).contains(u"notas"_s), ownBefore);
+        if (!ownBefore && !ownAfter.isEmpty())
+            QCOMPARE(QFileInfo(QFileInfo(own).path()).permissions() & 0x0077, 0);
+    }
+
     void createAcceptsTheLargestCollection() {
         ScratchDirectory scratch;
         const QString database = scratch.file(u"colecao.db"_s);
@@ -141,6 +262,7 @@ private slots:
         QTest::addColumn<bool>("outputExists");
         const QString notUtf8 = u"UTF-8"_s;
         const QString nothing = u"nenhuma mensagem"_s;
+        QTest::newRow("only separators") << QByteArray("%\n%\n") << 1 << nothing << true;
         QTest::newRow("byte FF on line 3")
             << QByteArray("um\n%\nd\xFFois\n") << 3 << notUtf8 << false;
         QTest::newRow("sequence cut by CRLF on line 2, existing output")

@@ -23,7 +23,9 @@ bool attempt(T& result, std::exception_ptr& fault, const Step& step) {
 } // namespace
 
 CollectionLoader::CollectionLoader(QString programDirectory)
-    : m_directory(std::move(programDirectory)) {
+    : m_directory(std::move(programDirectory)), m_locations{
+                                                    locateCollection(m_directory, *m_sources[0]),
+                                                    locateCollection(m_directory, *m_sources[1])} {
     // With an engine that cannot be used from two threads, or no thread to be had, the same
     // steps run here and now, their faults kept all the same.
     if (db::objectsMayChangeThreads()) {
@@ -50,9 +52,9 @@ void CollectionLoader::work() {
             m_handOver[handedOver].set_value(std::move(outcomes[handedOver]));
     };
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        const QString path = collectionPath(m_directory, *m_sources[i]);
-        if (m_stopping || !attempt(outcomes[i].database, outcomes[i].openFault,
-                                   [&] { return db::DBEngine().Workspaces(0).OpenDatabase(path); }))
+        if (m_stopping || !attempt(outcomes[i].database, outcomes[i].openFault, [&] {
+                return openCollectionFile(m_locations[i].path, *m_sources[i]);
+            }))
             return handOverUpTo(outcomes.size());
     }
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
@@ -63,13 +65,21 @@ void CollectionLoader::work() {
     }
 }
 
-const CollectionLoader::Outcome& CollectionLoader::outcomeOf(const CollectionSource& source) const {
+std::size_t CollectionLoader::indexOf(const CollectionSource& source) const {
     const std::size_t i = &source == m_sources[0] ? 0 : 1;
     if (&source != m_sources[i])
         core::raise(core::ErrorCode::InternalError,
                     QStringLiteral("A tabela %1 não é de nenhuma das coleções.")
                         .arg(QString::fromUtf16(source.table)));
-    return m_pending[i].get();
+    return i;
+}
+
+const CollectionLoader::Outcome& CollectionLoader::outcomeOf(const CollectionSource& source) const {
+    return m_pending[indexOf(source)].get();
+}
+
+const CollectionLocation& CollectionLoader::location(const CollectionSource& source) const {
+    return m_locations[indexOf(source)];
 }
 
 std::shared_ptr<db::Database> CollectionLoader::database(const CollectionSource& source) {
@@ -89,7 +99,7 @@ std::shared_ptr<db::Recordset> CollectionLoader::rows(const CollectionSource& so
     if (!outcome.rows)
         core::raise(core::ErrorCode::InternalError,
                     QStringLiteral("As mensagens de \"%1\" foram pedidas antes da hora.")
-                        .arg(collectionPath(m_directory, source)));
+                        .arg(location(source).path));
     return outcome.rows;
 }
 

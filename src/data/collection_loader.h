@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/collections.h"
+#include "data/options_location.h"
 #include "platform/database/engine.h"
 
 #include <QString>
@@ -13,9 +14,10 @@
 
 namespace data {
 
-// Both collections of a program directory, opened and read (their texts folded for finds) on a
-// worker thread of its own from the moment it is made, so that start-up can take each result
-// at the step where it needs it while the window toolkit starts on the main thread.
+// Both collections of a program directory (or the user's own files in their place), opened and read
+// (their texts folded for finds) on a worker thread of its own from the moment it is made, so that
+// start-up can take each result at the step where it needs it while the window toolkit starts on
+// the main thread.
 //
 // The worker does what start-up did itself, in the same order: open the first collection, open
 // the second, read the first, read the second; it stops at the first fault. A fault is kept,
@@ -33,6 +35,8 @@ public:
     CollectionLoader& operator=(const CollectionLoader&) = delete;
 
     const QString& programDirectory() const { return m_directory; }
+    // The file of the collection this run reads: the user's own or the installed one.
+    const CollectionLocation& location(const CollectionSource& source) const;
 
     // The collection's database, opened (Workspace::OpenDatabase on its path).
     std::shared_ptr<db::Database> database(const CollectionSource& source);
@@ -48,11 +52,14 @@ private:
     };
 
     void work();
+    std::size_t indexOf(const CollectionSource& source) const;
     const Outcome& outcomeOf(const CollectionSource& source) const;
 
     static constexpr std::array<const CollectionSource*, 2> m_sources{&quelmarCollection,
                                                                       &tarvenasCollection};
     QString m_directory;
+    // Decided before the worker starts, from the user's environment as it is then.
+    std::array<CollectionLocation, 2> m_locations;
     std::array<std::promise<Outcome>, 2> m_handOver;
     std::array<std::shared_future<Outcome>, 2> m_pending{m_handOver[0].get_future().share(),
                                                          m_handOver[1].get_future().share()};

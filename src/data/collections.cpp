@@ -1,5 +1,6 @@
 #include "data/collections.h"
 
+#include "data/options_location.h"
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
 #include "platform/database/sqlite.h"
@@ -12,11 +13,22 @@ using core::ErrorCode;
 
 namespace {
 
+// What a fault of the file at `path` adds when that file is the user's own.
+QString wayBackFrom(const QString& path, const CollectionSource& source) {
+    if (path != userCollectionPath(source))
+        return {};
+    return QStringLiteral("\n\nEste arquivo é a sua própria coleção %1, posta no lugar da "
+                          "instalada. Para voltar à coleção instalada, use o comando: "
+                          "quelmar-colecoes restaurar %2")
+        .arg(QString::fromUtf16(source.title), QString::fromUtf16(source.name));
+}
+
 // How every fault of a collection begins: A coleção "…/quelmar.mdb" (tabela QuelmarOrivela).
 [[noreturn]] void collectionError(ErrorCode code, const QString& path,
                                   const CollectionSource& source, const QString& fault) {
     core::raise(code, QStringLiteral("A coleção \"%1\" (tabela %2) %3")
-                          .arg(path, QString::fromUtf16(source.table), fault));
+                              .arg(path, QString::fromUtf16(source.table), fault) +
+                          wayBackFrom(path, source));
 }
 
 [[noreturn]] void missingColumn(const QString& path, const CollectionSource& source,
@@ -78,6 +90,15 @@ QString collectionPath(const QString& programDirectory, const CollectionSource& 
     return programDirectory + QString::fromUtf16(source.fileName);
 }
 
+std::shared_ptr<db::Database> openCollectionFile(const QString& path,
+                                                 const CollectionSource& source) {
+    try {
+        return db::DBEngine().Workspaces(0).OpenDatabase(path);
+    } catch (const core::RuntimeError& error) {
+        core::raise(error.code(), error.description() + wayBackFrom(path, source));
+    }
+}
+
 std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source) {
     try {
         return database.OpenRecordset(QString::fromUtf16(source.rowSource));
@@ -87,7 +108,7 @@ std::shared_ptr<db::Recordset> openRows(db::Database& database, const Collection
     } catch (const core::RuntimeError& error) {
         // The statement names no column but the one it orders by.
         if (error.code() != ErrorCode::ColumnNotFound)
-            throw;
+            core::raise(error.code(), error.description() + wayBackFrom(database.Name(), source));
         missingColumn(database.Name(), source, QStringLiteral("Numero"),
                       QStringLiteral("o número"));
     }

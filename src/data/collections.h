@@ -15,19 +15,25 @@ struct CollectionSource {
     const char16_t* table;
     const char16_t* rowSource;
     const char16_t* title; // the collection's name as the user knows it
+    const char16_t* name;  // the collection's name on the command line
 };
 
 inline constexpr CollectionSource quelmarCollection{u"/quelmar.mdb", u"QuelmarOrivela",
                                                     u"Select * From QuelmarOrivela Order By Numero",
-                                                    u"Quelmar de Orivela"};
+                                                    u"Quelmar de Orivela", u"quelmar"};
 inline constexpr CollectionSource tarvenasCollection{u"/tarvenas.mdb", u"Tarvenas_tab",
                                                      u"Select * From Tarvenas_tab Order By Numero",
-                                                     u"Tarvenas de Cendra"};
+                                                     u"Tarvenas de Cendra", u"tarvenas"};
 
 inline constexpr std::int16_t largestCollection = 32767;
 
 // The program directory exactly as given, followed by the file name.
 QString collectionPath(const QString& programDirectory, const CollectionSource& source);
+
+// The collection's database, opened by the program's start-up. Every fault of the user's own
+// file of a collection, here and below, also says how to go back to the installed one.
+std::shared_ptr<db::Database> openCollectionFile(const QString& path,
+                                                 const CollectionSource& source);
 
 // The collection's rows in number order. A table without a Numero column is error 106, and
 // rows that take longer to read than any file of messages could (a view without end, a file

@@ -1,14 +1,16 @@
 #include "data/fortune.h"
 
 #include "data/collections.h"
+#include "platform/core/file_names.h"
 #include "platform/core/system_errors.h"
 #include "platform/core/text_fold.h"
 
-#include <QDir>
 #include <QIODevice>
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <optional>
+#include <sys/stat.h>
 
 namespace data {
 
@@ -163,6 +165,7 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
     m_name = name;
     m_encoding = encoding;
     m_line = 0;
+    m_emptyEntries = 0;
     const int countBefore = m_count;
     const bool failedBefore = failed();
     LineSplitter lines(source);
@@ -189,7 +192,13 @@ void SourceReader::read(QIODevice& source, const QString& name, Encoding encodin
             line.remove_prefix(byteOrderMark.size());
         readLine(line);
     }
-    endMessage();
+    endMessage(false);
+    if (m_emptyEntries > 0)
+        m_warnings.push_back(
+            {m_name, m_firstEmptyLine,
+             QStringLiteral("%1 mensagem(ns) vazia(s) ignorada(s) (um \"%\" sem texto antes dele), "
+                            "a primeira terminando nesta linha")
+                 .arg(m_emptyEntries)});
     if (m_count == countBefore && failed() == failedBefore)
         errorAt(1, QStringLiteral("o arquivo não tem nenhuma mensagem"));
 }
@@ -210,7 +219,7 @@ void SourceReader::readLine(std::string_view bytes) {
         return lineError(decoded.error);
     const std::string_view text = decoded.text();
     if (isSeparator(text))
-        return endMessage();
+        return endMessage(true);
     if (!text.starts_with(protectedMarker))
         return addLine(text, trimmedAscii(text).empty());
     const std::optional<std::string> unprotected = unprotect(text.substr(protectedMarker.size()));
@@ -248,12 +257,15 @@ void SourceReader::addLine(std::string_view text, bool blank) {
     m_message += text;
 }
 
-void SourceReader::endMessage() {
+void SourceReader::endMessage(bool atSeparator) {
     m_blankLines.clear();
-    // An empty entry (a separator at the start or two in a row), which fortune files have,
-    // gives no message; blank lines after the last separator simply end the file.
-    if (!m_started)
+    if (!m_started) {
+        // Blank lines after the last separator simply end the file; a separator with no text
+        // before it is an empty entry, which fortune files have and which shows nothing.
+        if (atSeparator && m_emptyEntries++ == 0)
+            m_firstEmptyLine = m_line;
         return;
+    }
     if (m_count < data::largestCollection) {
         ++m_count;
         if (!failed())
@@ -300,18 +312,31 @@ bool isStrfileIndex(const QString& path) {
     return path.endsWith(QLatin1StringView(".dat")) || path.endsWith(QLatin1StringView(".u8"));
 }
 
-QStringList fortuneFilesIn(const QString& folder) {
-    const QDir directory(folder);
-    // Without QDir::Hidden, names starting with "." are left out.
-    const QStringList names = directory.entryList(QDir::Files, QDir::NoSort);
-    QList<QByteArray> kept;
-    for (const QString& name : names)
-        if (!isStrfileIndex(name))
-            kept << name.toUtf8();
-    std::sort(kept.begin(), kept.end());
+QStringList fortuneFilesIn(const QString& folder, int* indexesLeftOut) {
+    // By the bytes of the names, so that any name can be read and the order is `ls`'s in C.
+    const QByteArray folderBytes = core::bytesOfFileName(folder);
+    std::vector<QByteArray> names;
+    if (DIR* listing = ::opendir(folderBytes.constData())) {
+        while (const dirent* entry = ::readdir(listing))
+            names.emplace_back(entry->d_name);
+        ::closedir(listing);
+    }
+    std::sort(names.begin(), names.end());
     QStringList files;
-    for (const QByteArray& name : kept)
-        files << directory.filePath(QString::fromUtf8(name));
+    int indexes = 0;
+    for (const QByteArray& name : names) {
+        const QByteArray path =
+            (folderBytes.endsWith('/') ? folderBytes : folderBytes + '/') + name;
+        struct stat info {};
+        if (name.startsWith('.') || ::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (isStrfileIndex(QString::fromLatin1(name)))
+            ++indexes;
+        else
+            files << core::fileNameFromBytes(path);
+    }
+    if (indexesLeftOut)
+        *indexesLeftOut = indexes;
     return files;
 }
 

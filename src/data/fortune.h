@@ -11,9 +11,10 @@
 
 class QIODevice;
 
-// The text format of the collections: messages separated by lines holding only "%" (blanks
-// around it allowed), LF or CRLF line ends, blank lines around a message ignored. A line that
-// begins with "%\" is a protected line: the rest of it is the line's text, in which "\\" is a
+// The text format of the collections, which is that of fortune files: messages separated by lines
+// holding only "%" (blanks around it allowed), LF or CRLF line ends, blank lines around a message
+// ignored, an entry with no text in it (two separators in a row, a separator first) skipped. A line
+// that begins with "%\" is a protected line: the rest of it is the line's text, in which "\\" is a
 // backslash, "\r" a carriage return and "\xHH" the byte of hexadecimal value HH. Writing
 // protects only the lines that would otherwise be read back differently, so that every text
 // comes back byte for byte while ordinary messages stay plain.
@@ -47,6 +48,8 @@ public:
 
     // The first errors found; after so many the rest are only counted.
     const std::vector<SourceError>& errors() const { return m_errors; }
+    // What was read past without failing: one warning per source with empty entries, at the first.
+    const std::vector<SourceError>& warnings() const { return m_warnings; }
     int errorsLeftOut() const { return m_errorsLeftOut; }
     bool failed() const { return !m_errors.empty(); }
     int messageCount() const { return m_count; }
@@ -54,13 +57,14 @@ public:
 private:
     void readLine(std::string_view bytes);
     void addLine(std::string_view text, bool blank);
-    void endMessage();
+    void endMessage(bool atSeparator);
     void error(const QString& reason) { errorAt(m_line, reason); }
     void lineError(const QString& reason);
     void errorAt(int line, const QString& reason);
 
     MessageSink m_sink;
     std::vector<SourceError> m_errors;
+    std::vector<SourceError> m_warnings;
     int m_errorsLeftOut = 0;
     qint64 m_bytesRead = 0;
     int m_count = 0;
@@ -70,6 +74,8 @@ private:
     QString m_name;
     Encoding m_encoding = Encoding::Utf8;
     int m_line = 0;
+    int m_emptyEntries = 0;
+    int m_firstEmptyLine = 0;
 
     // The message being read: its text so far, and blank lines that belong to it only if a line
     // with text follows them.
@@ -80,8 +86,9 @@ private:
 };
 
 // The fortune text files of a folder, in name order (bytes, as `ls` sorts with LC_ALL=C): not
-// hidden, not strfile's indexes (.dat, .u8), not sub-folders.
-QStringList fortuneFilesIn(const QString& folder);
+// hidden, not strfile's indexes (.dat, .u8), not sub-folders; how many indexes were left out in
+// `indexesLeftOut` when given.
+QStringList fortuneFilesIn(const QString& folder, int* indexesLeftOut = nullptr);
 bool isStrfileIndex(const QString& path);
 
 // One message in the text format, its separator line included.

@@ -1,5 +1,6 @@
 #include "data/options_location.h"
 
+#include "data/collections.h"
 #include "data/options.h"
 #include "platform/core/file_names.h"
 #include "platform/core/new_files.h"
@@ -32,14 +33,20 @@ bool writableDirectory(const QString& directory) {
     return ::access(core::bytesOfFileName(directory).constData(), W_OK | X_OK) == 0;
 }
 
-// Names from the environment keep their bytes, like every file name the program handles.
-QString configHome() {
-    const QString configured = core::fileNameFromBytes(qgetenv("XDG_CONFIG_HOME"));
+// One of the XDG base folders: the variable's value when it is an absolute path, otherwise its
+// default below the home folder. Names from the environment keep their bytes, like every file
+// name the program handles.
+QString baseFolder(const char* variable, const char16_t* belowHome) {
+    const QString configured = core::fileNameFromBytes(qgetenv(variable));
     if (QDir::isAbsolutePath(configured))
         return QDir::cleanPath(configured);
     const QByteArray home = qgetenv("HOME");
     return (home.isEmpty() ? QDir::homePath() : core::fileNameFromBytes(home)) +
-           QStringLiteral("/.config");
+           QString::fromUtf16(belowHome);
+}
+
+bool fileExists(const QString& path) {
+    return ::access(core::bytesOfFileName(path).constData(), F_OK) == 0;
 }
 
 QString systemReason(int error) {
@@ -90,7 +97,28 @@ int makeFolders(const QString& folder) {
 } // namespace
 
 QString userOptionsDirectory() {
-    return configHome() + QString::fromUtf16(userFolderName);
+    return baseFolder("XDG_CONFIG_HOME", u"/.config") + QString::fromUtf16(userFolderName);
+}
+
+QString userCollectionsDirectory() {
+    return baseFolder("XDG_DATA_HOME", u"/.local/share") + QString::fromUtf16(userFolderName);
+}
+
+QString userCollectionPath(const CollectionSource& source) {
+    return userCollectionsDirectory() + QString::fromUtf16(source.fileName);
+}
+
+CollectionLocation locateCollection(const QString& programDirectory,
+                                    const CollectionSource& source) {
+    const QString own = userCollectionPath(source);
+    if (fileExists(own))
+        return {own, true};
+    return {collectionPath(programDirectory, source), false};
+}
+
+QString makeUserFolders(const QString& folder) {
+    const int error = makeFolders(folder);
+    return error == 0 ? QString() : systemReason(error);
 }
 
 OptionsLocation locateOptions(const QString& programDirectory) {
@@ -98,8 +126,7 @@ OptionsLocation locateOptions(const QString& programDirectory) {
     if (writableDirectory(programDirectory))
         return {beside, beside};
     const QString own = userOptionsDirectory() + QString::fromUtf16(optionsFileName);
-    const bool ownExists = ::access(core::bytesOfFileName(own).constData(), F_OK) == 0;
-    return {ownExists ? own : beside, own};
+    return {fileExists(own) ? own : beside, own};
 }
 
 void makeUserOptions(const OptionsLocation& location) {
@@ -118,8 +145,9 @@ void makeUserOptions(const OptionsLocation& location) {
         copyFailed(location, QStringLiteral("não foi possível ler \"%1\" (%2)")
                                  .arg(location.readFrom, systemReason(errno)));
     const QByteArray contents = installed.readAll();
-    if (const int error = makeFolders(QFileInfo(location.writeTo).path()))
-        copyFailed(location, systemReason(error));
+    if (const QString reason = makeUserFolders(QFileInfo(location.writeTo).path());
+        !reason.isEmpty())
+        copyFailed(location, reason);
     // A file that already has the name wins: it is another start's copy, or the user's own file.
     const int error =
         core::createWithoutReplacing(core::bytesOfFileName(location.writeTo), contents, 0600);

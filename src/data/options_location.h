@@ -4,6 +4,8 @@
 
 namespace data {
 
+struct CollectionSource;
+
 // Which options file a run uses. A program directory the user can write (a per-user or portable
 // install) keeps the options beside the program; a shared one (a system-wide install, the
 // Debian package) gives each user a copy of its own under $XDG_CONFIG_HOME, made from the
@@ -31,5 +33,28 @@ QString userOptionsDirectory();
 // naming the file it could not make. Either way, removes the temporary copies a start stopped
 // in the middle of the copy left in the user's folder.
 void makeUserOptions(const OptionsLocation& location);
+
+// Which file of a collection a run reads: the user's own, put in place by `quelmar-colecoes
+// instalar`, when it exists; otherwise the one installed beside the program. Neither is ever
+// written by the program.
+struct CollectionLocation {
+    QString path;
+    bool own = false;
+};
+
+// Decides which file of the collection this user reads; looks at the disk, changes nothing.
+CollectionLocation locateCollection(const QString& programDirectory,
+                                    const CollectionSource& source);
+
+// $XDG_DATA_HOME/quelmar-de-orivela, or ~/.local/share/quelmar-de-orivela when that variable is
+// unset, empty or not an absolute path.
+QString userCollectionsDirectory();
+
+// Where the user's own file of the collection is, whether or not it exists.
+QString userCollectionPath(const CollectionSource& source);
+
+// Makes the folder and those above it that are missing, each new one private to the user; an
+// empty text, or why not in words.
+QString makeUserFolders(const QString& folder);
 
 } // namespace data

@@ -18,6 +18,27 @@ private:
     QTemporaryDir m_directory;
 };
 
+// A scratch folder as the user's XDG_DATA_HOME while the object lives; `own(u"/quelmar.mdb")` is
+// where the user's own collection goes.
+class OwnDataHome {
+public:
+    OwnDataHome() : m_before(qgetenv("XDG_DATA_HOME")) {
+        qputenv("XDG_DATA_HOME", path().toUtf8());
+    }
+    ~OwnDataHome() { qputenv("XDG_DATA_HOME", m_before); }
+    QString path() const { return m_home.path(); }
+    QString own(const QString& name) const {
+        return path() + QStringLiteral("/quelmar-de-orivela") + name;
+    }
+
+private:
+    ScratchDirectory m_home;
+    QByteArray m_before;
+};
+
+// Writes the file, making its folders.
+void makeOwnFile(const QString& path, const QByteArray& bytes);
+
 // The same bytes at every run, none of them a database: a file spoilt beyond recognition.
 QByteArray randomBytes(int size);
 

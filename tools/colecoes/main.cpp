@@ -1,24 +1,17 @@
 // quelmar-colecoes: builds, checks and reads back the program's data files.
 
+#include "colecoes/building.h"
 #include "colecoes/collection_file.h"
+#include "colecoes/installation.h"
 #include "colecoes/verification.h"
 #include "data/encoding.h"
 #include "data/fortune.h"
 #include "platform/core/command_line.h"
 #include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
-#include "platform/core/system_errors.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,7 +36,18 @@ const char* const helpText =
     "      ser nova ou uma coleção que será substituída; qualquer outro arquivo (uma\n"
     "      fonte, o arquivo de opções, um documento, um link, um dispositivo) é recusado.\n"
     "      COD diz como ler as fontes: utf-8 (o padrão), latin1, cp1252 ou auto (UTF-8\n"
-    "      quando o arquivo é UTF-8 válido, senão cp1252).\n"
+    "      quando o arquivo é UTF-8 válido, senão cp1252). Uma FONTE que é uma pasta vale\n"
+    "      pelos seus arquivos de texto, em ordem de nome (sem os ocultos e sem os .dat e\n"
+    "      .u8 do strfile, que também são ignorados quando vêm de um curinga).\n"
+    "  instalar [--codificacao COD] quelmar|tarvenas FONTE [FONTE...]\n"
+    "      Cria, como \"criar\", a sua própria coleção Quelmar ou Tarvenas, que o programa\n"
+    "      e o quelmar-frase passam a usar no lugar da instalada, só para você. Fica em\n"
+    "      $XDG_DATA_HOME/quelmar-de-orivela (~/.local/share/quelmar-de-orivela).\n"
+    "  restaurar quelmar|tarvenas\n"
+    "      Remove a sua própria coleção; o programa volta a usar a instalada.\n"
+    "  mostrar\n"
+    "      Diz, para cada coleção, o arquivo em uso, se é o seu ou o instalado, e quantas\n"
+    "      mensagens ele tem.\n"
     "  verificar ARQUIVO TABELA\n"
     "      Confere, sem mudar nada, se a coleção segue todas as regras de que o programa\n"
     "      depende e lista cada problema (registro, valor, regra). Avisa também, sem\n"
@@ -61,8 +65,9 @@ const char* const helpText =
     "  -h, --help      mostra esta ajuda e termina\n"
     "  -V, --version   mostra a versão e termina\n"
     "\n"
-    "Formato de texto: as mensagens são separadas por uma linha que contém só \"%\"; as\n"
-    "linhas em branco em volta de cada mensagem são ignoradas; fim de linha LF ou CRLF.\n"
+    "Formato de texto (o dos arquivos do fortune): as mensagens são separadas por uma\n"
+    "linha que contém só \"%\"; as linhas em branco em volta de cada mensagem são\n"
+    "ignoradas, e uma mensagem vazia é pulada com um aviso; fim de linha LF ou CRLF.\n"
     "Uma linha que começa com \"%\\\" é uma linha protegida: o resto dela é o texto da\n"
     "linha, em que \\\\ é uma barra invertida, \\r um retorno de carro e \\xHH o byte de valor\n"
     "hexadecimal HH. \"exportar\" protege só as linhas que de outro modo voltariam\n"
@@ -80,31 +85,9 @@ struct CreateArguments {
     data::Encoding encoding = data::Encoding::Utf8;
 };
 
-// A folder stands for its fortune text files, as quelmar-frase reads it; strfile's indexes named
-// one by one (by a glob such as "fortunes/*") are left out, with a word.
-QStringList fortuneSources(const QStringList& given) {
-    QStringList sources;
-    for (const QString& path : given) {
-        if (QFileInfo(path).isDir())
-            sources << data::fortuneFilesIn(path);
-        else if (data::isStrfileIndex(path))
-            std::fputs(QStringLiteral("quelmar-colecoes: aviso: \"%1\" é um índice do strfile, não "
-                                      "um arquivo de mensagens; ficou de fora.\n")
-                           .arg(displayable(path))
-                           .toUtf8()
-                           .constData(),
-                       stderr);
-        else
-            sources << path;
-    }
-    if (sources.isEmpty())
-        core::refuseUsage(QStringLiteral("as fontes não têm nenhum arquivo de mensagens."));
-    return sources;
-}
-
 // --codificacao may stand anywhere among the arguments; the last one given counts.
-CreateArguments createArguments(const core::CommandArguments& arguments) {
-    CreateArguments parsed;
+data::Encoding encodingOf(const core::CommandArguments& arguments) {
+    data::Encoding chosen = data::Encoding::Utf8;
     for (const core::GivenOption& option : arguments.options) {
         if (option.name != u"codificacao")
             continue;
@@ -113,88 +96,51 @@ CreateArguments createArguments(const core::CommandArguments& arguments) {
             core::refuseUsage(QStringLiteral("codificação desconhecida: \"%1\" (use utf-8, "
                                              "latin1, cp1252 ou auto).")
                                   .arg(displayable(option.value)));
-        parsed.encoding = *encoding;
+        chosen = *encoding;
     }
+    return chosen;
+}
+
+CreateArguments createArguments(const core::CommandArguments& arguments) {
+    CreateArguments parsed;
+    parsed.encoding = encodingOf(arguments);
     parsed.output = arguments.operands[0];
     parsed.table = arguments.operands[1];
-    parsed.sources = fortuneSources(arguments.operands.mid(2));
+    parsed.sources = arguments.operands.mid(2);
     return parsed;
-}
-
-[[noreturn]] void notCreated(const CreateArguments& arguments, const QString& reason) {
-    core::failCommand(QStringLiteral("a coleção \"%1\" não foi criada: %2")
-                          .arg(displayable(arguments.output), reason));
-}
-
-// A source that cannot seek (a pipe) is read into memory once, within the size limit, so that
-// "auto" can look at it before reading it.
-std::unique_ptr<QIODevice> openSource(const CreateArguments& arguments, const QString& path) {
-    const int descriptor = ::open(core::bytesOfFileName(path).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat status {};
-    if (descriptor < 0 || ::fstat(descriptor, &status) != 0) {
-        const int error = errno;
-        if (descriptor >= 0)
-            ::close(descriptor);
-        notCreated(arguments, QStringLiteral("não foi possível ler \"%1\": %2")
-                                  .arg(displayable(path), core::systemErrorText(error)));
-    }
-    auto file = std::make_unique<QFile>();
-    file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    if (S_ISDIR(status.st_mode))
-        notCreated(
-            arguments,
-            QStringLiteral("\"%1\" é uma pasta, não um arquivo de texto").arg(displayable(path)));
-    if (!file->isSequential())
-        return file;
-    auto buffer = std::make_unique<QBuffer>();
-    buffer->setData(file->read(data::largestSourceBytes + 1));
-    buffer->open(QIODevice::ReadOnly);
-    return buffer;
-}
-
-// Regular files are measured before anything is read.
-void refuseLargeSources(const CreateArguments& arguments) {
-    qint64 total = 0;
-    for (const QString& source : arguments.sources) {
-        struct stat status {};
-        if (::stat(core::bytesOfFileName(source).constData(), &status) == 0 &&
-            S_ISREG(status.st_mode))
-            total += status.st_size;
-    }
-    if (total > data::largestSourceBytes)
-        notCreated(arguments, data::sourcesTooLarge(total));
-}
-
-void printError(const QString& line) {
-    std::fputs((line + u'\n').toUtf8().constData(), stderr);
 }
 
 int create(const core::CommandArguments& given) {
     const CreateArguments arguments = createArguments(given);
-    if (auto refusal = colecoes::outputRefusal(arguments.output, arguments.sources))
-        notCreated(arguments, *refusal);
-    refuseLargeSources(arguments);
-    colecoes::CollectionBuilder builder(arguments.output, arguments.table);
-    if (const QString problem = builder.start(); !problem.isEmpty())
-        notCreated(arguments, problem);
-    data::SourceReader reader([&builder](std::string_view text) { builder.add(text); });
-    for (const QString& path : arguments.sources) {
-        const std::unique_ptr<QIODevice> source = openSource(arguments, path);
-        reader.read(*source, displayable(path), data::resolveEncoding(arguments.encoding, *source));
-    }
-    for (const data::SourceError& error : reader.errors())
-        printError(QStringLiteral("%1:%2: %3")
-                       .arg(error.source, QString::number(error.line), error.reason));
-    if (reader.errorsLeftOut() > 0)
-        printError(QStringLiteral("... e mais %1 problema(s).").arg(reader.errorsLeftOut()));
-    if (reader.failed())
-        core::failCommand(
-            QStringLiteral("a coleção \"%1\" não foi criada.").arg(displayable(arguments.output)));
-    if (const QString problem = builder.finish(); !problem.isEmpty())
-        notCreated(arguments, problem);
-    return commandLine().answer(QStringLiteral("Coleção criada: %1 (tabela %2, %3 mensagens).\n")
-                                    .arg(displayable(arguments.output), arguments.table,
-                                         QString::number(reader.messageCount())));
+    const int count = colecoes::buildCollection(
+        {arguments.output, arguments.table, arguments.sources, arguments.encoding});
+    return commandLine().answer(
+        QStringLiteral("Coleção criada: %1 (tabela %2, %3 mensagens).\n")
+            .arg(displayable(arguments.output), arguments.table, QString::number(count)));
+}
+
+const data::CollectionSource& collectionArgument(const QString& name) {
+    if (const data::CollectionSource* source = colecoes::collectionNamed(name))
+        return *source;
+    core::refuseUsage(QStringLiteral("coleção desconhecida: \"%1\" (use quelmar ou tarvenas).")
+                          .arg(displayable(name)));
+}
+
+int install(const core::CommandArguments& arguments) {
+    return commandLine().answer(
+        colecoes::installCollection(collectionArgument(arguments.operands[0]),
+                                    arguments.operands.mid(1), encodingOf(arguments)));
+}
+
+int restore(const core::CommandArguments& arguments) {
+    return commandLine().answer(
+        colecoes::restoreCollection(collectionArgument(arguments.operands[0])));
+}
+
+int show(const core::CommandArguments&) {
+    const colecoes::CollectionsShown shown = colecoes::showCollections();
+    const int written = commandLine().answer(shown.text);
+    return written != core::Success || shown.allUsable ? written : core::Failure;
 }
 
 int verify(const core::CommandArguments& arguments) {
@@ -255,11 +201,16 @@ int main(int argc, char* argv[]) {
         if (arguments.has(u"version"))
             return line.answer(
                 QStringLiteral("quelmar-colecoes (Quelmar de Orivela) " QUELMAR_VERSION "\n"));
-        if (arguments.has(u"codificacao") && arguments.operands.value(0) != u"criar")
-            core::refuseUsage(QStringLiteral("--codificacao só vale com \"criar\"."));
+        if (arguments.has(u"codificacao") && arguments.operands.value(0) != u"criar" &&
+            arguments.operands.value(0) != u"instalar")
+            core::refuseUsage(
+                QStringLiteral("--codificacao só vale com \"criar\" e \"instalar\"."));
         QCoreApplication application(argc, argv);
         return line.dispatch(arguments, {
                                             {QStringLiteral("criar"), 3, -1, create},
+                                            {QStringLiteral("instalar"), 2, -1, install},
+                                            {QStringLiteral("restaurar"), 1, 1, restore},
+                                            {QStringLiteral("mostrar"), 0, 0, show},
                                             {QStringLiteral("verificar"), 2, 2, verify},
                                             {QStringLiteral("exportar"), 2, 2, exportMessages},
                                             {QStringLiteral("opcoes"), 1, 1, createOptions},

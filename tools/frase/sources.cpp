@@ -2,6 +2,7 @@
 
 #include "data/collection_index.h"
 #include "data/fortune.h"
+#include "data/options_location.h"
 #include "data/search.h"
 #include "platform/core/runtime_error.h"
 #include "platform/core/text_fold.h"
@@ -34,7 +35,7 @@ public:
               u"Select * From %1 Order By Numero"_s.arg(db::sqlite::quoteIdentifier(table))),
           m_source{u"", reinterpret_cast<const char16_t*>(m_table.utf16()),
                    reinterpret_cast<const char16_t*>(m_rowSource.utf16()),
-                   reinterpret_cast<const char16_t*>(m_title.utf16())} {}
+                   reinterpret_cast<const char16_t*>(m_title.utf16()), u""} {}
 
     QString name() const override { return m_title; }
     QString dayKey() const override { return m_table; }
@@ -195,7 +196,7 @@ int storedCharacterCount(std::string_view utf8) {
 std::unique_ptr<Source> collection(const QString& programDirectory,
                                    const data::CollectionSource& which) {
     return std::make_unique<CollectionFile>(
-        db::sqlite::Connection::open(data::collectionPath(programDirectory, which),
+        db::sqlite::Connection::open(data::locateCollection(programDirectory, which).path,
                                      db::sqlite::Access::ReadOnly),
         QString::fromUtf16(which.table), QString::fromUtf16(which.title));
 }
