@@ -42,6 +42,8 @@ for group in "$@"; do
         # a session bus started for a program that found none, which must never happen; a
         # notification service that misbehaves
         dbus-x11 python3-dbus
+        # Debian's Portuguese fortunes, which quelmar-colecoes must read as they are
+        fortunes-br
         # an accessibility bus, and a client listening on it for what a screen reader hears
         at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
       )

@@ -262,7 +262,6 @@ private slots:
         QTest::addColumn<bool>("outputExists");
         const QString notUtf8 = u"UTF-8"_s;
         const QString nothing = u"nenhuma mensagem"_s;
-        QTest::newRow("only separators") << QByteArray("%\n%\n") << 1 << nothing << true;
         QTest::newRow("byte FF on line 3")
             << QByteArray("um\n%\nd\xFFois\n") << 3 << notUtf8 << false;
         QTest::newRow("sequence cut by CRLF on line 2, existing output")

@@ -20,20 +20,13 @@ private:
 
 // A scratch folder as the user's XDG_DATA_HOME while the object lives; `own(u"/quelmar.mdb")` is
 // where the user's own collection goes.
-class OwnDataHome {
-public:
-    OwnDataHome() : m_before(qgetenv("XDG_DATA_HOME")) {
-        qputenv("XDG_DATA_HOME", path().toUtf8());
-    }
+struct OwnDataHome : ScratchDirectory {
+    OwnDataHome() { qputenv("XDG_DATA_HOME", path().toUtf8()); }
     ~OwnDataHome() { qputenv("XDG_DATA_HOME", m_before); }
-    QString path() const { return m_home.path(); }
     QString own(const QString& name) const {
-        return path() + QStringLiteral("/quelmar-de-orivela") + name;
+        return file(QStringLiteral("quelmar-de-orivela") + name);
     }
-
-private:
-    ScratchDirectory m_home;
-    QByteArray m_before;
+    QByteArray m_before = qgetenv("XDG_DATA_HOME");
 };
 
 // Writes the file, making its folders.
