@@ -188,24 +188,29 @@ private slots:
 
     void ownCollections_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("ownBefore"); // an own Quelmar collection of one message, "antiga"
+        // An own Quelmar collection of one message, "antiga", or a document in its place.
+        QTest::addColumn<QString>("ownBefore");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("ownAfter"); // its messages after; none: no own file
         QTest::addColumn<QString>("out");
         const QStringList quelmar{u"instalar"_s, u"quelmar"_s};
         QTest::newRow("instalar, folder made")
-            << quelmar + QStringList{u"fonte.txt"_s, u"--codificacao=auto"_s} << false << 0
+            << quelmar + QStringList{u"fonte.txt"_s, u"--codificacao=auto"_s} << QString() << 0
             << u"nova|ção"_s << u"(2 mensagens)"_s;
         QTest::newRow("instalar over an earlier one")
-            << quelmar + QStringList{u"fonte.txt"_s} << true << 0 << u"nova|ção"_s << u"(2"_s;
+            << quelmar + QStringList{u"fonte.txt"_s} << u"antiga"_s << 0 << u"nova|ção"_s
+            << u"(2"_s;
+        QTest::newRow("instalar over a document points to restaurar")
+            << quelmar + QStringList{u"fonte.txt"_s} << u"documento"_s << 1 << u"documento"_s
+            << QString();
         QTest::newRow("instalar that fails keeps the earlier one")
-            << quelmar + QStringList{u"ruim.txt"_s} << true << 1 << u"antiga"_s << QString();
-        QTest::newRow("restaurar")
-            << QStringList{u"restaurar"_s, u"quelmar"_s} << true << 0 << QString() << u"Removida"_s;
+            << quelmar + QStringList{u"ruim.txt"_s} << u"antiga"_s << 1 << u"antiga"_s << QString();
+        QTest::newRow("restaurar") << QStringList{u"restaurar"_s, u"quelmar"_s} << u"antiga"_s << 0
+                                   << QString() << u"Removida"_s;
         QTest::newRow("restaurar, nothing to remove")
-            << QStringList{u"restaurar"_s, u"quelmar"_s} << false << 0 << QString()
+            << QStringList{u"restaurar"_s, u"quelmar"_s} << QString() << 0 << QString()
             << u"Nada a remover"_s;
-        QTest::newRow("mostrar") << QStringList{u"mostrar"_s} << true << 0 << u"antiga"_s
+        QTest::newRow("mostrar") << QStringList{u"mostrar"_s} << u"antiga"_s << 0 << u"antiga"_s
                                  << u"quelmar (Quelmar de Orivela): %1 (a sua própria"_s;
     }
 
@@ -213,7 +218,7 @@ private slots:
     // collections then tells which file each one reads.
     void ownCollections() {
         QFETCH(QStringList, arguments);
-        QFETCH(bool, ownBefore);
+        QFETCH(QString, ownBefore);
         QFETCH(int, exitCode);
         QFETCH(QString, ownAfter);
         QFETCH(QString, out);
@@ -228,19 +233,24 @@ private slots:
         const QStringList installed = directoryState(program.path());
         const OwnDataHome home;
         const QString own = home.own(u"/quelmar.mdb"_s);
-        if (ownBefore) {
+        if (!ownBefore.isEmpty())
             makeOwnFile(QFileInfo(own).path() + u"/notas"_s, "do usuário");
+        if (ownBefore == u"antiga")
             makeCollection(own, u"QuelmarOrivela"_s, {u"antiga"_s});
-        }
+        else if (!ownBefore.isEmpty())
+            replaceContent(own, ownBefore.toUtf8());
         const CommandRun run = runCommand(tool, arguments, program.path());
         QVERIFY2(run.exitCode == exitCode &&
                      QString::fromUtf8(run.out).contains(QString(out).replace(u"%1"_s, own)),
                  run.transcript());
         QCOMPARE(directoryState(program.path()), installed);
-        QCOMPARE(QFileInfo::exists(own) ? messagesOf(own, u"QuelmarOrivela"_s) : QString(),
+        QCOMPARE(!QFileInfo::exists(own)    ? QString()
+                 : ownAfter == u"documento" ? QString::fromUtf8(contentOf(own))
+                                            : messagesOf(own, u"QuelmarOrivela"_s),
                  ownAfter);
-        QCOMPARE(entryNames(QFileInfo(own).path()).contains(u"notas"_s), ownBefore);
-        if (!ownBefore && !ownAfter.isEmpty())
+        QVERIFY(run.err.contains("restaurar quelmar") == (ownBefore == u"documento"));
+        QCOMPARE(entryNames(QFileInfo(own).path()).contains(u"notas"_s), !ownBefore.isEmpty());
+        if (ownBefore.isEmpty() && !ownAfter.isEmpty())
             QCOMPARE(QFileInfo(QFileInfo(own).path()).permissions() & 0x0077, 0);
     }
 
