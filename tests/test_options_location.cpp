@@ -131,9 +131,7 @@ private slots:
         QFETCH(QString, iniCom);
         QFETCH(QString, shown);
         ScratchDirectory directory;
-        ProgramFiles files;
-        files.iniCom = iniCom;
-        files.writeTo(directory);
+        ProgramFiles{.iniCom = iniCom}.writeTo(directory);
         const OwnDataHome home;
         makeOwnFile(home.own(own), shown.isEmpty() ? randomBytes(4096) : QByteArray());
         if (!shown.isEmpty())

@@ -11,8 +11,7 @@
 #     Qt's own -platform and -style options, gives each HOME its own options at the first start
 #     and leaves the installed file as it was; quelmar-frase reads each user's own options, and
 #     the installed ones for a user who never started the program, without writing anything;
-#     a user's own collection (quelmar-colecoes instalar) is read in place of the installed one
-#     and outlives a reinstall of the package.
+#     a user's own collection is read in place of the installed one and outlives a reinstall.
 #
 #   package.sh CMAKE BUILD_DIR CPACK CHANGELOG SQLITE_HELPER
 set -euo pipefail
@@ -150,22 +149,17 @@ cp "$sqlite_helper" "$work/sqlite-helper"
 cmp -s "$installed/opcoes" "$work/opcoes-instaladas" || fail "o arquivo de opções instalado mudou"
 [[ $(find "$installed" -newer "$work/opcoes-instaladas" | wc -l) -eq 0 ]] ||
     fail "algo mudou na pasta do programa: $(find "$installed" -newer "$work/opcoes-instaladas")"
-# A collection of ana's own takes the place of the installed one and outlives a reinstall, which
-# writes every file of the package again; restaurar goes back to the installed one.
+# A collection of ana's own is read in place of the installed one, outlives a reinstall (the
+# package unpacked again over it) and goes with restaurar.
 as_ana=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work/casas/ana")
 first_message() { "${as_ana[@]}" "$root/usr/bin/quelmar-frase" -q -c quelmar -n 1; }
-printf 'Minha primeira\n%%\nMinha segunda\n' >"$work/minhas.txt"
-cp "$installed/quelmar.mdb" "$work/quelmar-instalada"
-"${as_ana[@]}" "$root/usr/bin/quelmar-colecoes" instalar quelmar "$work/minhas.txt" >/dev/null ||
-    fail "instalar não pôs a coleção de ana no lugar"
-cmp -s "$installed/quelmar.mdb" "$work/quelmar-instalada" || fail "instalar mudou a coleção instalada"
+installed_first=$(first_message)
+printf 'Minha primeira\n%%\n' >"$work/minhas.txt"
+"${as_ana[@]}" "$root/usr/bin/quelmar-colecoes" instalar quelmar "$work/minhas.txt" >/dev/null
 [[ $(id -u) -eq 0 ]] || chmod -R u+w "$installed"
 dpkg-deb -x "$package" "$root"
 [[ $(id -u) -eq 0 ]] || chmod -R a-w "$installed"
 [[ $(first_message) == "Minha primeira" ]] || fail "a coleção de ana não resistiu: $(first_message)"
-"${as_ana[@]}" "$root/usr/bin/quelmar-colecoes" restaurar quelmar >/dev/null || fail "restaurar falhou"
-installed_first=$("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work/casas/caio" \
-    "$root/usr/bin/quelmar-frase" -q -c quelmar -n 1)
-[[ $(first_message) == "$installed_first" ]] ||
-    fail "restaurar não voltou à coleção instalada"
+"${as_ana[@]}" "$root/usr/bin/quelmar-colecoes" restaurar quelmar >/dev/null
+[[ $(first_message) == "$installed_first" ]] || fail "restaurar não voltou à coleção instalada"
 note "pacote $package: lintian sem erros; o programa desempacotado roda como usuário comum"

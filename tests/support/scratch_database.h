@@ -18,8 +18,7 @@ private:
     QTemporaryDir m_directory;
 };
 
-// A scratch folder as the user's XDG_DATA_HOME while the object lives; `own(u"/quelmar.mdb")` is
-// where the user's own collection goes.
+// The user's XDG_DATA_HOME while it lives; own(u"/quelmar.mdb"): the user's own collection.
 struct OwnDataHome : ScratchDirectory {
     OwnDataHome() { qputenv("XDG_DATA_HOME", path().toUtf8()); }
     ~OwnDataHome() { qputenv("XDG_DATA_HOME", m_before); }
