@@ -1,5 +1,6 @@
 #include "platform/core/conversions.h"
 #include "platform/core/file_names.h"
+#include "platform/core/random_source.h"
 #include "platform/core/runtime_error.h"
 #include "support/raised_error.h"
 
@@ -78,6 +79,10 @@ private slots:
         QTest::newRow("fraction with point") << u"1.5"_s << true;
         QTest::newRow("fraction with comma") << u"1,5"_s << false;
         QTest::newRow("trailing letters") << u"12abc"_s << false;
+        QTest::newRow("letters") << u"abc"_s << false;
+        QTest::newRow("two points") << u"1.2.3"_s << false;
+        QTest::newRow("sign and a blank") << u"- 4"_s << false;
+        QTest::newRow("leading zeros and a plus sign") << u"+004"_s << true;
         QTest::newRow("exponent") << u"1e3"_s << true;
         QTest::newRow("infinite") << u"1e400"_s << false;
         QTest::newRow("empty") << QString() << false;
@@ -229,6 +234,27 @@ private slots:
         const QString name = core::fileNameFromBytes(bytes);
         QCOMPARE(core::bytesOfFileName(name), bytes);
         QCOMPARE(core::displayable(name), shown);
+    }
+
+    void randomNumbersStayBelowOne() {
+        core::ClockRandom random;
+        double sum = 0;
+        constexpr int draws = 20000;
+        for (std::uint64_t seed : {0ULL, 1ULL, ~0ULL}) {
+            random.seed(seed);
+            for (int i = 0; i < draws; ++i) {
+                const float r = random.next();
+                QVERIFY(r >= 0.0f && r < 1.0f);
+                sum += r;
+            }
+        }
+        QVERIFY(qAbs(sum / (3 * draws) - 0.5) < 0.01);
+        // Two clock seeds taken one after the other still give different numbers.
+        random.reseedFromClock();
+        const float first = random.next();
+        QTest::qWait(1);
+        random.reseedFromClock();
+        QVERIFY(random.next() != first);
     }
 };
 

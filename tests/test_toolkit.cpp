@@ -1,15 +1,18 @@
 // The controls' event rules, the handler wrapper and the one-instance-per-form registry, on a
-// small form of the test's own.
+// small form of the test's own; and every window of the program built as its table says.
 
-#include "data/collections.h"
-#include "platform/core/random_source.h"
 #include "platform/core/runtime_error.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/shell.h"
+#include "support/layout_check.h"
+#include "support/program_run.h"
 #include "support/raised_error.h"
 #include "support/recording_services.h"
 #include "support/scratch_database.h"
+#include "windows/localizar.h"
+#include "windows/opcoes.h"
+#include "windows/sobre.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -77,7 +80,11 @@ private:
     int m_unloads = 0;
 };
 
+using Opener = Form& (*)(ProgramRun&);
+
 } // namespace
+
+Q_DECLARE_METATYPE(Opener)
 
 class TestToolkit : public QObject {
     Q_OBJECT
@@ -543,45 +550,31 @@ private slots:
         QCOMPARE(m_form->option(u"optDois").pos(), QPoint(4, 33));
     }
 
-    void randomNumbersStayBelowOne() {
-        core::ClockRandom random;
-        double sum = 0;
-        constexpr int draws = 20000;
-        for (std::uint64_t seed : {0ULL, 1ULL, ~0ULL}) {
-            random.seed(seed);
-            for (int i = 0; i < draws; ++i) {
-                const float r = random.next();
-                QVERIFY(r >= 0.0f && r < 1.0f);
-                sum += r;
-            }
-        }
-        QVERIFY(qAbs(sum / (3 * draws) - 0.5) < 0.01);
-        // Two clock seeds taken one after the other still give different numbers.
-        random.reseedFromClock();
-        const float first = random.next();
-        QTest::qWait(1);
-        random.reseedFromClock();
-        QVERIFY(random.next() != first);
+    // Every window of the program against its table, opened as the user opens it.
+    void everyWindowFollowsItsTable_data() {
+        QTest::addColumn<Opener>("open");
+        QTest::newRow("frmPrincipal")
+            << Opener([](ProgramRun& run) -> Form& { return run.main(); });
+        QTest::newRow("FrmLocalizar") << Opener([](ProgramRun& run) -> Form& {
+            return run.open<windows::FrmLocalizar>(u"cmdLocalizar");
+        });
+        QTest::newRow("FrmOpçoes") << Opener(
+            [](ProgramRun& run) -> Form& { return run.open<windows::FrmOpçoes>(u"cmdOpcoes"); });
+        QTest::newRow("FrmSobre") << Opener(
+            [](ProgramRun& run) -> Form& { return run.open<windows::FrmSobre>(u"cmdSobre"); });
     }
 
-    void randomPickCoversTheCollection_data() {
-        QTest::addColumn<int>("total");
-        QTest::addColumn<float>("r");
-        QTest::addColumn<int>("expected");
-        const float belowOne = 1.0f - 1.0f / 16777216.0f;
-        QTest::newRow("r 0") << 7 << 0.0f << 1;
-        QTest::newRow("r just below 1") << 7 << belowOne << 7;
-        QTest::newRow("largest collection, r just below 1") << 32767 << belowOne << 32767;
-        QTest::newRow("exact boundary") << 4 << 0.75f << 4;
-        QTest::newRow("just under the boundary") << 4 << 0.7499999f << 3;
-        QTest::newRow("one message") << 1 << 0.9f << 1;
-    }
-
-    void randomPickCoversTheCollection() {
-        QFETCH(int, total);
-        QFETCH(float, r);
-        QFETCH(int, expected);
-        QCOMPARE(data::randomMessageNumber(static_cast<std::int16_t>(total), r), expected);
+    void everyWindowFollowsItsTable() {
+        QFETCH(Opener, open);
+        ProgramOnDisk disk;
+        disk.run.services.drawNext({0.0f});
+        QVERIFY(disk.run.start());
+        Form& window = open(disk.run);
+        verifyLayoutFollowsTable(window);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        verifyTabOrderFollowsTable(window);
     }
 
 private:

@@ -5,7 +5,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
+#include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -22,6 +24,30 @@ std::optional<QString> captionOf(const QWidget& widget) {
     if (const auto* label = qobject_cast<const QLabel*>(&widget))
         return label->text();
     return std::nullopt;
+}
+
+// What a kind of control promises besides its place: a scroll bar or spin control's range, a
+// label's text on one line, a link blue, underlined and pointed at with the program's own hand.
+void verifyKindLook(const QWidget& widget, const toolkit::ControlLayout& row) {
+    const QString name = text(row.name);
+    if (const auto* bar = dynamic_cast<const toolkit::HScrollBar*>(&widget))
+        QCOMPARE(int(bar->Min()), row.properties.min);
+    if (const auto* spin = dynamic_cast<const toolkit::UpDown*>(&widget)) {
+        QCOMPARE(spin->Min(), row.properties.min);
+        QCOMPARE(spin->Max(), row.properties.max);
+    }
+    const auto* label = qobject_cast<const QLabel*>(&widget);
+    if (label == nullptr)
+        return;
+    QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+             qPrintable(name));
+    if (row.kind != toolkit::Kind::LinkLabel)
+        return;
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(label->font().underline());
+    QCOMPARE(label->cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(label->cursor().hotSpot(), QPoint(12, 1));
+    QCOMPARE(label->cursor().pixmap().deviceIndependentSize(), QSizeF(32, 32));
 }
 
 void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& row) {
@@ -57,8 +83,43 @@ void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& ro
              qPrintable(name));
     if (!row.properties.tooltip.empty())
         QCOMPARE(widget->toolTip(), text(row.properties.tooltip));
-    if (const std::optional<QString> caption = captionOf(*widget))
+    if (const std::optional<QString> caption = captionOf(*widget)) {
         QCOMPARE(*caption, text(row.caption));
+        if (!caption->isEmpty())
+            QCOMPARE(widget->accessibleName(), toolkit::withoutMnemonics(*caption));
+    }
+    verifyKindLook(*widget, row);
+}
+
+// The control under its centre is itself: no panel, frame or picture hides it.
+void verifyInFront(const toolkit::Form& window, const QWidget& widget) {
+    const QPoint centre = widget.mapTo(&window, widget.rect().center());
+    const QWidget* shown = window.childAt(centre);
+    while (shown != nullptr && shown != &widget)
+        shown = shown->parentWidget();
+    QVERIFY2(shown == &widget, qPrintable(widget.objectName()));
+}
+
+bool isTabStop(const toolkit::Form& window, const toolkit::ControlLayout& row) {
+    using toolkit::Kind;
+    static constexpr Kind neverFocused[] = {Kind::Label, Kind::Frame, Kind::PictureBox, Kind::Image,
+                                            Kind::Timer};
+    if (row.tabIndex < 0 || !row.properties.tabStop ||
+        std::ranges::find(neverFocused, row.kind) != std::end(neverFocused))
+        return false;
+    const auto* widget = qobject_cast<const QWidget*>(window.object(row.name));
+    if (!widget->isVisibleTo(&window))
+        return false;
+    const auto* option = qobject_cast<const QRadioButton*>(widget);
+    return option == nullptr || option->isChecked();
+}
+
+// The control the focus widget belongs to: a text box's editor or a scroll bar's slider are
+// parts of a named control.
+QString controlOf(const QWidget* focused) {
+    while (focused != nullptr && focused->objectName().isEmpty())
+        focused = focused->parentWidget();
+    return focused == nullptr ? QString() : focused->objectName();
 }
 
 } // namespace
@@ -80,13 +141,28 @@ void verifyLayoutFollowsTable(const toolkit::Form& window) {
         verifyControl(window, row);
         if (QTest::currentTestFailed())
             return;
+        if (row.kind != toolkit::Kind::Timer && row.kind != toolkit::Kind::Frame &&
+            row.kind != toolkit::Kind::PictureBox && row.kind != toolkit::Kind::Image)
+            verifyInFront(window, *qobject_cast<QWidget*>(window.object(row.name)));
+        if (QTest::currentTestFailed())
+            return;
     }
 }
 
-void verifyTabCycle(const QList<QWidget*>& expected) {
-    QCOMPARE(QApplication::focusWidget(), expected.front());
+void verifyTabOrderFollowsTable(const toolkit::Form& window) {
+    std::vector<const toolkit::ControlLayout*> stops;
+    for (const toolkit::ControlLayout& row : window.layout().controls)
+        if (isTabStop(window, row))
+            stops.push_back(&row);
+    std::ranges::sort(stops, {}, &toolkit::ControlLayout::tabIndex);
+    QVERIFY(!stops.empty());
+    QStringList expected;
+    for (const toolkit::ControlLayout* row : stops)
+        expected << text(row->name);
+    QStringList visited{controlOf(QApplication::focusWidget())};
     for (qsizetype step = 1; step <= expected.size(); ++step) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), expected.at(step % expected.size()));
+        visited << controlOf(QApplication::focusWidget());
     }
+    QCOMPARE(visited, expected + QStringList{expected.front()});
 }
