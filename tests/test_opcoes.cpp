@@ -2,7 +2,6 @@
 // stores and applies to the main window's timer, and what a failed write leaves behind.
 
 #include "platform/core/file_names.h"
-#include "support/layout_check.h"
 #include "support/program_run.h"
 #include "windows/opcoes.h"
 
@@ -405,23 +404,6 @@ private slots:
         }
         moveFiles(directory.path(), delivered);
         QCOMPARE(queryText(scratch.file(u"opcoes"_s), storedRowQuery), u"2/15.0/1"_s);
-    }
-
-    void layoutFollowsTable() {
-        Session session(u"1"_s, u"15"_s, u"1"_s);
-        QVERIFY(session.started);
-        FrmOpçoes& window = session.openOptions();
-        verifyLayoutFollowsTable(window);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(window.upDown(u"UpDown1").Min(), 1);
-        QCOMPARE(window.upDown(u"UpDown1").Max(), 99);
-
-        // Tab order by tab index; the unselected option button is reached with the arrow keys.
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        verifyTabCycle({&window.option(u"Option1"), &window.checkBox(u"Check1"),
-                        &window.button(u"cmdOKop"), &window.button(u"cmdOpCancela"),
-                        window.textBox(u"Text1").editor(), &window.upDown(u"UpDown1")});
     }
 };
 
