@@ -1,9 +1,8 @@
 // The main window started in-process on scratch data: start-up, the message on display and every
-// way of changing it, closing, and the layout against its table.
+// way of changing it, and closing.
 
 #include "data/collections.h"
 #include "data/message_box.h"
-#include "support/layout_check.h"
 #include "support/program_run.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
@@ -98,6 +97,7 @@ private slots:
         QCOMPARE(data::fitsMessageBox(text), shownWhole);
     }
 
+    // How each options value is read is the options' own test; here the window follows it.
     void startUp_data() {
         QTest::addColumn<QString>("iniCom");
         QTest::addColumn<QString>("segTem");
@@ -110,17 +110,10 @@ private slots:
         QTest::newRow("IniCom 1, 15 s on")
             << u"1"_s << u"15"_s << u"1"_s << true << 15000 << true << true;
         QTest::newRow("IniCom 2") << u"2"_s << u"15"_s << u"1"_s << false << 15000 << true << true;
-        QTest::newRow("IniCom 0") << u"0"_s << u"15"_s << u"1"_s << false << 15000 << true << true;
-        QTest::newRow("IniCom null")
-            << u"NULL"_s << u"15"_s << u"1"_s << false << 15000 << true << true;
         QTest::newRow("SegTem 0 never ticks")
             << u"1"_s << u"0"_s << u"1"_s << true << 0 << true << false;
         QTest::newRow("SegTem 30 off")
             << u"1"_s << u"30"_s << u"0"_s << true << 30000 << false << false;
-        QTest::newRow("ComTem null is off")
-            << u"1"_s << u"15"_s << u"NULL"_s << true << 15000 << false << false;
-        QTest::newRow("SegTem 2.5 halves")
-            << u"2"_s << u"2.5"_s << u"1"_s << false << 2500 << true << true;
     }
 
     void startUp() {
@@ -432,58 +425,6 @@ private slots:
         const int draws = run.services.draws;
         window.button(u"cmdProxima").click();
         QCOMPARE(run.services.draws, draws);
-    }
-
-    void layoutFollowsTable() {
-        ProgramOnDisk program;
-        ProgramRun& run = program.run;
-        QVERIFY(run.start());
-        frmPrincipal& window = run.main();
-
-        QCOMPARE(window.size(), QSize(477, 292)); // 7155 x 4380 twips
-        verifyLayoutFollowsTable(window);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(window.button(u"cmdFechar").accessibleName(), u"Fechar"_s);
-        QCOMPARE(browser(window).Min(), 1);
-        // The buttons and the message lie over the background panel.
-        QWidget* panel = qobject_cast<QWidget*>(window.object(u"PicBoxWin"));
-        QCOMPARE(window.childAt(toolkit::pixels(5175) + 5, toolkit::pixels(3390) + 5)->objectName(),
-                 u"cmdProxima"_s);
-        QVERIFY(window.children().indexOf(panel) <
-                window.children().indexOf(&window.button(u"cmdProxima")));
-    }
-
-    void tabOrderFollowsTable() {
-        ProgramOnDisk program;
-        ProgramRun& run = program.run;
-        QVERIFY(run.start());
-        frmPrincipal& window = run.main();
-
-        // By tab index; the message box is no tab stop, and the unselected option button is
-        // reached with the arrow keys from the selected one.
-        const QStringList expected{u"cmdProxima"_s,     u"cmdFechar"_s,   u"cmdSobre"_s,
-                                   u"cmdLocalizar"_s,   u"cmdImprimir"_s, u"cmdOpcoes"_s,
-                                   u"hscrollBrowser"_s, u"OptQuelmar"_s,  u"Command1"_s,
-                                   u"TxtNuMensagem"_s};
-        QWidget* current = &window.button(u"cmdProxima");
-        QStringList visited;
-        for (int step = 0; step < expected.size(); ++step) {
-            QWidget* named = current;
-            while (named->objectName().isEmpty() && named->parentWidget())
-                named = named->parentWidget();
-            visited << named->objectName();
-            do {
-                current = current->nextInFocusChain();
-            } while (!(current->focusPolicy() & Qt::TabFocus) || !current->isVisibleTo(&window) ||
-                     (qobject_cast<QRadioButton*>(current) &&
-                      !static_cast<QRadioButton*>(current)->isChecked()));
-        }
-        QCOMPARE(visited, expected);
-
-        // The window opens with the focus on the lowest tab index.
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(QApplication::focusWidget(), &window.button(u"cmdProxima"));
     }
 };
 
