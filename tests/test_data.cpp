@@ -2,6 +2,7 @@
 #include "data/collection_loader.h"
 #include "data/collections.h"
 #include "data/options.h"
+#include "data/search.h"
 #include "platform/core/runtime_error.h"
 #include "support/raised_error.h"
 #include "support/scratch_database.h"
@@ -80,29 +81,105 @@ private slots:
 
     void collectionSizes_data() {
         QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("one row") << 1 << true;
-        QTest::newRow("largest") << 32767 << true;
-        QTest::newRow("one too many") << 32768 << false;
+        QTest::newRow("one row") << 1;
+        QTest::newRow("largest") << 32767;
     }
 
     void collectionSizes() {
         QFETCH(int, rows);
-        QFETCH(bool, accepted);
         ScratchDirectory directory;
         makeNumberedCollection(directory.file(u"quelmar.mdb"_s), u"QuelmarOrivela"_s, rows);
         const auto collection = openCollection(directory.path(), data::quelmarCollection);
-        if (!accepted) {
-            QCOMPARE(errorOf([&] { data::countCollection(*collection, data::quelmarCollection); }),
-                     ErrorCode::Overflow);
-            return;
-        }
         QCOMPARE(data::countCollection(*collection, data::quelmarCollection), std::int16_t(rows));
         QCOMPARE(collection->AbsolutePosition(), 0); // counting leaves the first row current
         data::lookUpMessage(*collection, std::int16_t(rows));
         QCOMPARE(data::currentMessageText(*collection), u"mensagem %1"_s.arg(rows));
         QCOMPARE(data::currentNumberText(*collection), QString::number(rows));
         QCOMPARE(data::currentNumber(*collection), std::int16_t(rows));
+    }
+
+    // What a collection must be for the program to show it, judged as its rows are opened and
+    // counted: the error's number, and the file, the table and the fault named. An accepted one
+    // shows its first message as the file stores it.
+    void collectionRules_data() {
+        QTest::addColumn<QString>("sql"); // %1 stands for the table
+        QTest::addColumn<int>("number");  // 0: accepted
+        QTest::addColumn<QString>("words");
+        const QString lastNumber = u"(SELECT max(Numero) FROM %1)"_s;
+        const QString upTo = u"WITH RECURSIVE n(i) AS (SELECT %2 + 1 UNION ALL SELECT i + 1 FROM n "
+                             u"WHERE i < %3) INSERT INTO %1 SELECT i, 'X' || i FROM n"_s;
+        QTest::newRow("table missing")
+            << u"ALTER TABLE %1 RENAME TO Outra"_s << 105 << u"não existe"_s;
+        QTest::newRow("Numero missing")
+            << u"ALTER TABLE %1 RENAME COLUMN Numero TO Num"_s << 106 << u"\"Numero\""_s;
+        QTest::newRow("mensagem missing")
+            << u"ALTER TABLE %1 RENAME COLUMN mensagem TO texto"_s << 106 << u"\"mensagem\""_s;
+        QTest::newRow("Numero holding words")
+            << u"UPDATE %1 SET Numero = 'quatro' WHERE Numero = 4"_s << 113 << u"\"quatro\""_s;
+        QTest::newRow("Numero holding 2.5")
+            << u"UPDATE %1 SET Numero = 2.5 WHERE Numero = 2"_s << 113 << u"2.5"_s;
+        QTest::newRow("mensagem holding a blob")
+            << u"UPDATE %1 SET mensagem = x'00FF7F' WHERE Numero = 2"_s << 113
+            << u"dados binários"_s;
+        QTest::newRow("empty table") << u"DELETE FROM %1"_s << 107 << u"vazia"_s;
+        QTest::newRow("null Numero")
+            << u"UPDATE %1 SET Numero = NULL WHERE Numero = 3"_s << 113 << u"Numero é nulo"_s;
+        QTest::newRow("null mensagem")
+            << u"UPDATE %1 SET mensagem = NULL WHERE Numero = 2"_s << 113 << u"mensagem é nulo"_s;
+        // The rule names the count the numbers must run up to.
+        QTest::newRow("duplicate number") << u"UPDATE %1 SET Numero = 2 WHERE Numero = 3"_s << 113
+                                          << u"o número 2 se repete; numa coleção de 7 mensagens"_s;
+        QTest::newRow("gap") << u"DELETE FROM %1 WHERE Numero = 2"_s << 113
+                             << u"falta a mensagem de número 2; numa coleção de 6 mensagens"_s;
+        QTest::newRow("number 40000")
+            << u"UPDATE %1 SET Numero = 40000 WHERE Numero = "_s + lastNumber << 113
+            << u"40000 está fora da faixa"_s;
+        QTest::newRow("number -40000") << u"UPDATE %1 SET Numero = -40000 WHERE Numero = 1"_s << 113
+                                       << u"-40000 está fora da faixa"_s;
+        QTest::newRow("one message numbered 3")
+            << u"DELETE FROM %1 WHERE Numero <> 3"_s << 113 << u"precisa ter o número 1"_s;
+        QTest::newRow("32768 messages")
+            << upTo.arg(u"%1"_s, lastNumber, u"32768"_s) << 201 << u"32768 mensagens"_s;
+        QTest::newRow("an endless view")
+            << u"DROP TABLE %1; CREATE VIEW %1 AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+               u"SELECT i + 1 FROM n) SELECT i AS Numero, 'X' || i AS mensagem FROM n"_s
+            << 113 << u"3 segundos"_s;
+        // Without a declared type a whole number stored as a real stays one; it counts as whole.
+        QTest::newRow("Numero holding whole reals")
+            << u"CREATE TABLE n AS SELECT Numero * 1.0 AS Numero, mensagem FROM %1; DROP TABLE %1; "
+               u"CREATE TABLE %1 (Numero, mensagem TEXT); INSERT INTO %1 SELECT * FROM n; "
+               u"DROP TABLE n"_s
+            << 0 << QString();
+        // Without a declared type the numbers stay numbers; they are shown as text.
+        QTest::newRow("mensagem holding numbers")
+            << u"CREATE TABLE n AS SELECT Numero, Numero * 11 AS mensagem FROM %1; DROP TABLE %1; "
+               u"CREATE TABLE %1 (Numero SMALLINT, mensagem); INSERT INTO %1 SELECT * FROM n; "
+               u"DROP TABLE n"_s
+            << 0 << QString();
+    }
+
+    void collectionRules() {
+        QFETCH(QString, sql);
+        QFETCH(int, number);
+        QFETCH(QString, words);
+        ScratchDirectory directory;
+        const QString path = directory.file(u"quelmar.mdb"_s);
+        makeCollection(path, u"QuelmarOrivela"_s,
+                       {u"Q1"_s, u"Q2"_s, u"Q3"_s, u"Q4"_s, u"Q5"_s, u"Q6"_s, u"Q7"_s});
+        runSql(path, sql.arg(u"QuelmarOrivela"_s));
+        std::shared_ptr<db::Recordset> rows;
+        const auto error = raisedBy([&] {
+            rows = openCollection(directory.path(), data::quelmarCollection);
+            data::countCollection(*rows, data::quelmarCollection);
+        });
+        QCOMPARE(error ? error->number() : 0, number);
+        if (error) {
+            for (const QString& named : {path, u"QuelmarOrivela"_s, words})
+                QVERIFY2(error->description().contains(named), qPrintable(error->description()));
+            return;
+        }
+        QCOMPARE(data::currentMessageText(*rows),
+                 queryText(path, u"SELECT mensagem FROM QuelmarOrivela WHERE Numero = 1"_s));
     }
 
     void numberCriterion_data() {
@@ -117,6 +194,38 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, criterion);
         QCOMPARE(data::numberCriterion(std::int16_t(number)), criterion);
+    }
+
+    // The Find window's and the command line's criteria.
+    void searchCriteria_data() {
+        QTest::addColumn<bool>("keyword");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("criterion");
+
+        QTest::newRow("word") << true << u"amor"_s << u"Mensagem Like \"* amor *\""_s;
+        QTest::newRow("phrase keeps its blanks")
+            << true << u"e  bem"_s << u"Mensagem Like \"* e  bem *\""_s;
+        QTest::newRow("quotes doubled")
+            << true << u"ele \"sim\""_s << u"Mensagem Like \"* ele \"\"sim\"\" *\""_s;
+        QTest::newRow("pattern characters kept")
+            << true << u"a*r?[x]#"_s << u"Mensagem Like \"* a*r?[x]# *\""_s;
+        QTest::newRow("number") << false << u"12"_s << u"Numero = 12"_s;
+        QTest::newRow("blanks and zeros") << false << u"  012 "_s << u"Numero = 12"_s;
+        QTest::newRow("negative") << false << u"-3"_s << u"Numero = -3"_s;
+        QTest::newRow("fraction with a point") << false << u"1.5"_s << u"Numero = 1.5"_s;
+        QTest::newRow("plus sign") << false << u"+4"_s << u"Numero = 4"_s;
+        QTest::newRow("whole with a point") << false << u"4.0"_s << u"Numero = 4"_s;
+        QTest::newRow("exponent") << false << u"4e2"_s << u"Numero = 400"_s;
+        QTest::newRow("fraction with an exponent") << false << u".4e1"_s << u"Numero = 4"_s;
+        QTest::newRow("huge") << false << u"1e20"_s << u"Numero = 1E+20"_s;
+    }
+
+    void searchCriteria() {
+        QFETCH(bool, keyword);
+        QFETCH(QString, typed);
+        QFETCH(QString, criterion);
+        QCOMPARE(keyword ? data::keywordCriterion(typed) : data::typedNumberCriterion(typed),
+                 criterion);
     }
 
     void collectionsAreIndependent() {
@@ -362,6 +471,26 @@ private slots:
         QVERIFY(descriptionOf([&] { options.record->MoveFirst(); })
                     .contains(u"A tabela \"opcoes\" de \"%1\" não tem nenhum registro"_s.arg(
                         data::optionsPath(directory.path()))));
+    }
+
+    void randomPickCoversTheCollection_data() {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<float>("r");
+        QTest::addColumn<int>("expected");
+        const float belowOne = 1.0f - 1.0f / 16777216.0f;
+        QTest::newRow("r 0") << 7 << 0.0f << 1;
+        QTest::newRow("r just below 1") << 7 << belowOne << 7;
+        QTest::newRow("largest collection, r just below 1") << 32767 << belowOne << 32767;
+        QTest::newRow("exact boundary") << 4 << 0.75f << 4;
+        QTest::newRow("just under the boundary") << 4 << 0.7499999f << 3;
+        QTest::newRow("one message") << 1 << 0.9f << 1;
+    }
+
+    void randomPickCoversTheCollection() {
+        QFETCH(int, total);
+        QFETCH(float, r);
+        QFETCH(int, expected);
+        QCOMPARE(data::randomMessageNumber(static_cast<std::int16_t>(total), r), expected);
     }
 };
 
