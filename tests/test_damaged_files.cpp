@@ -4,6 +4,7 @@
 // window; or a normal start. Whatever happens, no file in the directory changes, appears or
 // disappears.
 
+#include "support/damaged_file.h"
 #include "support/program_run.h"
 #include "windows/opcoes.h"
 
@@ -19,25 +20,6 @@ using windows::frmPrincipal;
 
 namespace {
 
-enum class Damage {
-    Missing,
-    Empty,
-    FirstHalf,
-    First1000Bytes,
-    RandomBytes,
-    Folder,
-    Fifo,
-    FifoJournal,
-    Device,
-    LinkLoop,
-    DanglingLink,
-    Unreadable,
-    ReadOnly,
-    Sql,
-    ExclusiveLock,
-    ReservedLock,
-};
-
 // When the damage shows.
 enum class Outcome {
     Works,         // starts, and switching to the other collection works too
@@ -48,68 +30,9 @@ enum class Outcome {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Damage)
 Q_DECLARE_METATYPE(Outcome)
 
 namespace {
-
-void damageFile(const QString& path, Damage damage, const QString& sql) {
-    switch (damage) {
-    case Damage::Missing:
-        QVERIFY(QFile::remove(path));
-        break;
-    case Damage::Empty:
-        replaceContent(path, {});
-        break;
-    case Damage::FirstHalf:
-        replaceContent(path, contentOf(path).first(QFileInfo(path).size() / 2));
-        break;
-    case Damage::First1000Bytes:
-        replaceContent(path, contentOf(path).first(1000));
-        break;
-    case Damage::RandomBytes:
-        replaceContent(path, randomBytes(4096));
-        break;
-    case Damage::Folder:
-        QVERIFY(QFile::remove(path));
-        QVERIFY(QDir().mkdir(path));
-        break;
-    case Damage::Fifo:
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        break;
-    case Damage::FifoJournal:
-        QCOMPARE(::mkfifo(QFile::encodeName(path + u"-journal"_s).constData(), 0644), 0);
-        break;
-    case Damage::Device:
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(::symlink("/dev/null", QFile::encodeName(path).constData()), 0);
-        break;
-    case Damage::LinkLoop:
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(::symlink(QFile::encodeName(QFileInfo(path).fileName()).constData(),
-                           QFile::encodeName(path).constData()),
-                 0);
-        break;
-    case Damage::DanglingLink:
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(::symlink("antigo", QFile::encodeName(path).constData()), 0);
-        break;
-    case Damage::Unreadable:
-        QVERIFY(QFile::setPermissions(path, {}));
-        break;
-    case Damage::ReadOnly:
-        QVERIFY(
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        break;
-    case Damage::Sql:
-        runSql(path, sql);
-        break;
-    case Damage::ExclusiveLock:
-    case Damage::ReservedLock:
-        break; // taken by the caller, for as long as the run lasts
-    }
-}
 
 std::unique_ptr<LockInOtherProcess> lockFor(const QString& path, Damage damage) {
     if (damage == Damage::ExclusiveLock)
@@ -179,113 +102,40 @@ void TestDamagedFiles::startUp_data() {
                 << file << damage << QString() << u"1"_s << Outcome::FailsAtStart << number
                 << texts;
         };
+        // What keeps a file from being a database is the database layer's own test; here one
+        // row for each error number, for each file.
         row("missing", Damage::Missing, 101, {u"não foi encontrado"_s});
-        row("empty", Damage::Empty, 102, {u"está vazio"_s, u"não é um banco de dados"_s});
-        row("first half", Damage::FirstHalf, 104, {u"danificado"_s});
-        row("first 1000 bytes", Damage::First1000Bytes, 104, {u"danificado"_s});
         row("random bytes", Damage::RandomBytes, 102, {u"não é um banco de dados"_s});
-        row("a folder", Damage::Folder, 102, {u"é uma pasta"_s});
-        row("a FIFO", Damage::Fifo, 102, {u"não é um arquivo comum, e sim um FIFO"_s});
-        // Passed by every look before SQLite opens it, as a name swapped at the last moment is.
-        row("a FIFO journal", Damage::FifoJournal, 102, {u"-journal\" não é um arquivo comum"_s});
-        row("a device", Damage::Device, 102, {u"não é um arquivo comum, e sim um dispositivo"_s});
-        row("a link loop", Damage::LinkLoop, 101,
-            {u"é um link simbólico que leva, de link em link, de volta a si mesmo"_s});
-        row("a link to nothing", Damage::DanglingLink, 101,
-            {u"é um link simbólico para \"antigo\", que não existe"_s});
-        row("unreadable", Damage::Unreadable, 111, {u"não tem permissão para ler"_s});
+        row("first half", Damage::FirstHalf, 104, {u"danificado"_s});
+        row("unreadable", Damage::Unreadable, 111, {u"permissão para ler"_s});
     }
 
-    // The start-up collection is judged at start-up, the other one when it becomes current; a
-    // table or a Numero column that is not there stops the rows being read at all.
-    struct Collection {
-        QString file;
-        QString table;
-        int messages;
-        Outcome judged;
+    // What a collection must be is the collection rules' own test; here one row for each error
+    // number they give, and when each collection is judged: the start-up one at start-up, the
+    // other one when it becomes current; a table that is not there stops the rows being read at
+    // all, at start-up.
+    const auto collection = [&](const char* name, const QString& sql, const QString& iniCom,
+                                Outcome outcome, int number, const QStringList& texts) {
+        const bool second = QByteArray(name).startsWith("tarvenas");
+        const QString table = second ? u"Tarvenas_tab"_s : u"QuelmarOrivela"_s;
+        QTest::newRow(name) << (second ? u"tarvenas.mdb"_s : u"quelmar.mdb"_s) << Damage::Sql
+                            << sql.arg(table) << iniCom << outcome << number
+                            << texts + QStringList{table};
     };
-    const ProgramFiles delivered;
-    for (const Collection& collection :
-         {Collection{u"quelmar.mdb"_s, u"QuelmarOrivela"_s, int(delivered.quelmar.size()),
-                     Outcome::FailsAtStart},
-          Collection{u"tarvenas.mdb"_s, u"Tarvenas_tab"_s, int(delivered.tarvenas.size()),
-                     Outcome::FailsOnSwitch}}) {
-        const QString& table = collection.table;
-        const auto row = [&](const char* fault, const QString& sql, Outcome outcome, int number,
-                             const QStringList& texts) {
-            QTest::addRow("%s: %s", qPrintable(collection.file), fault)
-                << collection.file << Damage::Sql << sql.arg(table) << u"1"_s << outcome << number
-                << texts + QStringList{u"tabela %1"_s.arg(table)};
-        };
-        const auto judged = [&](const char* fault, const QString& sql, int number,
-                                const QStringList& texts) {
-            row(fault, sql, collection.judged, number, texts);
-        };
-        const auto allNumbered = [](int count) {
-            return u"numa coleção de %1 mensagens, elas precisam estar numeradas de 1 a %1, sem "
-                   u"faltar nem repetir nenhum número."_s.arg(count);
-        };
-        const QString lastNumber = u"(SELECT max(Numero) FROM %1)"_s;
-        const QString upTo = u"WITH RECURSIVE n(i) AS (SELECT %2 + 1 UNION ALL SELECT i + 1 FROM n "
-                             u"WHERE i < %3) INSERT INTO %1 SELECT i, 'X' || i FROM n"_s;
-
-        QTest::addRow("%s: table missing", qPrintable(collection.file))
-            << collection.file << Damage::Sql << u"ALTER TABLE %1 RENAME TO Outra"_s.arg(table)
-            << u"1"_s << Outcome::FailsAtStart << 105
-            << QStringList{u"A tabela \"%1\" não existe"_s.arg(table)};
-        row("Numero missing", u"ALTER TABLE %1 RENAME COLUMN Numero TO Num"_s,
-            Outcome::FailsAtStart, 106, {u"não tem a coluna \"Numero\""_s});
-        judged("mensagem missing", u"ALTER TABLE %1 RENAME COLUMN mensagem TO texto"_s, 106,
-               {u"não tem a coluna \"mensagem\""_s});
-        judged("Numero holding words", u"UPDATE %1 SET Numero = 'quatro' WHERE Numero = 4"_s, 113,
-               {u"o número \"quatro\" não é um número inteiro"_s});
-        judged("Numero holding 2.5", u"UPDATE %1 SET Numero = 2.5 WHERE Numero = 2"_s, 113,
-               {u"o número 2.5 não é um número inteiro"_s});
-        judged("mensagem holding a blob", u"UPDATE %1 SET mensagem = x'00FF7F' WHERE Numero = 2"_s,
-               113, {u"a mensagem de número 2 não é um texto, e sim dados binários"_s});
-        judged("empty table", u"DELETE FROM %1"_s, 107, {u"está vazia"_s});
-        judged("null Numero", u"UPDATE %1 SET Numero = NULL WHERE Numero = 3"_s, 113,
-               {u"há uma mensagem sem número (o campo Numero é nulo)"_s});
-        judged("null mensagem", u"UPDATE %1 SET mensagem = NULL WHERE Numero = 2"_s, 113,
-               {u"a mensagem de número 2 não tem texto (o campo mensagem é nulo)"_s});
-        judged("duplicate number", u"UPDATE %1 SET Numero = 2 WHERE Numero = 3"_s, 113,
-               {u"o número 2 se repete; "_s + allNumbered(collection.messages)});
-        judged("gap", u"DELETE FROM %1 WHERE Numero = 2"_s, 113,
-               {u"falta a mensagem de número 2; "_s + allNumbered(collection.messages - 1)});
-        judged("number 40000", u"UPDATE %1 SET Numero = 40000 WHERE Numero = "_s + lastNumber, 113,
-               {u"o número 40000 está fora da faixa"_s});
-        judged("number -40000", u"UPDATE %1 SET Numero = -40000 WHERE Numero = 1"_s, 113,
-               {u"o número -40000 está fora da faixa"_s});
-        judged("one message numbered 3", u"DELETE FROM %1 WHERE Numero <> 3"_s, 113,
-               {u"o número 3 está fora da faixa; numa coleção de uma só mensagem, ela precisa "
-                u"ter o número 1."_s});
-        judged("32768 messages", upTo.arg(u"%1"_s, lastNumber, u"32768"_s), 201,
-               {u"tem 32768 mensagens, mais do que as 32767"_s});
-        row("32767 messages", upTo.arg(u"%1"_s, lastNumber, u"32767"_s), Outcome::Works, 0, {});
-        // Read at start-up, both of them: the collections are opened before either is judged.
-        row("an endless view",
-            u"DROP TABLE %1; CREATE VIEW %1 AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
-            u"i + 1 FROM n) SELECT i AS Numero, 'X' || i AS mensagem FROM n"_s,
-            Outcome::FailsAtStart, 113,
-            {u"não pode ser usada: a leitura levou mais de 3 segundos"_s, u" bytes)"_s});
-        // Without a declared type a whole number stored as a real stays one; it counts as whole.
-        row("Numero holding whole reals",
-            u"CREATE TABLE n AS SELECT Numero * 1.0 AS Numero, mensagem FROM %1; DROP TABLE %1; "
-            u"CREATE TABLE %1 (Numero, mensagem TEXT); INSERT INTO %1 SELECT * FROM n; "
-            u"DROP TABLE n"_s,
-            Outcome::Works, 0, {});
-        // Without a declared type the numbers stay numbers; they are shown as text.
-        row("mensagem holding numbers",
-            u"CREATE TABLE n AS SELECT Numero, Numero * 11 AS mensagem FROM %1; DROP TABLE %1; "
-            u"CREATE TABLE %1 (Numero SMALLINT, mensagem); INSERT INTO %1 SELECT * FROM n; "
-            u"DROP TABLE n"_s,
-            Outcome::Works, 0, {});
-    }
-    // The start-up collection may be the second one: judged at start-up all the same.
-    QTest::newRow("tarvenas.mdb: gap, current at start-up")
-        << u"tarvenas.mdb"_s << Damage::Sql << u"DELETE FROM Tarvenas_tab WHERE Numero = 2"_s
-        << u"2"_s << Outcome::FailsAtStart << 113
-        << QStringList{u"falta a mensagem de número 2; numa coleção de 3 mensagens"_s};
+    collection("quelmar.mdb: table missing", u"ALTER TABLE %1 RENAME TO Outra"_s, u"1"_s,
+               Outcome::FailsAtStart, 105, {u"não existe"_s});
+    collection("tarvenas.mdb: table missing", u"ALTER TABLE %1 RENAME TO Outra"_s, u"1"_s,
+               Outcome::FailsAtStart, 105, {u"não existe"_s});
+    collection("quelmar.mdb: Numero missing", u"ALTER TABLE %1 RENAME COLUMN Numero TO Num"_s,
+               u"1"_s, Outcome::FailsAtStart, 106, {u"\"Numero\""_s});
+    collection("quelmar.mdb: empty table", u"DELETE FROM %1"_s, u"1"_s, Outcome::FailsAtStart, 107,
+               {u"vazia"_s});
+    collection("quelmar.mdb: gap", u"DELETE FROM %1 WHERE Numero = 2"_s, u"1"_s,
+               Outcome::FailsAtStart, 113, {u"falta a mensagem de número 2"_s});
+    collection("tarvenas.mdb: gap", u"DELETE FROM %1 WHERE Numero = 2"_s, u"1"_s,
+               Outcome::FailsOnSwitch, 113, {u"falta a mensagem de número 2"_s});
+    collection("tarvenas.mdb: gap, current at start-up", u"DELETE FROM %1 WHERE Numero = 2"_s,
+               u"2"_s, Outcome::FailsAtStart, 113, {u"falta a mensagem de número 2"_s});
 
     const auto options = [&](const char* name, Damage damage, const QString& sql, Outcome outcome,
                              int number, const QStringList& texts) {
