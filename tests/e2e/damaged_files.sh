@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The real program on damaged copies of its directory, all under one X server. In every case it
-# shows only its modal error box (titled "Quelmar de Orivela"), never the main window; writes the
-# box's text on one line to its standard error; ends with status 1 (not a signal) once the box is
-# answered with Return; and leaves every file of the directory as it was.
+# The real program on damaged copies of its directory, all under one X server, one case for each
+# error number (what each fault is called is the unit tests' business). In every case it shows
+# only its modal error box (titled "Quelmar de Orivela"), never the main window, and waits for
+# it; writes the box's text on one line to its standard error, naming the file at fault; ends
+# with status 1 (not a signal) once the box is answered with Return; and leaves every file of the
+# directory as it was.
 #
 #   damaged_files.sh PROGRAM HELPER SQLITE_HELPER
 set -euo pipefail
@@ -23,17 +25,6 @@ cp "$program_dir/quelmar.mdb" "$program_dir/tarvenas.mdb" "$program_dir/opcoes" 
 
 on_poll=no_main_window
 
-# COUNT bytes that are no database, the same in every run (a linear congruential sequence).
-random_bytes() {
-    local count=$1 state=$2 bytes='' byte i
-    for ((i = 0; i < count; i++)); do
-        state=$(((state * 1103515245 + 12345) & 0x7fffffff))
-        printf -v byte '\\%03o' $(((state >> 16) & 255))
-        bytes+=$byte
-    done
-    printf '%b' "$bytes"
-}
-
 run_sql() {
     "$sqlite_helper" exec "$program_dir/$1" "$2" || fail "não foi possível mudar $1: $2"
 }
@@ -49,8 +40,8 @@ directory_state() {
     return 0
 }
 
-damage_random_quelmar() {
-    random_bytes 4096 20240611 >"$program_dir/quelmar.mdb"
+damage_missing_options() {
+    rm "$program_dir/opcoes"
 }
 damage_empty_tarvenas() {
     : >"$program_dir/tarvenas.mdb"
@@ -63,14 +54,11 @@ damage_gap_at_start() {
     run_sql opcoes 'UPDATE opcoes SET IniCom = 1'
     run_sql quelmar.mdb 'DELETE FROM QuelmarOrivela WHERE Numero = 2'
 }
-damage_empty_options() {
-    : >"$program_dir/opcoes"
-}
 
-# run_case DAMAGE NUMBER TEXT: the delivered files, DAMAGE done to them, then the program; its
-# error must be NUMBER and its text must hold TEXT.
+# run_case DAMAGE NUMBER FILE: the delivered files, DAMAGE done to them, then the program; its
+# error must be NUMBER and its text must name FILE.
 run_case() {
-    local damage=$1 number=$2 expected=$3 box title line before after
+    local damage=$1 number=$2 expected="\"$real_dir/$3\"" box title kind line before after
     note "$damage: erro $number"
     cp "$delivered/quelmar.mdb" "$delivered/tarvenas.mdb" "$delivered/opcoes" "$program_dir/"
     "$damage"
@@ -81,13 +69,21 @@ run_case() {
     box=$found_window
     title=$(x xdotool getwindowname "$box")
     [[ $title == "$box_title" ]] || fail "título da caixa de erro: '$title', esperado '$box_title'"
+    kind=$("$helper" describe "$box") || fail "não foi possível examinar a janela $box"
+    grep -qx 'type _NET_WM_WINDOW_TYPE_DIALOG' <<<"$kind" ||
+        fail "a janela '$box_title' não é um diálogo: $kind"
+    grep -qx 'state _NET_WM_STATE_MODAL' <<<"$kind" || fail "a caixa de erro não é modal: $kind"
     # Written before the box is shown, so it is there while the box waits.
     line=$(grep -m 1 "^quelmar: " "$work/saida.txt" || true)
     [[ $line == "quelmar: Erro em tempo de execução '$number': "* ]] ||
         fail "linha de erro na saída: '$line', esperado o erro $number"
     [[ $line == *"$expected"* ]] || fail "a linha de erro '$line' não diz '$expected'"
-    no_main_window
-    program_running || fail "o programa terminou sem esperar que a caixa de erro fosse fechada"
+    # The box stays until the user answers it, and the main window out of the way meanwhile.
+    for _ in 1 2 3 4 5; do
+        no_main_window
+        program_running || fail "o programa terminou sem esperar que a caixa de erro fosse fechada"
+        sleep 0.1
+    done
 
     press "$box" Return
     expect_exit 1 'da caixa de erro'
@@ -97,13 +93,8 @@ run_case() {
         fail "os arquivos mudaram:"$'\n'"$(diff <(echo "$before") <(echo "$after") || true)"
 }
 
-run_case damage_random_quelmar 102 \
-    "Não foi possível abrir \"$real_dir/quelmar.mdb\": o arquivo não é um banco de dados."
-run_case damage_empty_tarvenas 102 \
-    "O arquivo \"$real_dir/tarvenas.mdb\" está vazio: não é um banco de dados."
-run_case damage_null_period 202 \
-    "O arquivo de opções \"$real_dir/opcoes\" não diz de quantos em quantos segundos a mensagem muda"
-run_case damage_gap_at_start 113 \
-    "A coleção \"$real_dir/quelmar.mdb\" (tabela QuelmarOrivela) não pode ser usada: falta a mensagem de número 2;"
-run_case damage_empty_options 102 "O arquivo \"$real_dir/opcoes\" está vazio"
-note "cinco casos: caixa de erro, status 1, nenhum arquivo mudado"
+run_case damage_missing_options 101 opcoes
+run_case damage_empty_tarvenas 102 tarvenas.mdb
+run_case damage_null_period 202 opcoes
+run_case damage_gap_at_start 113 quelmar.mdb
+note "quatro casos: caixa de erro, status 1, nenhum arquivo mudado"

@@ -29,7 +29,6 @@ std::optional<QString> captionOf(const QWidget& widget) {
 // What a kind of control promises besides its place: a scroll bar or spin control's range, a
 // label's text on one line, a link blue, underlined and pointed at with the program's own hand.
 void verifyKindLook(const QWidget& widget, const toolkit::ControlLayout& row) {
-    const QString name = text(row.name);
     if (const auto* bar = dynamic_cast<const toolkit::HScrollBar*>(&widget))
         QCOMPARE(int(bar->Min()), row.properties.min);
     if (const auto* spin = dynamic_cast<const toolkit::UpDown*>(&widget)) {
@@ -40,7 +39,7 @@ void verifyKindLook(const QWidget& widget, const toolkit::ControlLayout& row) {
     if (label == nullptr)
         return;
     QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-             qPrintable(name));
+             qPrintable(label->objectName()));
     if (row.kind != toolkit::Kind::LinkLabel)
         return;
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -89,15 +88,15 @@ void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& ro
             QCOMPARE(widget->accessibleName(), toolkit::withoutMnemonics(*caption));
     }
     verifyKindLook(*widget, row);
-}
-
-// The control under its centre is itself: no panel, frame or picture hides it.
-void verifyInFront(const toolkit::Form& window, const QWidget& widget) {
-    const QPoint centre = widget.mapTo(&window, widget.rect().center());
-    const QWidget* shown = window.childAt(centre);
-    while (shown != nullptr && shown != &widget)
-        shown = shown->parentWidget();
-    QVERIFY2(shown == &widget, qPrintable(widget.objectName()));
+    // The control under its centre is itself: no panel, frame or picture hides it.
+    if (!dynamic_cast<const toolkit::Frame*>(widget) &&
+        !dynamic_cast<const toolkit::PictureBox*>(widget) &&
+        !dynamic_cast<const toolkit::Image*>(widget)) {
+        const QWidget* shown = window.childAt(widget->mapTo(&window, widget->rect().center()));
+        while (shown != nullptr && shown != widget)
+            shown = shown->parentWidget();
+        QVERIFY2(shown == widget, qPrintable(name));
+    }
 }
 
 bool isTabStop(const toolkit::Form& window, const toolkit::ControlLayout& row) {
@@ -139,11 +138,6 @@ void verifyLayoutFollowsTable(const toolkit::Form& window) {
                  QPoint(toolkit::pixels(stored->left), toolkit::pixels(stored->top)));
     for (const toolkit::ControlLayout& row : layout.controls) {
         verifyControl(window, row);
-        if (QTest::currentTestFailed())
-            return;
-        if (row.kind != toolkit::Kind::Timer && row.kind != toolkit::Kind::Frame &&
-            row.kind != toolkit::Kind::PictureBox && row.kind != toolkit::Kind::Image)
-            verifyInFront(window, *qobject_cast<QWidget*>(window.object(row.name)));
         if (QTest::currentTestFailed())
             return;
     }
