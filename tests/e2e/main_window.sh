@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The program as a user meets it: the main window appears, Alt+P brings another message, and
-# the window ends the program with status 0, either through the title bar's close request
-# (WM_DELETE_WINDOW, as a window manager sends it) or through Alt+F (the "Fechar" button).
+# Alt+F (the "Fechar" button) ends the program with status 0. The title bar's close request
+# (WM_DELETE_WINDOW) ends it in environment.sh.
 #
-#   main_window.sh PROGRAM HELPER close|alt-f
+#   main_window.sh PROGRAM HELPER
 #
 # PROGRAM is the built program, with its data files beside it; HELPER is quelmar-e2e-x11.
 set -euo pipefail
@@ -11,10 +11,8 @@ set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-[[ $# -eq 3 && ($3 == close || $3 == alt-f) ]] ||
-    fail "uso: main_window.sh PROGRAMA AJUDANTE close|alt-f"
+[[ $# -eq 2 ]] || fail "uso: main_window.sh PROGRAMA AJUDANTE"
 e2e_setup "${BASH_SOURCE[0]}" "$@"
-way_out=$3
 
 start_program
 wait_for_main_window
@@ -46,15 +44,6 @@ elapsed=$(($(now_ms) - started_ms))
     fail "a mudança veio $elapsed ms após o início: pode ter sido o temporizador, não Alt+P"
 note "Alt+P trocou a mensagem (tentativa $changed)"
 
-case $way_out in
-close)
-    "$helper" close "$window" || fail "não foi possível pedir o fechamento da janela $window"
-    how='pedido de fechamento (WM_DELETE_WINDOW)'
-    ;;
-alt-f)
-    press "$window" alt+f
-    how='Alt+F'
-    ;;
-esac
-expect_exit 0 "de $how"
-note "o programa terminou com status 0 depois de $how"
+press "$window" alt+f
+expect_exit 0 'de Alt+F'
+note "o programa terminou com status 0 depois de Alt+F"
