@@ -1,6 +1,7 @@
 // The Find window and find-next, driven as a user would: typing into the boxes and pressing the
 // buttons of the real windows, on scratch collections written for each test.
 
+#include "data/search.h"
 #include "support/program_run.h"
 #include "windows/localizar.h"
 #include "windows/module1.h"
@@ -42,8 +43,6 @@ ProgramFiles searchFiles() {
 QString quelmar(int number) {
     return searchFiles().quelmar.at(number - 1);
 }
-
-const QString amorCriterion = u"Mensagem Like \"* amor *\""_s;
 
 // Key presses carrying the text, accented letters included, as a keyboard would send them.
 void type(toolkit::TextBox& box, const QString& text) {
@@ -159,7 +158,11 @@ private slots:
         if (found > 0) {
             QCOMPARE(session.boxCount(), std::size_t{0});
             QCOMPARE(session.find(), nullptr);
-            QVERIFY(!windows::module1().UltimoCriterio.isEmpty()); // for find-next
+            // Remembered for find-next: the keyword's criterion when there is one.
+            const QString keywordGiven = keyword.trimmed();
+            QCOMPARE(windows::module1().UltimoCriterio, keywordGiven.isEmpty()
+                                                            ? data::typedNumberCriterion(number)
+                                                            : data::keywordCriterion(keywordGiven));
             // Moving the scroll bar rewrites the number box; a hit where it stood does not.
             verifyShown(session, found, quelmar(found), found == 1 ? u"1"_s : u" %1"_s.arg(found));
             QCOMPARE(session.main().nuAtual(), found);
@@ -269,7 +272,7 @@ private slots:
         verifyNotFoundBox(session, 0);
         verifyShown(session, 6, quelmar(6), u" 6"_s);
         QCOMPARE(session.main().nuAtual(), 6);
-        QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
+        QCOMPARE(windows::module1().UltimoCriterio, data::keywordCriterion(u"amor"));
         QCOMPARE(session.find(), nullptr);
     }
 
@@ -285,7 +288,7 @@ private slots:
         session.search(u"xyz"_s);
         verifyNotFoundBox(session, 0);
         verifyShown(session, 4, quelmar(4), u" 4"_s);
-        QCOMPARE(windows::module1().UltimoCriterio, amorCriterion);
+        QCOMPARE(windows::module1().UltimoCriterio, data::keywordCriterion(u"amor"));
 
         session.findNext();
         QCOMPARE(session.boxCount(), std::size_t{1});
@@ -316,7 +319,7 @@ private slots:
         session.findNext();
         verifyNotFoundBox(session, 0);
         verifyShown(session, 3, quelmar(3), u" 3"_s);
-        QCOMPARE(windows::module1().UltimoCriterio, u"Numero = 3"_s);
+        QCOMPARE(windows::module1().UltimoCriterio, data::typedNumberCriterion(u"3"));
     }
 
     // The scroll bar already stands at the number found, so its change handler does not run and the

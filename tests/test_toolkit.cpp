@@ -357,6 +357,21 @@ private slots:
         QCOMPARE(m_form->events.last(), u"lblNome_Click"_s);
     }
 
+    // However the link got the focus, by Tab or by a click, it looks different while it has it.
+    void focusedLinkIsMarked() {
+        m_form->Show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        Label& link = m_form->label(u"lnkSite");
+        const QImage unmarked = link.grab().toImage();
+        QTest::mouseClick(&link, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), &link);
+        QVERIFY(link.grab().toImage() != unmarked);
+        m_form->textBox(u"txtNome").editor()->setFocus();
+        QCOMPARE(link.grab().toImage(), unmarked);
+        link.setFocus(Qt::TabFocusReason);
+        QVERIFY(link.grab().toImage() != unmarked);
+    }
+
     // At whatever scale the test runs (CTest runs it at 1 and at 2): the hot spot, in the cursor
     // picture's own pixels, is the middle of the topmost row of the hand.
     void linkCursorPointsWithTheFingertip() {
