@@ -378,6 +378,7 @@ private slots:
         const QCursor cursor = m_form->label(u"lnkSite").cursor();
         QCOMPARE(cursor.shape(), Qt::BitmapCursor);
         QCOMPARE(cursor.pixmap().devicePixelRatio(), qApp->devicePixelRatio() > 1 ? 2.0 : 1.0);
+        QCOMPARE(cursor.pixmap().deviceIndependentSize(), QSizeF(32, 32));
         const QImage hand = cursor.pixmap().toImage();
         int top = -1;
         int first = -1;

