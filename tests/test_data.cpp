@@ -308,18 +308,31 @@ private slots:
         QCOMPARE(data::wholeSeconds(*options.record), seconds);
     }
 
+    // Each names the file, the field and what it holds.
     void badSeconds_data() {
         QTest::addColumn<QString>("segTem");
         QTest::addColumn<ErrorCode>("error");
-        QTest::newRow("null") << u"NULL"_s << ErrorCode::InvalidUseOfNull;
-        QTest::newRow("negative") << u"-2"_s << ErrorCode::InvalidPropertyValue;
-        QTest::newRow("beyond 32 bits of ms") << u"2147484"_s << ErrorCode::Overflow;
-        QTest::newRow("beyond a double times 1000") << u"1e306"_s << ErrorCode::FloatingPoint;
+        QTest::addColumn<QString>("words");
+        QTest::newRow("null") << u"NULL"_s << ErrorCode::InvalidUseOfNull << u"nulo"_s;
+        QTest::newRow("negative") << u"-2"_s << ErrorCode::InvalidPropertyValue << u"a cada -2"_s;
+        QTest::newRow("beyond 32 bits of ms")
+            << u"2147484"_s << ErrorCode::Overflow << u"a cada 2147484"_s;
+        // A text that only starts with a number keeps its "%3" as typed in the message.
+        QTest::newRow("a text beyond")
+            << u"'9e9 %3'"_s << ErrorCode::Overflow << u"a cada 9e9 %3"_s;
+        QTest::newRow("beyond a double times 1000")
+            << u"1e306"_s << ErrorCode::FloatingPoint << u"a cada 1E+306"_s;
+        // Beyond the timer as much as 1e308 seconds, though its text form reads as a word.
+        QTest::newRow("infinite") << u"9e999"_s << ErrorCode::FloatingPoint
+                                  << u"intervalo infinito entre"_s;
+        QTest::newRow("minus infinite")
+            << u"-9e999"_s << ErrorCode::FloatingPoint << u"intervalo infinito negativo"_s;
     }
 
     void badSeconds() {
         QFETCH(QString, segTem);
         QFETCH(ErrorCode, error);
+        QFETCH(QString, words);
         ScratchDirectory directory;
         const QString path = data::optionsPath(directory.path());
         makeOptions(path, u"1"_s, segTem, u"1"_s);
@@ -327,9 +340,8 @@ private slots:
         const auto raised = raisedBy([&] { data::timerPeriodMilliseconds(*options.record); });
         QVERIFY(raised);
         QCOMPARE(raised->code(), error);
-        QVERIFY2(raised->description().contains(u"\"%1\""_s.arg(path)) &&
-                     raised->description().contains(u"SegTem"_s),
-                 qPrintable(raised->description()));
+        for (const QString& named : {u"\"%1\""_s.arg(path), u"SegTem"_s, words})
+            QVERIFY2(raised->description().contains(named), qPrintable(raised->description()));
     }
 
     void secondsTextIgnoresTheLocale() {
