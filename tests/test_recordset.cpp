@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using core::ErrorCode;
@@ -203,29 +204,66 @@ private slots:
         QCOMPARE(rows->Fields(u"ComTem"_s).Value(), db::Variant(false));
     }
 
+    // Another program writing (a lock), or the file's own rules: the reason and the file named,
+    // the row as it was, the edit ended.
+    void failedUpdateChangesNothing_data() {
+        QTest::addColumn<QString>("sql"); // none: a lock of another connection
+        QTest::addColumn<QString>("words");
+        QTest::newRow("locked") << QString() << u"bloqueado"_s;
+        QTest::newRow("a view")
+            << u"ALTER TABLE opcoes RENAME TO t; CREATE VIEW opcoes AS SELECT * FROM t"_s
+            << u"é uma visão (VIEW)"_s;
+        QTest::newRow("a CHECK rule")
+            << u"CREATE TABLE t (IniCom SMALLINT CHECK (IniCom <> 2), SegTem DOUBLE, ComTem "
+               u"BOOLEAN); INSERT INTO t SELECT * FROM opcoes; DROP TABLE opcoes; "
+               u"ALTER TABLE t RENAME TO opcoes"_s
+            << u"CHECK IniCom <> 2"_s;
+        // A further row, which the program never reads, may hold the values it writes.
+        QTest::newRow("a UNIQUE rule")
+            << u"CREATE UNIQUE INDEX unico ON opcoes (IniCom); INSERT INTO opcoes VALUES "
+               u"(2, 15, 1)"_s
+            << u"o valor de opcoes.IniCom já existe"_s;
+        QTest::newRow("a trigger refusing")
+            << u"CREATE TRIGGER recusa BEFORE UPDATE ON opcoes BEGIN "
+               u"SELECT RAISE(ABORT, 'opções travadas'); END"_s
+            << u"gatilho (TRIGGER) do arquivo recusou a gravação, dizendo \"opções travadas\""_s;
+    }
+
     void failedUpdateChangesNothing() {
-        const QString path = m_scratch.file(u"opcoes-bloqueado"_s);
+        QFETCH(QString, sql);
+        QFETCH(QString, words);
+        ScratchDirectory directory;
+        const QString path = directory.file(u"opcoes"_s);
         makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
+        if (!sql.isEmpty())
+            runSql(path, sql);
+        const QString stored = u"SELECT IniCom || '/' || SegTem FROM opcoes LIMIT 1"_s;
         const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
-        rows->Edit();
-        rows->Fields(u"IniCom"_s).setValue(2);
-        rows->Fields(u"SegTem"_s).setValue(30.0);
         QString description;
         {
-            LockHolder lock(path); // another program is writing to the options file
-            description = descriptionOf([&] { rows->Update(); });
+            std::optional<LockHolder> lock;
+            if (sql.isEmpty())
+                lock.emplace(path); // another program is writing to the options file
+            description = descriptionOf([&] {
+                rows->Edit();
+                rows->Fields(u"IniCom"_s).setValue(2);
+                rows->Fields(u"SegTem"_s).setValue(30.0);
+                rows->Update();
+            });
         }
-        QVERIFY2(description.contains(path) && description.contains(u"bloqueado"_s),
+        QVERIFY2(description.contains(path) && description.contains(words),
                  qPrintable(description));
-        QCOMPARE(queryText(path, u"SELECT IniCom || '/' || SegTem FROM opcoes"_s), u"1/15.0"_s);
+        QCOMPARE(queryText(path, stored), u"1/15.0"_s);
         QCOMPARE(rows->Fields(u"IniCom"_s).Value(), db::Variant(1));
         QCOMPARE(rows->Fields(u"SegTem"_s).Value(), db::Variant(15.0));
         // The edit ended with the failure; a new one works once the lock is gone.
         QCOMPARE(errorOf([&] { rows->Fields(u"IniCom"_s).setValue(2); }), ErrorCode::NotInEditMode);
+        if (!sql.isEmpty())
+            return;
         rows->Edit();
         rows->Fields(u"IniCom"_s).setValue(2);
         rows->Update();
-        QCOMPARE(queryText(path, u"SELECT IniCom FROM opcoes"_s), u"2"_s);
+        QCOMPARE(queryText(path, stored), u"2/15.0"_s);
     }
 
     void cancelledEditWritesNothing() {
