@@ -84,7 +84,7 @@ Workload::Workload() {
     for (int number = 1; number <= messageCount; ++number)
         numbers.push_back(static_cast<std::int16_t>(number));
     chooseLookups();
-    database = db::DBEngine().OpenDatabase(path());
+    database = db::DBEngine().Workspaces(0).OpenDatabase(path());
     rows = database->OpenRecordset(QString::fromUtf16(rowSource));
     makeSweepCollection();
     makeProgramDirectory();
@@ -101,7 +101,7 @@ void Workload::makeSweepCollection() {
     sweepMessages = bench::withWordEvery(messages, sweepWordBytes, sweepEvery);
     const QString path = m_directory.filePath(QStringLiteral("procura.db"));
     bench::writeCollection(path, QStringLiteral("Colecao"), sweepMessages);
-    sweepDatabase = db::DBEngine().OpenDatabase(path);
+    sweepDatabase = db::DBEngine().Workspaces(0).OpenDatabase(path);
     sweepRows = sweepDatabase->OpenRecordset(QString::fromUtf16(rowSource));
 }
 
@@ -234,7 +234,7 @@ void openWithEngine(benchmark::State& state, Workload& workload) {
     const QString path = workload.path();
     const QString source = QString::fromUtf16(rowSource);
     for (auto _ : state) {
-        const auto database = db::DBEngine().OpenDatabase(path);
+        const auto database = db::DBEngine().Workspaces(0).OpenDatabase(path);
         const auto rows = database->OpenRecordset(source);
         benchmark::DoNotOptimize(rows->RecordCount());
     }

@@ -1,7 +1,8 @@
-// The filter-criteria parser and evaluator. A criterion that compiles is evaluated against a
-// few rows holding every kind of cell, nulls among them. A clean run-time error is an expected
+// The filter-criteria reader and matcher. A criterion that compiles is matched against a few
+// rows holding every kind of cell, nulls among them. A clean run-time error is an expected
 // answer to a bad criterion; anything else that goes wrong is a finding.
 
+#include "data/search.h"
 #include "fuzz_input.h"
 #include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
@@ -24,7 +25,7 @@ namespace {
 
 // Columns Numero, Mensagem, Valor, Ativo and Vazio (always null), as in the collections and the
 // options.
-class SampleRows : public db::criteria::RowSource {
+class SampleRows {
 public:
     static constexpr int columns = 5;
 
@@ -48,7 +49,7 @@ public:
 
     int rowCount() const { return static_cast<int>(m_rows.size()); }
 
-    Scalar cell(int row, int column) const override {
+    Scalar cell(int row, int column) const {
         const Row& r = m_rows[static_cast<std::size_t>(row)];
         switch (column) {
         case 0:
@@ -143,34 +144,19 @@ void checkError(const core::RuntimeError& error, const QString& text) {
                   "the syntax error points outside the criterion", description);
 }
 
-// The look-up by number takes a shortcut past the parser; both must read the criterion alike.
-void checkShortcut(const QString& text, const std::optional<Criterion>& criterion,
-                   const std::optional<core::RuntimeError>& error) {
-    const auto simple = db::criteria::parseSimpleEquality(text);
-    if (!simple)
-        return;
-    const int column = SampleRows::column(simple->field);
-    if (column < 0) {
-        fuzz::require(error && error->code() == ErrorCode::ColumnNotFound,
-                      "shortcut names a column the parser did not reject", text);
-        return;
-    }
-    fuzz::require(criterion.has_value(), "shortcut accepts what the parser rejects", text);
-    const auto equality = criterion->columnEquality();
-    fuzz::require(equality && equality->column == column &&
-                      equality->value == static_cast<double>(simple->value),
-                  "shortcut and parser disagree on the equality", text);
-}
-
-// A row never matches both a criterion and its negation.
-void checkNegation(const QString& text, const Criterion& criterion, const SampleRows& rows) {
+// The Find window looks for whatever keyword was typed, a double quote included: its criterion
+// always compiles and matches exactly where its pattern does.
+void checkKeyword(const QString& keyword, const SampleRows& rows) {
     std::optional<core::RuntimeError> error;
-    const auto negated = compiled(u"Not ("_s + text + u')', error);
-    if (!negated)
-        return; // one nesting too many
-    for (int row = 0; row < rows.rowCount(); ++row)
-        fuzz::require(!(criterion.matches(rows, row) && negated->matches(rows, row)),
-                      "a row matches a criterion and its negation", text);
+    const auto criterion = compiled(data::keywordCriterion(keyword), error);
+    fuzz::require(criterion.has_value(), "the criterion for a keyword does not compile", keyword);
+    const db::LikePattern pattern(core::text::fold(u"* "_s + keyword + u" *"_s));
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        const Scalar cell = rows.cell(row, criterion->column());
+        fuzz::require(criterion->matches(cell) ==
+                          (cell.kind == Scalar::Kind::Text && pattern.matches(cell.folded)),
+                      "the criterion for a keyword finds the wrong rows", keyword);
+    }
 }
 
 // The Find window turns a typed number into "Numero = <plain form>"; that must always compile
@@ -187,7 +173,8 @@ void checkTypedNumber(const QString& typed, const SampleRows& rows) {
         return; // shown with 15 significant digits, so only whole numbers compare exactly
     for (int row = 0; row < rows.rowCount(); ++row)
         if (const auto numero = rows.numero(row))
-            fuzz::require(criterion->matches(rows, row) == (static_cast<double>(*numero) == value),
+            fuzz::require(criterion->matches(rows.cell(row, 0)) ==
+                              (static_cast<double>(*numero) == value),
                           "the criterion for a typed number finds the wrong rows", text);
 }
 
@@ -197,14 +184,11 @@ void check(const QString& text) {
     const auto criterion = compiled(text, error);
     if (error)
         checkError(*error, text);
-    checkShortcut(text, criterion, error);
+    checkKeyword(text, rows);
     checkTypedNumber(text, rows);
-    if (!criterion)
-        return;
-    // Evaluated here too, for a criterion nested so deep that its negation does not compile.
-    for (int row = 0; row < rows.rowCount(); ++row)
-        criterion->matches(rows, row);
-    checkNegation(text, *criterion, rows);
+    if (criterion)
+        for (int row = 0; row < rows.rowCount(); ++row)
+            criterion->matches(rows.cell(row, criterion->column()));
 }
 
 } // namespace

@@ -338,13 +338,13 @@ private slots:
         row("Ctrl+C copies a selection alone", u"TxtTexto"_s, {u"Ctrl+C"_s}, u"1"_s,
             {.picks = 0, .clipboard = u"Q"_s, .selected = 1});
         row("F3 finds the next from the scroll bar", u"hscrollBrowser"_s, {u"F3"_s}, u" 2"_s,
-            {.picks = 0, .criterion = u"Numero > 0"_s});
+            {.picks = 0, .criterion = u"Mensagem Like \"*\""_s});
         row("Ctrl+F opens Localizar", u"TxtTexto"_s, {u"Ctrl+F"_s}, u"1"_s,
             {.picks = 0, .findOpen = true});
         row("Ctrl+P prints", u"cmdFechar"_s, {u"Ctrl+P"_s}, u"1"_s, {.picks = 0, .prints = 1});
         row("none of them in another window", u"FrmLocalizar"_s,
             {back, u"F3"_s, u"Ctrl+P"_s, u"Ctrl+C"_s}, u" 7"_s,
-            {.criterion = u"Numero > 0"_s, .findOpen = true});
+            {.criterion = u"Mensagem Like \"*\""_s, .findOpen = true});
     }
 
     // Keys go to whatever has the focus, as the keyboard sends them.

@@ -14,7 +14,7 @@ using core::ErrorCode;
 namespace {
 
 std::shared_ptr<db::Recordset> openSelect(const QString& path, const QString& sql) {
-    return db::DBEngine().OpenDatabase(path)->OpenRecordset(sql);
+    return db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(sql);
 }
 
 int numberAtCurrentRow(db::Recordset& rows) {
@@ -61,9 +61,11 @@ private slots:
             << unordered << u"Mensagem Like \"* amor*\""_s << QList<int>{3, 4, 4};
         QTest::newRow("accents and case")
             << ordered << u"MENSAGEM Like \"*coracao*\""_s << QList<int>{2};
-        QTest::newRow("double column") << ordered << u"Nota >= 2"_s << QList<int>{4, 4, 5};
-        QTest::newRow("null never matches")
-            << ordered << u"Nota <> 99"_s << QList<int>{2, 3, 4, 4, 5};
+        // Without the second 4 the numbers run 1..5: a number is found by its place.
+        const QString numbered = u"Select * From Frases Where rowid <> 5 Order By Numero"_s;
+        QTest::newRow("numbered, by place") << numbered << u"Numero = 4"_s << QList<int>{4};
+        QTest::newRow("numbered, past the last") << numbered << u"Numero = 6"_s << QList<int>{};
+        QTest::newRow("numbered, fraction") << numbered << u"Numero = 2.5"_s << QList<int>{};
     }
 
     void findFirstAndNext() {
@@ -185,7 +187,8 @@ private slots:
     void booleanColumnReadsAsBoolean() {
         const QString path = m_scratch.file(u"opcoes-bool"_s);
         makeOptions(path, u"1"_s, u"15"_s, u"0"_s);
-        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        const auto rows =
+            db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
         QCOMPARE(rows->Fields(u"ComTem"_s).Value(), db::Variant(false));
         QCOMPARE(rows->Fields(u"IniCom"_s).Value(), db::Variant(1));
         QCOMPARE(rows->Fields(u"SegTem"_s).Value(), db::Variant(15.0));
@@ -194,7 +197,8 @@ private slots:
     void editAndUpdateWriteThrough() {
         const QString path = m_scratch.file(u"opcoes-escrita"_s);
         makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
-        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        const auto rows =
+            db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
         rows->Edit();
         rows->Fields(u"segtem"_s).setValue(20.5);
         rows->Fields(u"ComTem"_s).setValue(false);
@@ -238,7 +242,7 @@ private slots:
         if (!sql.isEmpty())
             runSql(path, sql);
         const QString stored = u"SELECT IniCom || '/' || SegTem FROM opcoes LIMIT 1"_s;
-        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        const auto rows = db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
         QString description;
         {
             std::optional<LockHolder> lock;
@@ -269,7 +273,8 @@ private slots:
     void cancelledEditWritesNothing() {
         const QString path = m_scratch.file(u"opcoes-cancelado"_s);
         makeOptions(path, u"1"_s, u"15"_s, u"1"_s);
-        const auto rows = db::DBEngine().OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        const auto rows =
+            db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
         rows->Edit();
         rows->Fields(u"IniCom"_s).setValue(2);
         rows->CancelUpdate();

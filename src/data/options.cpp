@@ -55,7 +55,7 @@ namespace {
 
 OptionsHandles openOptionsFile(db::Engine& engine, const QString& path) {
     OptionsHandles handles;
-    handles.database = engine.OpenDatabase(path);
+    handles.database = engine.Workspaces(0).OpenDatabase(path);
     handles.record = handles.database->OpenRecordset(QString::fromUtf16(optionsTable));
     return handles;
 }

@@ -348,6 +348,7 @@ bool isValidTableName(const QString& table) {
 
 std::shared_ptr<db::Recordset> openInNumberOrder(const QString& path, const QString& table) {
     return db::DBEngine()
+        .Workspaces(0)
         .OpenDatabase(path, db::sqlite::Access::ReadOnly)
         ->OpenRecordset(QStringLiteral("Select * From %1 Order By Numero")
                             .arg(db::sqlite::quoteIdentifier(table)));

@@ -36,7 +36,7 @@ QString programDirectory() {
 
 // The program's own steps and checks, on a read-only open.
 int messageCount(const QString& path, const data::CollectionSource& source) {
-    const auto database = db::DBEngine().OpenDatabase(path, db::sqlite::Access::ReadOnly);
+    const auto database = db::DBEngine().Workspaces(0).OpenDatabase(path, db::sqlite::Access::ReadOnly);
     return data::countCollection(*data::openRows(*database, source), source);
 }
 

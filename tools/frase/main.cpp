@@ -60,6 +60,7 @@ const char* const helpText =
 // program itself would read for this user (its own copy on a shared install, once it exists).
 const data::CollectionSource& startupCollection(const QString& programDirectory) {
     const auto options = db::DBEngine()
+                             .Workspaces(0)
                              .OpenDatabase(data::locateOptions(programDirectory).readFrom,
                                            db::sqlite::Access::ReadOnly)
                              ->OpenRecordset(QString::fromUtf16(data::optionsTable));

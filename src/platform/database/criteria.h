@@ -1,21 +1,20 @@
 #pragma once
 
+#include "platform/database/like.h"
+
 #include <QStringView>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
 
-// The filter language of FindFirst / FindNext:
-//   field names (any letter case, optionally in [brackets]), numbers, "texts" (a doubled quote
-//   inside is one quote), = <> < > <= >=, Like, And, Or, Not and parentheses.
-// Texts compare without regard to letter case and accents. A comparison with a null, or of a
-// text that is not a number with a number, is unknown and so never matches, not even under Not.
+// The filter of FindFirst / FindNext, in the two forms the program asks:
+//   <field> = <number>        a decimal number as the program writes it, a minus sign allowed
+//   <field> Like "<pattern>"  a doubled quote inside the pattern is one quote (like.h)
+// Field names in any letter case, optionally in [brackets]. Anything else is a syntax error.
 namespace db::criteria {
 
-// A value as the criteria see it. Texts are in folded form (text_fold.h).
+// A cell as a criterion reads it. Texts are in folded form (text_fold.h).
 struct Scalar {
     enum class Kind { Null, Integer, Double, Boolean, Text };
     Kind kind = Kind::Null;
@@ -25,21 +24,6 @@ struct Scalar {
     std::string_view folded;
 };
 
-// Where a compiled criterion reads the cells of the row it is tested against.
-class RowSource {
-public:
-    virtual ~RowSource() = default;
-    virtual Scalar cell(int row, int column) const = 0;
-};
-
-// `column = number`, the shape that a sorted column can answer by binary search.
-struct ColumnEquality {
-    int column = -1;
-    double value = 0.0;
-};
-
-struct Node;
-
 class Criterion {
 public:
     using ColumnResolver = std::function<int(QStringView name)>; // -1 for an unknown name
@@ -47,24 +31,19 @@ public:
     // Raises "syntax error in criterion" with the position of the fault, or "column not found".
     static Criterion compile(QStringView text, const ColumnResolver& columnOf);
 
-    Criterion(Criterion&&) noexcept;
-    Criterion& operator=(Criterion&&) noexcept;
-    ~Criterion();
-
-    bool matches(const RowSource& rows, int row) const;
-    std::optional<ColumnEquality> columnEquality() const;
+    int column() const { return m_column; }
+    // The number of `field = number`; nothing for a Like.
+    std::optional<double> number() const;
+    // A null never matches. A number equals a number cell, or a text that spells it; Like reads
+    // a number cell in its plain form.
+    bool matches(const Scalar& cell) const;
 
 private:
-    explicit Criterion(std::unique_ptr<Node> root);
-    std::unique_ptr<Node> m_root;
-};
+    Criterion(int column, double number, std::optional<LikePattern> pattern);
 
-// Recognises "name = whole number" without building a criterion, so that the common look-up
-// by number costs no allocation. Anything else gives nothing and goes through compile().
-struct SimpleEquality {
-    QStringView field;
-    std::int64_t value = 0;
+    int m_column;
+    double m_number;
+    std::optional<LikePattern> m_pattern;
 };
-std::optional<SimpleEquality> parseSimpleEquality(QStringView text);
 
 } // namespace db::criteria

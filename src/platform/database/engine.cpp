@@ -29,10 +29,6 @@ Workspace& Engine::Workspaces(int index) {
     return m_defaultWorkspace;
 }
 
-std::shared_ptr<Database> Engine::OpenDatabase(const QString& name, sqlite::Access access) {
-    return m_defaultWorkspace.OpenDatabase(name, access);
-}
-
 Engine& DBEngine() {
     static Engine engine;
     return engine;

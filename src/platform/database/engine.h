@@ -32,8 +32,6 @@ public:
 class Engine {
 public:
     Workspace& Workspaces(int index);
-    std::shared_ptr<Database> OpenDatabase(const QString& name,
-                                           sqlite::Access access = sqlite::Access::ReadWrite);
 
 private:
     Workspace m_defaultWorkspace;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ranges>
 #include <sqlite3.h>
 
 namespace db {
@@ -107,7 +106,7 @@ void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
             m_rowIds.push_back(sqlite3_column_int64(handle, 0));
         storeRow(handle, hiddenLeadingColumns, m_cells);
     }
-    m_sortedColumns.assign(m_columnNames.size(), std::nullopt);
+    m_numberedColumns.assign(m_columnNames.size(), std::nullopt);
 }
 
 void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::vector<Cell>& out) {
@@ -238,43 +237,25 @@ void Recordset::FindNext(QStringView criterion) {
     find(criterion, hasCurrentRow() ? m_current + 1 : 0);
 }
 
-void Recordset::find(QStringView criterion, int fromRow) {
-    std::optional<criteria::ColumnEquality> equality;
-    if (const auto simple = criteria::parseSimpleEquality(criterion))
-        equality = criteria::ColumnEquality{requireColumn(simple->field),
-                                            static_cast<double>(simple->value)};
-    const criteria::Criterion* general = nullptr;
-    if (!equality || !holdsSortedWholeNumbers(equality->column)) {
-        general = &compiled(criterion);
-        equality = general->columnEquality();
-        if (equality && !holdsSortedWholeNumbers(equality->column))
-            equality.reset();
-    }
+// A look-up by number in a column proven to hold 1..N in row order is answered by position;
+// every other find tests the rows one by one.
+void Recordset::find(QStringView text, int fromRow) {
+    const criteria::Criterion& criterion = compiled(text);
+    const int column = criterion.column();
     std::optional<int> found;
-    if (equality) {
-        found = findInSortedColumn(equality->column, equality->value, fromRow);
+    if (const std::optional<double> number = criterion.number();
+        number && numberedFromOne(column)) {
+        const double row = *number - 1;
+        if (row >= fromRow && row < rowCount() && row == std::trunc(row))
+            found = static_cast<int>(row);
     } else {
         for (int row = fromRow; row < rowCount() && !found; ++row)
-            if (general->matches(*this, row))
+            if (criterion.matches(cell(row, column)))
                 found = row;
     }
     m_noMatch = !found.has_value();
     if (found)
         m_current = *found;
-}
-
-std::optional<int> Recordset::findInSortedColumn(int column, double value, int fromRow) const {
-    // A fraction, or a number beyond any whole number a cell can hold, matches no row.
-    constexpr double wholeLimit = 9.2e18;
-    if (value != std::trunc(value) || std::fabs(value) > wholeLimit || fromRow >= rowCount())
-        return std::nullopt;
-    const auto wanted = static_cast<std::int64_t>(value);
-    const auto key = [this, column](int row) { return m_cells[cellIndex(row, column)].integer; };
-    const auto rows = std::views::iota(fromRow, rowCount());
-    const auto hit = std::ranges::lower_bound(rows, wanted, {}, key);
-    if (hit == rows.end() || key(*hit) != wanted)
-        return std::nullopt;
-    return *hit;
 }
 
 const criteria::Criterion& Recordset::compiled(QStringView criterion) {
@@ -287,18 +268,16 @@ const criteria::Criterion& Recordset::compiled(QStringView criterion) {
     return *m_lastCriterion;
 }
 
-// A column of whole numbers in ascending order can be searched by halves, in the cells.
-bool Recordset::holdsSortedWholeNumbers(int column) const {
-    std::optional<bool>& sorted = m_sortedColumns[column];
-    if (!sorted) {
-        sorted = true;
-        for (int row = 0; row < rowCount() && *sorted; ++row) {
+bool Recordset::numberedFromOne(int column) const {
+    std::optional<bool>& numbered = m_numberedColumns[column];
+    if (!numbered) {
+        numbered = true;
+        for (int row = 0; row < rowCount() && *numbered; ++row) {
             const Cell& c = m_cells[cellIndex(row, column)];
-            sorted = c.type == Variant::Type::Integer &&
-                     (row == 0 || c.integer >= m_cells[cellIndex(row - 1, column)].integer);
+            numbered = c.type == Variant::Type::Integer && c.integer == row + 1;
         }
     }
-    return *sorted;
+    return *numbered;
 }
 
 criteria::Scalar Recordset::cell(int row, int column) const {
@@ -394,7 +373,7 @@ void Recordset::reloadCurrentRow() {
     storeRow(select.handle(), 0, row);
     const std::size_t first = cellIndex(m_current, 0);
     std::copy(row.begin(), row.end(), m_cells.begin() + first);
-    std::fill(m_sortedColumns.begin(), m_sortedColumns.end(), std::nullopt);
+    std::fill(m_numberedColumns.begin(), m_numberedColumns.end(), std::nullopt);
 }
 
 } // namespace db

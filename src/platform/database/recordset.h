@@ -40,17 +40,16 @@ private:
 
 // The rows of a table or of a Select statement, read into memory once, in the statement's
 // order. Finds run over the rows in memory; a table's recordset can change its current row.
-class Recordset : private criteria::RowSource {
+class Recordset {
 public:
     Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source);
-    ~Recordset() override;
+    ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
     void MoveFirst();
     void MoveLast();
     void MoveNext();
-    bool Eof() const { return m_current >= rowCount(); }
     // The current row's index, or -1 when there is none.
     int AbsolutePosition() const { return hasCurrentRow() ? m_current : -1; }
     std::int32_t RecordCount() const { return rowCount(); }
@@ -86,7 +85,6 @@ public:
     // Ends an edit without writing it; nothing happens when no edit is open.
     void CancelUpdate() { m_edit.reset(); }
 
-    const QString& Source() const { return m_source; }
     // The path of the database file the rows come from.
     const QString& DatabaseName() const;
 
@@ -124,13 +122,12 @@ private:
     void reloadCurrentRow();
     Variant valueAt(int row, int column) const;
 
-    criteria::Scalar cell(int row, int column) const override;
+    criteria::Scalar cell(int row, int column) const;
     static core::FoldedTexts::Text storedText(const Cell& cell) {
         return {cell.text, cell.foldedLength, cell.textChanges};
     }
-    bool holdsSortedWholeNumbers(int column) const;
+    bool numberedFromOne(int column) const;
     void find(QStringView criterion, int fromRow);
-    std::optional<int> findInSortedColumn(int column, double value, int fromRow) const;
     const criteria::Criterion& compiled(QStringView criterion);
 
     std::shared_ptr<sqlite::Connection> m_connection;
@@ -148,7 +145,7 @@ private:
     std::optional<std::vector<Variant>> m_edit;
 
     // Filled on first use.
-    mutable std::vector<std::optional<bool>> m_sortedColumns;
+    mutable std::vector<std::optional<bool>> m_numberedColumns;
 
     QString m_lastCriterionText;
     std::optional<criteria::Criterion> m_lastCriterion;

@@ -21,10 +21,6 @@ namespace {
 
 } // namespace
 
-bool Variant::isNumeric() const {
-    return type() == Type::Integer || type() == Type::Double || type() == Type::Boolean;
-}
-
 QString Variant::toText() const {
     switch (type()) {
     case Type::Null:

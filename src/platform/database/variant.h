@@ -24,7 +24,6 @@ public:
 
     Type type() const { return static_cast<Type>(m_value.index()); }
     bool isNull() const { return type() == Type::Null; }
-    bool isNumeric() const;
 
     std::int64_t integer() const { return std::get<std::int64_t>(m_value); }
     double real() const { return std::get<double>(m_value); }
