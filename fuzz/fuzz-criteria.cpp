@@ -17,8 +17,9 @@
 #include <vector>
 
 using core::ErrorCode;
+using db::Cell;
 using db::criteria::Criterion;
-using db::criteria::Scalar;
+using Type = db::Variant::Type;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -32,8 +33,8 @@ public:
     SampleRows() {
         addRow(integer(1), "O amor vence tudo", real(2.5), boolean(true));
         addRow(integer(32767), "Coração de \"ouro\", amor", real(-0.5), boolean(false));
-        addRow(Scalar{}, " 12 ", real(1e300), boolean(true));
-        addRow(integer(-7), nullptr, real(std::numeric_limits<double>::infinity()), Scalar{});
+        addRow(Cell{}, " 12 ", real(1e300), boolean(true));
+        addRow(integer(-7), nullptr, real(std::numeric_limits<double>::infinity()), Cell{});
         addRow(integer(0), "", real(0.0), boolean(false));
         addRow(integer(5), "1e400 [*?#] 5", real(-1e-310), boolean(true));
     }
@@ -49,61 +50,57 @@ public:
 
     int rowCount() const { return static_cast<int>(m_rows.size()); }
 
-    Scalar cell(int row, int column) const {
+    Cell cell(int row, int column) const {
         const Row& r = m_rows[static_cast<std::size_t>(row)];
         switch (column) {
         case 0:
             return r.numero;
         case 1:
-            return r.mensagem ? text(*r.mensagem) : Scalar{};
+            return r.mensagem ? text(*r.mensagem) : Cell{};
         case 2:
             return r.valor;
         case 3:
             return r.ativo;
         default:
-            return Scalar{};
+            return Cell{};
         }
     }
 
     // Numero of a row, when it holds a whole number.
     std::optional<std::int64_t> numero(int row) const {
-        const Scalar& value = m_rows[static_cast<std::size_t>(row)].numero;
-        if (value.kind != Scalar::Kind::Integer)
+        const Cell& value = m_rows[static_cast<std::size_t>(row)].numero;
+        if (value.type != Type::Integer)
             return std::nullopt;
         return value.integer;
     }
 
 private:
     struct Row {
-        Scalar numero;
+        Cell numero;
         std::optional<std::string> mensagem; // folded
-        Scalar valor;
-        Scalar ativo;
+        Cell valor;
+        Cell ativo;
     };
 
-    static Scalar integer(std::int64_t value) {
-        Scalar s;
-        s.kind = Scalar::Kind::Integer, s.integer = value;
-        return s;
+    static Cell integer(std::int64_t value, Type type = Type::Integer) {
+        Cell c;
+        c.type = type, c.integer = value;
+        return c;
     }
-    static Scalar real(double value) {
-        Scalar s;
-        s.kind = Scalar::Kind::Double, s.real = value;
-        return s;
+    static Cell boolean(bool value) { return integer(value, Type::Boolean); }
+    static Cell real(double value) {
+        Cell c;
+        c.type = Type::Double, c.real = value;
+        return c;
     }
-    static Scalar boolean(bool value) {
-        Scalar s;
-        s.kind = Scalar::Kind::Boolean, s.boolean = value;
-        return s;
-    }
-    static Scalar text(std::string_view folded) {
-        Scalar s;
-        s.kind = Scalar::Kind::Text, s.folded = folded;
-        return s;
+    static Cell text(std::string_view folded) {
+        Cell c;
+        c.type = Type::Text, c.text = folded.data(), c.foldedLength = std::uint32_t(folded.size());
+        return c;
     }
 
     // A null pointer for a null Mensagem.
-    void addRow(Scalar numero, const char* mensagem, Scalar valor, Scalar ativo) {
+    void addRow(Cell numero, const char* mensagem, Cell valor, Cell ativo) {
         std::optional<std::string> folded;
         if (mensagem)
             folded = core::text::fold(std::string_view(mensagem));
@@ -152,9 +149,9 @@ void checkKeyword(const QString& keyword, const SampleRows& rows) {
     fuzz::require(criterion.has_value(), "the criterion for a keyword does not compile", keyword);
     const db::LikePattern pattern(core::text::fold(u"* "_s + keyword + u" *"_s));
     for (int row = 0; row < rows.rowCount(); ++row) {
-        const Scalar cell = rows.cell(row, criterion->column());
+        const Cell cell = rows.cell(row, criterion->column());
         fuzz::require(criterion->matches(cell) ==
-                          (cell.kind == Scalar::Kind::Text && pattern.matches(cell.folded)),
+                          (cell.type == Type::Text && pattern.matches(cell.folded())),
                       "the criterion for a keyword finds the wrong rows", keyword);
     }
 }

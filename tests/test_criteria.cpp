@@ -3,20 +3,20 @@
 #include "platform/database/criteria.h"
 
 #include <QTest>
+#include <array>
 
 using namespace Qt::StringLiterals;
 using core::ErrorCode;
 using db::criteria::Criterion;
-using db::criteria::Scalar;
 
 namespace {
+
+using Type = db::Variant::Type;
 
 // One row with a column of each kind: Numero 12, Mensagem "Coração de \"ouro\"", Valor 2.5,
 // Ativo true, Vazio null, Saldo -7, Rotulo "12".
 class OneRow {
 public:
-    OneRow() : m_text(core::text::fold(u"Coração de \"ouro\""_s)) {}
-
     static int column(QStringView name) {
         const QStringList names{u"Numero"_s, u"Mensagem"_s, u"Valor"_s, u"Ativo"_s,
                                 u"Vazio"_s,  u"Saldo"_s,    u"Rotulo"_s};
@@ -26,35 +26,22 @@ public:
         return -1;
     }
 
-    Scalar cell(int column) const {
-        Scalar value;
-        switch (column) {
-        case 0:
-            value.kind = Scalar::Kind::Integer, value.integer = 12;
-            break;
-        case 1:
-            value.kind = Scalar::Kind::Text, value.folded = m_text;
-            break;
-        case 2:
-            value.kind = Scalar::Kind::Double, value.real = 2.5;
-            break;
-        case 3:
-            value.kind = Scalar::Kind::Boolean, value.boolean = true;
-            break;
-        case 5:
-            value.kind = Scalar::Kind::Integer, value.integer = -7;
-            break;
-        case 6:
-            value.kind = Scalar::Kind::Text, value.folded = "12";
-            break;
-        default:
-            break;
-        }
-        return value;
+    db::Cell cell(int column) const {
+        db::Cell cell;
+        const std::string_view text = column == 1 ? std::string_view(m_text) : "12";
+        cell.type = std::array{Type::Integer, Type::Text,    Type::Double, Type::Boolean,
+                               Type::Null,    Type::Integer, Type::Text}[column];
+        if (column == 2)
+            cell.real = 2.5;
+        else if (cell.type == Type::Text)
+            cell.text = text.data(), cell.foldedLength = std::uint32_t(text.size());
+        else
+            cell.integer = std::array{12, 0, 0, 1, 0, -7}[column];
+        return cell;
     }
 
 private:
-    std::string m_text;
+    std::string m_text = core::text::fold(u"Coração de \"ouro\""_s);
 };
 
 Criterion compile(const QString& text) {

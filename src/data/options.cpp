@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace data {
 
@@ -45,6 +46,38 @@ void requireFinite(const db::Recordset& options, const db::Variant& seconds) {
     periodOutOfRange(ErrorCode::FloatingPoint, options, request);
 }
 
+// IniCom names the first collection with 1; a null, a truth value or a text that spells no
+// number never does.
+bool isOne(const db::Variant& value) {
+    switch (value.type()) {
+    case db::Variant::Type::Integer:
+        return value.integer() == 1;
+    case db::Variant::Type::Double:
+        return value.real() == 1.0;
+    case db::Variant::Type::Text:
+        return core::IsNumeric(value.text()) && core::Val(value.text()) == 1.0;
+    default:
+        return false;
+    }
+}
+
+// ComTem as a truth value: a null counts as false, a number is true when it is not zero, and a
+// file edited by hand may say it in words. Nothing for any other text.
+std::optional<bool> truthOf(const db::Variant& value) {
+    if (value.type() != db::Variant::Type::Text)
+        return !value.isNull() && value.toDouble() != 0.0;
+    const QString word = value.text().trimmed();
+    for (const char* yes : {"true", "verdadeiro", "sim"})
+        if (word.compare(QLatin1StringView(yes), Qt::CaseInsensitive) == 0)
+            return true;
+    for (const char* no : {"false", "falso", "não", "nao"})
+        if (word.compare(QString::fromUtf8(no), Qt::CaseInsensitive) == 0)
+            return false;
+    if (!core::IsNumeric(word))
+        return std::nullopt;
+    return core::Val(word) != 0.0;
+}
+
 } // namespace
 
 QString optionsPath(const QString& programDirectory) {
@@ -74,7 +107,7 @@ OptionsHandles openOptions(db::Engine& engine, const QString& programDirectory) 
 }
 
 bool startsWithFirstCollection(db::Recordset& options) {
-    return options.Fields(u"IniCom").Value().equalsInteger(1);
+    return isOne(options.Fields(u"IniCom").Value());
 }
 
 QString secondsText(db::Recordset& options) {
@@ -110,14 +143,12 @@ std::int32_t wholeSeconds(db::Recordset& options) {
 
 bool timerOn(db::Recordset& options) {
     const db::Variant on = options.Fields(u"ComTem").Value();
-    try {
-        return on.truthValue();
-    } catch (const core::RuntimeError& error) {
-        optionsError(error.code(), options,
-                     QStringLiteral("diz \"%1\" no campo ComTem da tabela %2, que deveria dizer se "
-                                    "o temporizador está ligado (verdadeiro ou falso).")
-                         .arg(db::describe(on), QString::fromUtf16(optionsTable)));
-    }
+    if (const std::optional<bool> truth = truthOf(on))
+        return *truth;
+    optionsError(ErrorCode::TypeMismatch, options,
+                 QStringLiteral("diz \"%1\" no campo ComTem da tabela %2, que deveria dizer se o "
+                                "temporizador está ligado (verdadeiro ou falso).")
+                     .arg(db::describe(on), QString::fromUtf16(optionsTable)));
 }
 
 std::int32_t periodFromSecondsText(QStringView seconds) {

@@ -28,7 +28,7 @@ public:
             add(0, {}, error.description());
             return std::move(m_result);
         }
-        m_hasText = rows->FieldNames().contains(QStringLiteral("mensagem"), Qt::CaseInsensitive);
+        m_hasText = rows->FieldIndex(u"mensagem") >= 0;
         if (!m_hasText)
             add(0, {}, QStringLiteral("falta a coluna \"mensagem\""));
         const int count = rows->RecordCount();

@@ -12,12 +12,8 @@ using core::ErrorCode;
 
 namespace {
 
-bool isNamePart(QChar c) {
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-// Reads one criterion from left to right; each step either moves past what it expects or
-// raises the syntax error pointing at where it stopped.
+// Reads a criterion from left to right; each step takes what it expects or raises the syntax
+// error pointing at where it stopped.
 class Reader {
 public:
     explicit Reader(QStringView text) : m_text(text) {}
@@ -26,21 +22,27 @@ public:
         skipBlanks();
         if (atEnd())
             fail(QStringLiteral("o critério está vazio"));
-        const QString name = peek() == u'[' ? bracketedName() : word();
-        if (name.isEmpty())
-            fail(QStringLiteral("esperava-se o nome de um campo"));
+        if (peek() != u'[')
+            return word(QStringLiteral("esperava-se o nome de um campo"));
+        const qsizetype close = m_text.indexOf(u']', m_pos);
+        if (close < 0)
+            fail(QStringLiteral("nome de campo sem \"]\" de fechamento"));
+        const QString name = m_text.sliced(m_pos + 1, close - m_pos - 1).toString();
+        if (name.trimmed().isEmpty())
+            fail(QStringLiteral("nome de campo vazio"));
+        m_pos = close + 1;
         return name;
     }
 
     // True for "=", false for Like.
-    bool comparison() {
+    bool isEquality() {
         skipBlanks();
         if (peek() == u'=') {
             ++m_pos;
             return true;
         }
         const qsizetype start = m_pos;
-        if (word().compare(u"like", Qt::CaseInsensitive) != 0) {
+        if (word({}).compare(u"like", Qt::CaseInsensitive) != 0) {
             m_pos = start;
             fail(QStringLiteral("esperava-se \"=\" ou Like"));
         }
@@ -67,20 +69,16 @@ public:
         skipBlanks();
         if (peek() != u'"')
             fail(QStringLiteral("esperava-se um texto entre aspas"));
-        const qsizetype open = m_pos++;
         QString content;
-        for (;;) {
-            if (atEnd()) {
-                m_pos = open;
-                fail(QStringLiteral("texto sem aspas de fechamento"));
-            }
-            const QChar c = m_text[m_pos++];
-            if (c == u'"' && peek() != u'"')
+        for (qsizetype at = m_pos + 1; at < m_text.size(); ++at) {
+            if (m_text[at] == u'"' && (at + 1 == m_text.size() || m_text[at + 1] != u'"')) {
+                m_pos = at + 1;
                 return content;
-            if (c == u'"')
-                ++m_pos;
-            content += c;
+            }
+            at += m_text[at] == u'"';
+            content += m_text[at];
         }
+        fail(QStringLiteral("texto sem aspas de fechamento"));
     }
 
     void end() {
@@ -98,6 +96,7 @@ private:
                         .arg(m_text.toString(), QString::number(m_pos + 1), why));
     }
 
+    static bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
     bool atEnd() const { return m_pos >= m_text.size(); }
     QChar peek() const { return atEnd() ? QChar() : m_text[m_pos]; }
 
@@ -106,48 +105,29 @@ private:
             ++m_pos;
     }
 
-    QString word() {
+    // A word begins with a letter or "_"; `missing` is the fault where none begins.
+    QString word(const QString& missing) {
         const qsizetype start = m_pos;
         if (peek().isLetter() || peek() == u'_')
             while (isNamePart(peek()))
                 ++m_pos;
+        if (m_pos == start && !missing.isEmpty())
+            fail(missing);
         return m_text.sliced(start, m_pos - start).toString();
-    }
-
-    QString bracketedName() {
-        const qsizetype close = m_text.indexOf(u']', m_pos + 1);
-        if (close < 0)
-            fail(QStringLiteral("nome de campo sem \"]\" de fechamento"));
-        const QString name = m_text.sliced(m_pos + 1, close - m_pos - 1).toString();
-        if (name.trimmed().isEmpty())
-            fail(QStringLiteral("nome de campo vazio"));
-        m_pos = close + 1;
-        return name;
     }
 
     QStringView m_text;
     qsizetype m_pos = 0;
 };
 
-// A text that spells a number takes part in a comparison with a number as that number.
-std::optional<double> numberInText(std::string_view folded) {
-    const QString text = QString::fromUtf8(folded.data(), static_cast<qsizetype>(folded.size()));
-    if (!core::IsNumeric(text))
-        return std::nullopt;
-    return core::scanLeadingNumber(text).value;
-}
-
 } // namespace
-
-Criterion::Criterion(int column, double number, std::optional<LikePattern> pattern)
-    : m_column(column), m_number(number), m_pattern(std::move(pattern)) {}
 
 // The column is looked for once the whole criterion has been read, so that a criterion of
 // another form is a syntax error even where it begins with a word that names no column.
 Criterion Criterion::compile(QStringView text, const ColumnResolver& columnOf) {
     Reader reader(text);
     const QString name = reader.field();
-    const bool isEquality = reader.comparison();
+    const bool isEquality = reader.isEquality();
     const double number = isEquality ? reader.number() : 0.0;
     std::optional<LikePattern> pattern;
     if (!isEquality)
@@ -161,25 +141,22 @@ Criterion Criterion::compile(QStringView text, const ColumnResolver& columnOf) {
     return Criterion(column, number, std::move(pattern));
 }
 
-std::optional<double> Criterion::number() const {
-    return m_pattern ? std::nullopt : std::optional(m_number);
-}
-
-bool Criterion::matches(const Scalar& cell) const {
-    using Kind = Scalar::Kind;
-    if (cell.kind == Kind::Null)
+bool Criterion::matches(const Cell& cell) const {
+    if (cell.type == Variant::Type::Null)
         return false;
-    if (cell.kind == Kind::Text)
-        return m_pattern ? m_pattern->matches(cell.folded) : numberInText(cell.folded) == m_number;
-    const double value = cell.kind == Kind::Integer  ? static_cast<double>(cell.integer)
-                         : cell.kind == Kind::Double ? cell.real
-                         : cell.boolean              ? -1.0
-                                                     : 0.0;
+    if (cell.type == Variant::Type::Text && m_pattern)
+        return m_pattern->matches(cell.folded());
+    // A text that spells a number equals that number.
+    if (cell.type == Variant::Type::Text)
+        return core::IsNumeric(QString::fromUtf8(cell.folded())) &&
+               core::Val(QString::fromUtf8(cell.folded())) == m_number;
+    const bool real = cell.type == Variant::Type::Double;
+    // A truth value is kept as 1 or 0 and reads as -1 or 0.
+    const std::int64_t whole = cell.type == Variant::Type::Boolean ? -cell.integer : cell.integer;
     if (!m_pattern)
-        return value == m_number;
-    const QString plain =
-        cell.kind == Kind::Integer ? core::plainForm(cell.integer) : core::plainForm(value);
-    return m_pattern->matches(plain.toStdString());
+        return (real ? cell.real : static_cast<double>(whole)) == m_number;
+    return m_pattern->matches(
+        (real ? core::plainForm(cell.real) : core::plainForm(whole)).toStdString());
 }
 
 } // namespace db::criteria

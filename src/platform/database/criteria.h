@@ -1,28 +1,17 @@
 #pragma once
 
 #include "platform/database/like.h"
+#include "platform/database/variant.h"
 
 #include <QStringView>
-#include <cstdint>
 #include <functional>
 #include <optional>
-#include <string_view>
 
 // The filter of FindFirst / FindNext, in the two forms the program asks:
 //   <field> = <number>        a decimal number as the program writes it, a minus sign allowed
 //   <field> Like "<pattern>"  a doubled quote inside the pattern is one quote (like.h)
 // Field names in any letter case, optionally in [brackets]. Anything else is a syntax error.
 namespace db::criteria {
-
-// A cell as a criterion reads it. Texts are in folded form (text_fold.h).
-struct Scalar {
-    enum class Kind { Null, Integer, Double, Boolean, Text };
-    Kind kind = Kind::Null;
-    std::int64_t integer = 0;
-    double real = 0.0;
-    bool boolean = false;
-    std::string_view folded;
-};
 
 class Criterion {
 public:
@@ -33,13 +22,16 @@ public:
 
     int column() const { return m_column; }
     // The number of `field = number`; nothing for a Like.
-    std::optional<double> number() const;
+    std::optional<double> number() const {
+        return m_pattern ? std::nullopt : std::optional(m_number);
+    }
     // A null never matches. A number equals a number cell, or a text that spells it; Like reads
     // a number cell in its plain form.
-    bool matches(const Scalar& cell) const;
+    bool matches(const Cell& cell) const;
 
 private:
-    Criterion(int column, double number, std::optional<LikePattern> pattern);
+    Criterion(int column, double number, std::optional<LikePattern> pattern)
+        : m_column(column), m_number(number), m_pattern(std::move(pattern)) {}
 
     int m_column;
     double m_number;

@@ -1,26 +1,10 @@
 #include "platform/database/engine.h"
 
 #include "platform/core/runtime_error.h"
-#include "platform/database/sqlite.h"
 
 #include <sqlite3.h>
 
 namespace db {
-
-Database::Database(std::shared_ptr<sqlite::Connection> connection)
-    : m_connection(std::move(connection)) {}
-
-std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source) {
-    return std::make_shared<Recordset>(m_connection, source);
-}
-
-const QString& Database::Name() const {
-    return m_connection->path();
-}
-
-std::shared_ptr<Database> Workspace::OpenDatabase(const QString& name, sqlite::Access access) {
-    return std::make_shared<Database>(sqlite::Connection::open(name, access));
-}
 
 Workspace& Engine::Workspaces(int index) {
     if (index != 0)

@@ -10,11 +10,14 @@ namespace db {
 
 class Database {
 public:
-    explicit Database(std::shared_ptr<sqlite::Connection> connection);
+    explicit Database(std::shared_ptr<sqlite::Connection> connection)
+        : m_connection(std::move(connection)) {}
 
     // `source` is a table name (the recordset can then be changed) or a Select statement.
-    std::shared_ptr<Recordset> OpenRecordset(const QString& source);
-    const QString& Name() const;
+    std::shared_ptr<Recordset> OpenRecordset(const QString& source) {
+        return std::make_shared<Recordset>(m_connection, source);
+    }
+    const QString& Name() const { return m_connection->path(); }
 
 private:
     std::shared_ptr<sqlite::Connection> m_connection;
@@ -26,7 +29,9 @@ public:
     // reading only. A missing file, a file that is not a database or one locked by another
     // program is a run-time error.
     std::shared_ptr<Database> OpenDatabase(const QString& name,
-                                           sqlite::Access access = sqlite::Access::ReadWrite);
+                                           sqlite::Access access = sqlite::Access::ReadWrite) {
+        return std::make_shared<Database>(sqlite::Connection::open(name, access));
+    }
 };
 
 class Engine {

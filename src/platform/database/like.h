@@ -22,27 +22,18 @@ public:
 
 private:
     struct Token {
-        enum class Kind { Literal, AnyOne, Digit, Class };
+        enum class Kind { Star, Literal, AnyOne, Digit, Class };
         Kind kind = Kind::Literal;
-        std::string literal;
+        std::string literal; // a run of plain characters, matched as one
         std::vector<std::pair<char32_t, char32_t>> ranges;
         bool negated = false;
     };
-    // The tokens between two stars; matched as one fixed-length unit.
-    struct Piece {
-        std::vector<Token> tokens;
-        std::size_t codePoints = 0;
-    };
 
     static std::size_t parseClass(std::string_view pattern, std::size_t open, Token& token);
-    static bool tokenMatches(const Token& token, std::string_view text, std::size_t& pos);
-    static bool pieceMatchesAt(const Piece& piece, std::string_view text, std::size_t start,
-                               std::size_t& end);
-    static bool findPiece(const Piece& piece, std::string_view text, std::size_t from,
-                          std::size_t& end);
-    bool lastPieceMatches(std::string_view text, std::size_t from) const;
+    // Whether the token matches the text at `pos`; if so, `pos` moves past what it took.
+    static bool takes(const Token& token, std::string_view text, std::size_t& pos);
 
-    std::vector<Piece> m_pieces; // one more than the number of stars
+    std::vector<Token> m_tokens;
 };
 
 } // namespace db

@@ -1,6 +1,5 @@
 #include "platform/database/recordset.h"
 
-#include "platform/core/conversions.h"
 #include "platform/core/runtime_error.h"
 #include "platform/database/sqlite.h"
 
@@ -18,9 +17,8 @@ bool startsWithSelect(const QString& source) {
     return source.trimmed().startsWith(QLatin1StringView("select"), Qt::CaseInsensitive);
 }
 
+// No declared type (an expression's column) reads as empty.
 bool isBooleanType(const char* declared) {
-    if (declared == nullptr)
-        return false;
     const QByteArray type = QByteArray(declared).trimmed().toUpper();
     return type == "BOOLEAN" || type == "BOOL";
 }
@@ -29,15 +27,11 @@ bool isBooleanType(const char* declared) {
 
 // ---- Field --------------------------------------------------------------------------------
 
-QString Field::Name() const {
-    return m_recordset->m_columnNames[m_column];
-}
-
 Variant Field::Value() const {
     if (m_recordset->m_edit)
         return (*m_recordset->m_edit)[m_column];
     m_recordset->requireCurrentRow();
-    return m_recordset->valueAt(m_recordset->m_current, m_column);
+    return m_recordset->ValueAt(m_recordset->m_current, m_column);
 }
 
 void Field::setValue(const Variant& value) {
@@ -45,7 +39,7 @@ void Field::setValue(const Variant& value) {
         core::raise(ErrorCode::NotInEditMode,
                     QStringLiteral("Não é possível alterar a coluna \"%1\" de \"%2\": o "
                                    "registro não está em edição.")
-                        .arg(Name(), m_recordset->m_source));
+                        .arg(m_recordset->m_columnNames[m_column], m_recordset->m_source));
     (*m_recordset->m_edit)[m_column] = value;
 }
 
@@ -79,8 +73,6 @@ Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QStri
         load(QStringLiteral("SELECT * FROM %1").arg(table), 0);
     }
 }
-
-Recordset::~Recordset() = default;
 
 void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     sqlite::Statement statement(*m_connection, sql);
@@ -149,7 +141,7 @@ void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::ve
     }
 }
 
-Variant Recordset::valueAt(int row, int column) const {
+Variant Recordset::ValueAt(int row, int column) const {
     const Cell& cell = m_cells[cellIndex(row, column)];
     switch (cell.type) {
     case Variant::Type::Integer:
@@ -207,7 +199,7 @@ void Recordset::MoveNext() {
     ++m_current;
 }
 
-int Recordset::columnIndex(QStringView name) const {
+int Recordset::FieldIndex(QStringView name) const {
     for (int i = 0; i < FieldCount(); ++i)
         if (m_columnNames[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -215,7 +207,7 @@ int Recordset::columnIndex(QStringView name) const {
 }
 
 int Recordset::requireColumn(QStringView name) const {
-    const int column = columnIndex(name);
+    const int column = FieldIndex(name);
     if (column < 0)
         core::raise(ErrorCode::ColumnNotFound,
                     QStringLiteral("A coluna \"%1\" não existe em \"%2\" (%3).")
@@ -250,7 +242,7 @@ void Recordset::find(QStringView text, int fromRow) {
             found = static_cast<int>(row);
     } else {
         for (int row = fromRow; row < rowCount() && !found; ++row)
-            if (criterion.matches(cell(row, column)))
+            if (criterion.matches(m_cells[cellIndex(row, column)]))
                 found = row;
     }
     m_noMatch = !found.has_value();
@@ -262,7 +254,7 @@ const criteria::Criterion& Recordset::compiled(QStringView criterion) {
     if (!m_lastCriterion || m_lastCriterionText != criterion) {
         m_lastCriterion.reset();
         m_lastCriterion = criteria::Criterion::compile(
-            criterion, [this](QStringView name) { return columnIndex(name); });
+            criterion, [this](QStringView name) { return FieldIndex(name); });
         m_lastCriterionText = criterion.toString();
     }
     return *m_lastCriterion;
@@ -280,32 +272,6 @@ bool Recordset::numberedFromOne(int column) const {
     return *numbered;
 }
 
-criteria::Scalar Recordset::cell(int row, int column) const {
-    const Cell& c = m_cells[cellIndex(row, column)];
-    criteria::Scalar scalar;
-    switch (c.type) {
-    case Variant::Type::Integer:
-        scalar.kind = criteria::Scalar::Kind::Integer;
-        scalar.integer = c.integer;
-        break;
-    case Variant::Type::Double:
-        scalar.kind = criteria::Scalar::Kind::Double;
-        scalar.real = c.real;
-        break;
-    case Variant::Type::Boolean:
-        scalar.kind = criteria::Scalar::Kind::Boolean;
-        scalar.boolean = c.integer != 0;
-        break;
-    case Variant::Type::Text:
-        scalar.kind = criteria::Scalar::Kind::Text;
-        scalar.folded = storedText(c).folded();
-        break;
-    default:
-        break;
-    }
-    return scalar;
-}
-
 // ---- changing -----------------------------------------------------------------------------
 
 void Recordset::Edit() {
@@ -314,14 +280,14 @@ void Recordset::Edit() {
                     QStringLiteral("A tabela \"%1\" de \"%2\" é uma visão (VIEW): os registros "
                                    "dela podem ser lidos, mas não alterados.")
                         .arg(m_source, m_connection->path()));
-    if (!Updatable())
+    if (m_table.isEmpty())
         core::raise(
             ErrorCode::NotUpdatable,
             QStringLiteral("Os registros de \"%1\" não podem ser alterados.").arg(m_source));
     requireCurrentRow();
     std::vector<Variant> values;
     for (int column = 0; column < FieldCount(); ++column)
-        values.push_back(valueAt(m_current, column));
+        values.push_back(ValueAt(m_current, column));
     m_edit = std::move(values);
 }
 

@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -27,7 +26,6 @@ class Field {
 public:
     Field(Recordset& recordset, int column) : m_recordset(&recordset), m_column(column) {}
 
-    QString Name() const;
     // The value in the current row (or in the edit in progress); no current row is an error.
     Variant Value() const;
     // Only between Edit and Update.
@@ -43,7 +41,6 @@ private:
 class Recordset {
 public:
     Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source);
-    ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
@@ -61,13 +58,12 @@ public:
 
     Field Fields(QStringView name);
     int FieldCount() const { return static_cast<int>(m_columnNames.size()); }
-    const QStringList& FieldNames() const { return m_columnNames; }
     // The column's index (any letter case), or -1 when there is no such column.
-    int FieldIndex(QStringView name) const { return columnIndex(name); }
+    int FieldIndex(QStringView name) const;
 
     // Any row's cell, without moving the current row: for checks that visit every row. Row and
     // column must exist. TypeAt and IsBinaryAt build no value, so they cost next to nothing.
-    Variant ValueAt(int row, int column) const { return valueAt(row, column); }
+    Variant ValueAt(int row, int column) const;
     Variant::Type TypeAt(int row, int column) const { return m_cells[cellIndex(row, column)].type; }
     // A value stored as binary data (a blob); it reads as a text of its raw bytes.
     bool IsBinaryAt(int row, int column) const { return m_cells[cellIndex(row, column)].binary; }
@@ -79,7 +75,6 @@ public:
                                                 : std::string();
     }
 
-    bool Updatable() const { return !m_table.isEmpty(); }
     void Edit();
     void Update();
     // Ends an edit without writing it; nothing happens when no edit is open.
@@ -91,21 +86,6 @@ public:
 private:
     friend class Field;
 
-    // A text is kept folded, ready for finds, and rebuilt when its value is read.
-    struct Cell {
-        Variant::Type type = Variant::Type::Null;
-        bool binary = false;            // a text that was stored as a blob
-        std::uint16_t textChanges = 0;  // see core::FoldedTexts::Text
-        std::uint32_t foldedLength = 0; // of a text
-        union {
-            std::int64_t integer = 0; // also a truth value, 0 or 1
-            double real;
-            const char* text; // in m_texts
-        };
-    };
-    // A collection keeps two cells per message in memory, up to 32767 messages.
-    static_assert(sizeof(Cell) == 16);
-
     int rowCount() const {
         return static_cast<int>(m_cells.size() / std::max<std::size_t>(1, m_columnNames.size()));
     }
@@ -114,15 +94,12 @@ private:
     }
     bool hasCurrentRow() const { return m_current >= 0 && m_current < rowCount(); }
     void requireCurrentRow() const;
-    int columnIndex(QStringView name) const;
     int requireColumn(QStringView name) const;
 
     void load(const QString& sql, int hiddenLeadingColumns);
     void storeRow(sqlite3_stmt* statement, int hiddenLeadingColumns, std::vector<Cell>& out);
     void reloadCurrentRow();
-    Variant valueAt(int row, int column) const;
 
-    criteria::Scalar cell(int row, int column) const;
     static core::FoldedTexts::Text storedText(const Cell& cell) {
         return {cell.text, cell.foldedLength, cell.textChanges};
     }

@@ -285,11 +285,6 @@ bool Statement::step() {
     m_connection.fail(rc, m_action);
 }
 
-void Statement::reset() {
-    sqlite3_reset(m_handle);
-    m_preparedAt = std::chrono::steady_clock::now();
-}
-
 Transaction::Transaction(Connection& connection) : m_connection(connection) {
     connection.execute("BEGIN IMMEDIATE", QStringLiteral("gravar em"));
 }

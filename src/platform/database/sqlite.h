@@ -82,7 +82,6 @@ public:
     void bind(int index, const Variant& value);
     // True while a row is available; raises on any error.
     bool step();
-    void reset();
     sqlite3_stmt* handle() const { return m_handle; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <string_view>
 #include <variant>
 
 namespace db {
@@ -34,11 +35,6 @@ public:
     // null and "type mismatch" on a text that does not spell what is asked for.
     QString toText() const;
     double toDouble() const;
-    // A null counts as false; a number is true when it is not zero.
-    bool truthValue() const;
-    // Loose equality with a whole number: a null, a truth value or a non-numeric text never
-    // equals it.
-    bool equalsInteger(std::int64_t value) const;
 
     friend bool operator==(const Variant&, const Variant&) = default;
 
@@ -48,5 +44,22 @@ private:
 
 // How a value reads in an error message: its text, or a word for a null.
 QString describe(const Variant& value);
+
+// A value as a recordset keeps it in memory. A text is kept folded, ready for finds, and rebuilt
+// when its value is read (core::FoldedTexts).
+struct Cell {
+    Variant::Type type = Variant::Type::Null;
+    bool binary = false;            // a text that was stored as a blob
+    std::uint16_t textChanges = 0;  // see core::FoldedTexts::Text
+    std::uint32_t foldedLength = 0; // of a text
+    union {
+        std::int64_t integer = 0; // also a truth value, 0 or 1
+        double real;
+        const char* text;
+    };
+    std::string_view folded() const { return {text, foldedLength}; }
+};
+// A collection keeps two cells per message in memory, up to 32767 messages.
+static_assert(sizeof(Cell) == 16);
 
 } // namespace db

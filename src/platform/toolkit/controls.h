@@ -90,7 +90,6 @@ class Label : public QLabel {
 public:
     explicit Label(QWidget* parent);
     void onClick(Handler handler) { m_click = std::move(handler); }
-    QString Caption() const { return text(); }
     void setCaption(const QString& caption) { setText(caption); }
     // What a click does, for the keyboard and for screen readers.
     void press();
