@@ -78,6 +78,7 @@ bench: build
 	$(BUILD)/bench/quelmar-bench-message
 	$(BUILD)/bench/quelmar-bench-startup
 	$(BUILD)/bench/quelmar-bench-fortune
+	$(BUILD)/bench/quelmar-bench-card
 	$(BUILD)/bench/quelmar-bench-report $(BENCH_REPORT)
 
 format: deps

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTest>
 #include <cstdio>
@@ -41,7 +42,10 @@ struct Installed : ScratchDirectory {
         files.writeTo(*this);
         const QString command = file(u"quelmar-frase"_s);
         if (!QFile::copy(QStringLiteral(QUELMAR_FRASE), command) ||
-            !QFile::setPermissions(command, QFile::ReadOwner | QFile::ExeOwner))
+            !QFile::setPermissions(command, QFile::ReadOwner | QFile::ExeOwner) ||
+            !QDir(path()).mkdir(u"modulos"_s) ||
+            !QFile::copy(QStringLiteral(QUELMAR_CARD_MODULE),
+                         file(u"modulos/quelmar-frase-cartao.so"_s)))
             qFatal("cannot copy quelmar-frase");
     }
 
@@ -134,6 +138,80 @@ private slots:
                  run.transcript());
         QVERIFY2(QString::fromUtf8(run.err).contains(err), run.transcript());
         QCOMPARE(run.err.isEmpty(), exitCode == 0);
+    }
+
+    // A card for every way of choosing a message, written in place of what the file held and
+    // nowhere else, with no display.
+    void card_data() {
+        QTest::addColumn<QStringList>("arguments"); // "F" stands for the card's file
+        QTest::addColumn<QString>("existing");      // what stands at F before: a file, folder, link
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QSize>("size"); // of the card written
+        const QString f = u"F"_s;
+        const QSize square(1080, 1080);
+        QTest::newRow("a number") << QStringList{u"-n2"_s, u"-cquelmar"_s, u"--imagem"_s, f}
+                                  << QString() << 0 << square;
+        QTest::newRow("the first match, at a size")
+            << QStringList{u"-cquelmar"_s,     u"-b"_s,        u"coração"_s,
+                           u"--imagem="_s + f, u"--tamanho"_s, u"400x600"_s}
+            << QString() << 0 << QSize(400, 600);
+        QTest::newRow("the message of the day, replacing a file")
+            << QStringList{u"-d"_s, u"--imagem"_s, f} << u"file"_s << 0 << square;
+        QTest::newRow("a random one to standard output")
+            << QStringList{u"--imagem"_s, u"-"_s} << QString() << 0 << square;
+        QTest::newRow("too long for the card")
+            << QStringList{u"--imagem"_s, f, u"--tamanho"_s, u"4096x320"_s} << QString() << 1
+            << QSize();
+        QTest::newRow("a folder in the way")
+            << QStringList{u"--imagem"_s, f} << u"folder"_s << 1 << QSize();
+        QTest::newRow("a link in the way")
+            << QStringList{u"--imagem"_s, f} << u"link"_s << 1 << QSize();
+        QTest::newRow("a device") << QStringList{u"--imagem"_s, u"/dev/null"_s} << QString() << 1
+                                  << QSize();
+        QTest::newRow("a size out of range")
+            << QStringList{u"--imagem"_s, f, u"--tamanho"_s, u"319x400"_s} << QString() << 2
+            << QSize();
+        QTest::newRow("a size without a card")
+            << QStringList{u"--tamanho"_s, u"400x400"_s} << QString() << 2 << QSize();
+        QTest::newRow("a card and a notification")
+            << QStringList{u"-t"_s, u"--imagem"_s, f} << QString() << 2 << QSize();
+    }
+
+    void card() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, existing);
+        QFETCH(int, exitCode);
+        QFETCH(QSize, size);
+        const Installed installed;
+        const ScratchDirectory out;
+        const QString card = out.file(u"cartão.png"_s);
+        arguments.replaceInStrings(u"F"_s, card);
+        if (existing == u"file")
+            replaceContent(card, "antes");
+        if (existing == u"folder")
+            QVERIFY(QDir().mkdir(card));
+        replaceContent(out.file(u"alvo"_s), "alvo");
+        if (existing == u"link")
+            QVERIFY(QFile::link(out.file(u"alvo"_s), card));
+        const QStringList before = directoryState(out.path());
+        qunsetenv("DISPLAY");
+        const CommandRun run = installed.run(arguments);
+        QVERIFY2(run.exitCode == exitCode, run.transcript());
+        if (!size.isValid()) {
+            QCOMPARE(directoryState(out.path()), before);
+            return;
+        }
+        const bool toOutput = arguments.contains(u"-"_s);
+        QCOMPARE(QImage::fromData(toOutput ? run.out : contentOf(card)).size(), size);
+        QVERIFY2(run.err.isEmpty() && (toOutput || run.out.isEmpty()), run.transcript());
+        QCOMPARE(
+            entryNames(out.path()),
+            (QStringList{u"alvo"_s} << (toOutput ? QStringList() : QStringList{u"cartão.png"_s})));
+        if (toOutput)
+            return;
+        const QByteArray first = contentOf(card); // the same bytes every time
+        QCOMPARE(installed.run(arguments).exitCode, 0);
+        QCOMPARE(contentOf(card), first);
     }
 
     // The same all day; over as many days as there are messages, each comes once.

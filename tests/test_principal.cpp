@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QKeySequence>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -50,6 +52,7 @@ struct KeysRow {
     QString number = {};
     int picks = 2;
     QString clipboard = {};
+    bool card = false; // a card on the clipboard beside the text
     QString criterion = {};
     int selected = 0; // characters selected in a focused text box
     bool findOpen = false;
@@ -337,13 +340,15 @@ private slots:
             u"1"_s, {.picks = 0, .clipboard = quelmar1});
         row("Ctrl+C copies a selection alone", u"TxtTexto"_s, {u"Ctrl+C"_s}, u"1"_s,
             {.picks = 0, .clipboard = u"Q"_s, .selected = 1});
+        row("Ctrl+Shift+C copies the card and the text", u"hscrollBrowser"_s, {u"Ctrl+Shift+C"_s},
+            u"1"_s, {.picks = 0, .clipboard = quelmar1, .card = true});
         row("F3 finds the next from the scroll bar", u"hscrollBrowser"_s, {u"F3"_s}, u" 2"_s,
             {.picks = 0, .criterion = u"Mensagem Like \"*\""_s});
         row("Ctrl+F opens Localizar", u"TxtTexto"_s, {u"Ctrl+F"_s}, u"1"_s,
             {.picks = 0, .findOpen = true});
         row("Ctrl+P prints", u"cmdFechar"_s, {u"Ctrl+P"_s}, u"1"_s, {.picks = 0, .prints = 1});
         row("none of them in another window", u"FrmLocalizar"_s,
-            {back, u"F3"_s, u"Ctrl+P"_s, u"Ctrl+C"_s}, u" 7"_s,
+            {back, u"F3"_s, u"Ctrl+P"_s, u"Ctrl+C"_s, u"Ctrl+Shift+C"_s}, u" 7"_s,
             {.criterion = u"Mensagem Like \"*\""_s, .findOpen = true});
     }
 
@@ -394,6 +399,9 @@ private slots:
         expectConsistent(window,
                          window.currentCollection() == window.secondCollection() ? u'T' : u'Q');
         QCOMPARE(QApplication::clipboard()->text(), row.clipboard);
+        const QMimeData* entry = QApplication::clipboard()->mimeData();
+        const QByteArray png = entry ? entry->data(u"image/png"_s) : QByteArray();
+        QCOMPARE(QImage::fromData(png).size(), row.card ? QSize(1080, 1080) : QSize(0, 0));
         QCOMPARE(run.program.loadedForm<windows::FrmLocalizar>() != nullptr, row.findOpen);
         QCOMPARE(run.services.prints, row.prints);
         QVERIFY(run.services.boxes.empty());

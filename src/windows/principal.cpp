@@ -3,6 +3,7 @@
 #include "data/collection_loader.h"
 #include "data/collections.h"
 #include "data/options.h"
+#include "platform/card/card_picture.h"
 #include "platform/core/conversions.h"
 #include "platform/toolkit/program.h"
 #include "platform/toolkit/window_keys.h"
@@ -24,13 +25,17 @@ constexpr Font arial8{u"Arial", 8.25};
 constexpr Font sansBold8{u"MS Sans Serif", 8.25, true};
 constexpr Font sansBold10{u"MS Sans Serif", 9.75, true};
 
+// The line saying where a message comes from.
+QString sourceLine(const data::CollectionSource& source, std::int16_t number) {
+    return u"— "_s + QString::fromUtf16(source.title) + u", nº "_s + QString::number(number);
+}
+
 // The message exactly as stored, then a line saying where it comes from.
 QString withSource(const QString& text, const data::CollectionSource& source, std::int16_t number) {
     QString copied = text;
     if (!copied.isEmpty() && !copied.endsWith(u'\n'))
         copied += u'\n';
-    return copied + u"— "_s + QString::fromUtf16(source.title) + u", nº "_s +
-           QString::number(number);
+    return copied + sourceLine(source, number);
 }
 
 // What readCollectionsAhead hands over, held by the running program until Form_Load takes it.
@@ -300,6 +305,7 @@ const data::CollectionSource& frmPrincipal::currentSource() const {
 // Keys besides the captions' own, working wherever the focus lies in this window.
 void frmPrincipal::bindKeys() {
     onWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copyMessage(); });
+    onWindowKey(*this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { copyCard(); });
     onWindowKey(*this, QKeySequence(Qt::ALT | Qt::Key_Left),
                 [this] { showAgain(m_history.back()); });
     onWindowKey(*this, QKeySequence(Qt::ALT | Qt::Key_Right),
@@ -310,10 +316,30 @@ void frmPrincipal::bindKeys() {
 }
 
 // What the user selected in the message, or else the whole message with its source.
-void frmPrincipal::copyMessage() {
+QString frmPrincipal::copiedText() const {
     const QString selected = TxtTexto.SelText();
-    ClipboardSetText(selected.isEmpty() ? withSource(TxtTexto.Text(), currentSource(), NuAtual)
-                                        : selected);
+    return selected.isEmpty() ? withSource(TxtTexto.Text(), currentSource(), NuAtual) : selected;
+}
+
+void frmPrincipal::copyMessage() {
+    ClipboardSetText(copiedText());
+}
+
+// The card of the message on display, with the text Ctrl+C copies. A message too long for a
+// card is never cut: the user is told, and gets the text alone.
+void frmPrincipal::copyCard() {
+    const data::CollectionSource& source = currentSource();
+    const std::optional<QByteArray> png = card::cardPng({.message = TxtTexto.Text(),
+                                                         .attribution = sourceLine(source, NuAtual),
+                                                         .title = QString::fromUtf16(source.title),
+                                                         .banner = true});
+    if (png) {
+        ClipboardSetTextAndPng(copiedText(), *png);
+        return;
+    }
+    ClipboardSetText(copiedText());
+    MsgBox(u"Só o texto foi copiado: "_s + card::tooLongForCard(card::defaultSize) + u'.',
+           vbExclamation, u"Quelmar de Orivela"_s);
 }
 
 // Back and forward move the scroll bar, so the message comes up as it does for a scroll.

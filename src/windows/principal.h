@@ -75,7 +75,9 @@ private:
     const data::CollectionSource& currentSource() const;
 
     void bindKeys();
+    QString copiedText() const;
     void copyMessage();
+    void copyCard();
     void showAgain(std::optional<std::int16_t> number);
     void messageShown();
 

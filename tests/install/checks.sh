@@ -66,6 +66,9 @@ check_layout() {
         QuelmarOrivela >/dev/null || fail "a ferramenta instalada não verificou a coleção"
     [[ $("$prefix/bin/quelmar-frase" -n 1) == *"— Quelmar de Orivela, nº 1" ]] ||
         fail "quelmar-frase instalado não mostrou a mensagem nº 1"
+    env -u DISPLAY "$prefix/bin/quelmar-frase" -n 1 --imagem "$work/cartao.png" &&
+        [[ $(png_size "$work/cartao.png") == "1080 1080" ]] ||
+        fail "quelmar-frase instalado não fez o cartão da mensagem nº 1"
     grep -qxF "Exec=\"$prefix/$program_subdir/quelmar-frase\" --do-dia --notificar" \
         "$prefix/$autostart_example" ||
         fail "Exec do exemplo de início automático: $(grep '^Exec=' "$prefix/$autostart_example")"

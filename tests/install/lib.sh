@@ -41,7 +41,7 @@ expected_listing() {
     local size page file
     {
         printf 'bin/%s\n' "${commands[@]}"
-        for file in "${commands[@]}" modulos/quelmar-frase-notificacao.so opcoes quelmar.mdb tarvenas.mdb; do
+        for file in "${commands[@]}" modulos/quelmar-frase-cartao.so modulos/quelmar-frase-notificacao.so opcoes quelmar.mdb tarvenas.mdb; do
             echo "$program_subdir/$file"
         done
         printf '%s\n' "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"

@@ -150,6 +150,8 @@ void drawAll(Output& out) {
 
     out.gif(u"titulo.gif"_s, titleBanner(1));
     out.png(u"titulo@2x.png"_s, titleBanner(2));
+    // The same banner for the top of a message card, sharp on the largest card.
+    out.png(u"titulo_cartao.png"_s, titleBanner(8));
 
     out.png(u"botao.png"_s, nextButton(1, false));
     out.png(u"botao_estado.png"_s, nextButton(1, true));

@@ -3,6 +3,7 @@
 #include "data/collections.h"
 #include "data/options.h"
 #include "data/options_location.h"
+#include "frase/card_output.h"
 #include "frase/notification_module.h"
 #include "frase/request.h"
 #include "frase/selection.h"
@@ -42,6 +43,11 @@ const char* const helpText =
     "  -q, --so-texto                   só o texto, sem a linha com a coleção e o número\n"
     "  -t, --notificar                  mostra a mensagem como notificação da área de\n"
     "                                   trabalho em vez de escrevê-la\n"
+    "      --imagem ARQUIVO.png         grava a mensagem como um cartão (uma imagem PNG) em\n"
+    "                                   vez de escrevê-la; \"-\" manda o PNG para a saída;\n"
+    "                                   com -b, a primeira mensagem achada\n"
+    "      --tamanho LxA                o tamanho do cartão em pixels, de 320x320 a\n"
+    "                                   4096x4096 (senão, 1080x1080)\n"
     "  -h, --help                       mostra esta ajuda\n"
     "  -V, --version                    mostra a versão\n"
     "\n"
@@ -52,6 +58,7 @@ const char* const helpText =
     "  quelmar-frase -b coração         as mensagens com a palavra \"coração\"\n"
     "  quelmar-frase /usr/share/games/fortunes/brasil quelmar\n"
     "                                   uma mensagem das fortunas em português ou do Quelmar\n"
+    "  quelmar-frase -d --imagem bom-dia.png   o cartão da mensagem do dia\n"
     "\n"
     "Saída: 0 quando mostrou a mensagem, 1 quando nenhuma mensagem atende ao pedido ou algo\n"
     "falhou, 2 quando as opções estão erradas.\n";
@@ -87,6 +94,28 @@ int write(const frase::Request& request, const frase::Selection& selection) {
     return frase::commandLine().finish(out);
 }
 
+// The card of the first message chosen, written where the request says: the program's banner
+// on top for our two collections, the file's name for any other source.
+int writeCard(const frase::Request& request, const frase::Message& message,
+              const frase::CardModule& cards) {
+    const QString title = message.source->name();
+    const card::CardContent content{
+        .message = message.text,
+        .attribution = request.textOnly ? QString() : attribution(message),
+        .title = title,
+        .banner = title == QString::fromUtf16(data::quelmarCollection.title) ||
+                  title == QString::fromUtf16(data::tarvenasCollection.title),
+    };
+    const QByteArray png = cards.draw(content, request.cardSize);
+    if (*request.cardFile != u"-") {
+        frase::writeReplacing(png, *request.cardFile);
+        return core::Success;
+    }
+    core::CheckedOutput out(stdout);
+    out.write(std::string_view(png.constData(), png.size()));
+    return frase::commandLine().finish(out);
+}
+
 // -c's collection first, then every source named after the options; with neither, the start-up
 // collection of the options.
 frase::Sources sourcesOf(const frase::Request& request, const QString& programDirectory) {
@@ -101,7 +130,8 @@ frase::Sources sourcesOf(const frase::Request& request, const QString& programDi
     return sources;
 }
 
-int show(const frase::Request& request, const QString& programDirectory) {
+int show(const frase::Request& request, const QString& programDirectory,
+         const frase::CardModule& cards) {
     const frase::Sources sources = sourcesOf(request, programDirectory);
     if (request.choice == frase::Request::Choice::Number && sources.size() > 1)
         core::refuseUsage(
@@ -109,6 +139,8 @@ int show(const frase::Request& request, const QString& programDirectory) {
     const frase::Selection selection = frase::selectMessages(request, sources);
     if (selection.messages.empty())
         core::failCommand(selection.nothing);
+    if (request.cardFile)
+        return writeCard(request, selection.messages.front(), cards);
     if (!request.notify)
         return write(request, selection);
     const frase::Message& message = selection.messages.front();
@@ -134,8 +166,12 @@ int main(int argc, char* argv[]) {
         const frase::Request request = frase::requestFrom(arguments);
         // Qt's own answer is empty when the path is not valid UTF-8.
         const QString programDirectory = core::runningProgramDirectory();
-        QCoreApplication application(argc, argv);
-        return show(request, programDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                        : programDirectory);
+        // A card loads its drawing code, and an application that draws without a display.
+        const frase::CardModule cards(request.cardFile.has_value(), programDirectory);
+        const std::unique_ptr<QCoreApplication> application = cards.application(argc, argv);
+        return show(request,
+                    programDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
+                                               : programDirectory,
+                    cards);
     });
 }

@@ -35,11 +35,21 @@ public:
             m_request.textOnly = true;
         if (option.name == u"notificar")
             m_request.notify = true;
+        if (option.name == u"imagem")
+            m_request.cardFile = option.value;
+        if (option.name == u"tamanho")
+            setCardSize(option);
     }
 
     Request finish() {
         if (m_request.notify && m_request.choice == Request::Choice::Search)
             core::refuseUsage(u"--notificar mostra uma mensagem só e não combina com --buscar."_s);
+        if (m_request.cardFile && m_request.notify)
+            core::refuseUsage(u"--imagem e --notificar não combinam: escolha um dos dois."_s);
+        if (m_sized && !m_request.cardFile)
+            core::refuseUsage(u"--tamanho só vale com --imagem."_s);
+        if (m_request.cardFile && m_request.cardFile->isEmpty())
+            core::refuseUsage(u"--imagem pede o nome do arquivo, ou - para a saída."_s);
         if (m_request.day.isValid() && m_request.choice != Request::Choice::OfTheDay)
             core::refuseUsage(u"--data só vale com --do-dia."_s);
         if (!m_request.day.isValid())
@@ -90,6 +100,25 @@ private:
                 u"--data pede uma data na forma AAAA-MM-DD, não \"%1\"."_s.arg(option.value));
     }
 
+    // "LxA", each side from the smallest to the largest a card may have.
+    void setCardSize(const core::GivenOption& option) {
+        static const QRegularExpression sides(u"^\\s*(\\d{1,5})\\s*[xX×]\\s*(\\d{1,5})\\s*$"_s);
+        const QRegularExpressionMatch match = sides.match(option.value);
+        const QSize size = match.hasMatch()
+                               ? QSize(match.captured(1).toInt(), match.captured(2).toInt())
+                               : QSize();
+        const auto inRange = [](int side) {
+            return side >= card::smallestSide && side <= card::largestSide;
+        };
+        if (!inRange(size.width()) || !inRange(size.height()))
+            core::refuseUsage(u"--tamanho pede LxA, largura e altura de %1 a %2 pixels, não "
+                              u"\"%3\"."_s.arg(card::smallestSide)
+                                  .arg(card::largestSide)
+                                  .arg(option.value));
+        m_request.cardSize = size;
+        m_sized = true;
+    }
+
     void setLength(const core::GivenOption& option) {
         const auto length =
             option.name == u"curtas" ? Request::Length::Short : Request::Length::Long;
@@ -109,6 +138,7 @@ private:
 
     Request m_request;
     QString m_chosenBy;
+    bool m_sized = false;
 };
 
 } // namespace
@@ -125,6 +155,8 @@ const core::CommandLine& commandLine() {
                                                                 {u'd', u"do-dia"_s},
                                                                 {{}, u"data"_s, true},
                                                                 {u't', u"notificar"_s},
+                                                                {{}, u"imagem"_s, true},
+                                                                {{}, u"tamanho"_s, true},
                                                             });
     return line;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/collections.h"
+#include "platform/card/card_content.h"
 #include "platform/core/command_line.h"
 
 #include <QDate>
@@ -29,6 +30,9 @@ struct Request {
     // Where the messages come from, as given after the options: collection names, files and
     // folders. None: the collection of -c.
     QStringList sources;
+    // A card of the message written to this file ("-": standard output) instead of the text.
+    std::optional<QString> cardFile;
+    QSize cardSize = card::defaultSize;
 };
 
 // Messages of at most this many characters are short, as fortune counts them.

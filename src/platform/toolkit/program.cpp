@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <new>
 #include <utility>
 
@@ -150,6 +151,13 @@ void End(int status) {
 
 void ClipboardSetText(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
+}
+
+void ClipboardSetTextAndPng(const QString& text, const QByteArray& png) {
+    auto* entry = new QMimeData;
+    entry->setData(QStringLiteral("image/png"), png);
+    entry->setText(text);
+    QGuiApplication::clipboard()->setMimeData(entry);
 }
 
 const QString& AppPath() {

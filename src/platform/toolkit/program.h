@@ -124,6 +124,9 @@ void Shell(const QString& commandLine, int windowStyle, const LaunchFailed& when
 [[noreturn]] void End(int status = 0);
 // Puts the text on the desktop's clipboard, for pasting elsewhere.
 void ClipboardSetText(const QString& text);
+// Puts a picture and its text on the clipboard as one entry: a chat program takes the picture,
+// an editor the text.
+void ClipboardSetTextAndPng(const QString& text, const QByteArray& png);
 const QString& AppPath();
 
 } // namespace toolkit
