@@ -582,6 +582,9 @@ private slots:
 
     void everyWindowFollowsItsTable() {
         QFETCH(Opener, open);
+        // The program's own run takes the one program there may be at a time.
+        m_program.reset();
+        m_form = nullptr;
         ProgramOnDisk disk;
         disk.run.services.drawNext({0.0f});
         QVERIFY(disk.run.start());
