@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -444,6 +445,31 @@ private slots:
                                   u"tarvenas"_s})
                             .out);
         QCOMPARE(seen.size(), all);
+    }
+
+    // A folder and a file named in bytes that are not UTF-8, given as bash $'...' words so that
+    // the bytes reach the command as they are.
+    void sourcesNamedInBytes() {
+        const Installed installed;
+        const QByteArray folder = QFile::encodeName(installed.path()) + "/pa\xff"
+                                                                        "sta";
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+        QFile file;
+        QVERIFY(file.open(fopen((folder + "/men\xe7"
+                                          "agens")
+                                    .constData(),
+                                "w"),
+                          QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        file.write("de um ok\n");
+        file.close();
+        for (const QByteArray& source : {folder, folder + "/men\xe7"
+                                                          "agens"}) {
+            QString word = u"$'"_s;
+            for (const char byte : source)
+                word += QString::asprintf("\\x%02x", static_cast<unsigned char>(byte));
+            const CommandRun run = installed.runRedirected({u"-q"_s}, word + u"'"_s);
+            QVERIFY2(run.exitCode == 0 && run.out == "de um ok\n", run.transcript());
+        }
     }
 
     // Every match the Find window and find-next reach, in the same order.

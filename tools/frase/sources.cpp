@@ -4,16 +4,20 @@
 #include "data/fortune.h"
 #include "data/options_location.h"
 #include "data/search.h"
+#include "platform/core/file_names.h"
 #include "platform/core/runtime_error.h"
+#include "platform/core/system_errors.h"
 #include "platform/core/text_fold.h"
 #include "platform/database/engine.h"
 #include "platform/database/like.h"
 #include "platform/database/sqlite.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace frase {
 
@@ -95,15 +99,22 @@ private:
     std::shared_ptr<db::Recordset> m_rows;
 };
 
+// Opened by the bytes of its name, so that a file named in any bytes is read.
+void openByBytes(QFile& file, const QString& path) {
+    const int descriptor = ::open(core::bytesOfFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0 || !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        core::raise(ErrorCode::FileNotFound,
+                    u"Não foi possível ler \"%1\": %2."_s.arg(core::displayable(path),
+                                                              core::systemErrorText(errno)));
+}
+
 // A fortune text file, read whole the way quelmar-colecoes criar reads it, in UTF-8 or, when
 // it is not valid UTF-8, Windows-1252.
 class FortuneFile : public Source {
 public:
     explicit FortuneFile(const QString& path) : m_name(QFileInfo(path).fileName()) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            core::raise(ErrorCode::FileNotFound,
-                        u"Não foi possível ler \"%1\": %2."_s.arg(path, file.errorString()));
+        QFile file;
+        openByBytes(file, path);
         // Read as UTF-8, the usual case, in one pass; a file that is not is read again as Auto.
         const auto keep = [this](std::string_view text) { m_messages.emplace_back(text); };
         data::SourceReader reader(keep);
@@ -150,8 +161,9 @@ private:
 };
 
 bool isDatabase(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3", 16);
+    QFile file;
+    openByBytes(file, path);
+    return file.read(16) == QByteArray("SQLite format 3", 16);
 }
 
 // The one table of the file with both columns, in any letter case.
@@ -210,12 +222,12 @@ Sources sourcesNamed(const QString& programDirectory, const QString& argument) {
                                                            : data::tarvenasCollection));
         return sources;
     }
-    const QFileInfo info(argument);
-    if (!info.exists())
+    struct stat info {};
+    if (::stat(core::bytesOfFileName(argument).constData(), &info) != 0)
         core::raise(ErrorCode::FileNotFound,
                     u"\"%1\" não é uma coleção (quelmar ou tarvenas), nem um arquivo ou pasta "
-                    u"que exista."_s.arg(argument));
-    if (!info.isDir()) {
+                    u"que exista."_s.arg(core::displayable(argument)));
+    if (!S_ISDIR(info.st_mode)) {
         sources.push_back(fileSource(argument));
         return sources;
     }
@@ -223,7 +235,8 @@ Sources sourcesNamed(const QString& programDirectory, const QString& argument) {
         sources.push_back(fileSource(path));
     if (sources.empty())
         core::raise(ErrorCode::FileNotFound,
-                    u"a pasta \"%1\" não tem nenhum arquivo de mensagens."_s.arg(argument));
+                    u"a pasta \"%1\" não tem nenhum arquivo de mensagens."_s.arg(
+                        core::displayable(argument)));
     return sources;
 }
 
