@@ -47,8 +47,9 @@ sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS) -L unit
 
-# The tests that run start-up (a worker thread reads the collections) with ThreadSanitizer.
-TSAN_TESTS = test_data test_principal test_localizar test_damaged_files
+# The tests that run start-up (a worker thread reads the collections, then folds their texts)
+# with ThreadSanitizer.
+TSAN_TESTS = test_data test_principal test_localizar test_damaged_files test_recordset
 sanitize-threads: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELMAR_BUILD_BENCHMARKS=OFF \
 	      -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \

@@ -13,7 +13,8 @@ namespace {
 
 class FirstPaintWatcher : public QObject {
 public:
-    using QObject::QObject;
+    FirstPaintWatcher(QObject* parent, std::function<void()> then)
+        : QObject(parent), m_then(std::move(then)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -27,20 +28,25 @@ protected:
     }
 
 private:
-    static void report() {
+    void report() {
         std::fputs(firstPaintLine, stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
-        std::_Exit(EXIT_SUCCESS);
+        m_then();
     }
 
+    std::function<void()> m_then;
     bool m_seen = false;
 };
 
 } // namespace
 
 void exitAfterFirstPaint(QWidget& window) {
-    window.installEventFilter(new FirstPaintWatcher(&window));
+    afterFirstPaint(window, [] { std::_Exit(EXIT_SUCCESS); });
+}
+
+void afterFirstPaint(QWidget& window, std::function<void()> then) {
+    window.installEventFilter(new FirstPaintWatcher(&window, std::move(then)));
 }
 
 } // namespace bench

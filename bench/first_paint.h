@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace bench {
@@ -11,5 +13,8 @@ inline constexpr char firstPaintLine[] = "first frame painted";
 // included), writes firstPaintLine to standard output and ends the process with status 0 at
 // once, without running any destructor, so that tearing down is not part of the figure.
 void exitAfterFirstPaint(QWidget& window);
+
+// The same, except that after writing firstPaintLine it runs `then`, which ends the process.
+void afterFirstPaint(QWidget& window, std::function<void()> then);
 
 } // namespace bench

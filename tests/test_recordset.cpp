@@ -7,14 +7,16 @@
 #include <QFile>
 #include <QTest>
 #include <optional>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using core::ErrorCode;
 
 namespace {
 
-std::shared_ptr<db::Recordset> openSelect(const QString& path, const QString& sql) {
-    return db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(sql);
+std::shared_ptr<db::Recordset> openSelect(const QString& path, const QString& sql,
+                                          db::TextFolding folding = db::TextFolding::WhileReading) {
+    return db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(sql, folding);
 }
 
 int numberAtCurrentRow(db::Recordset& rows) {
@@ -80,6 +82,51 @@ private slots:
             rows->FindNext(criterion);
         }
         QCOMPARE(found, numbers);
+    }
+
+    // Texts kept as read, read and found as texts folded while reading: before the fold (the first
+    // find folds), while another thread folds, and after.
+    void textsFoldedLater_data() {
+        QTest::addColumn<QString>("whoFolds");
+        QTest::newRow("the first find") << u"find"_s;
+        QTest::newRow("another thread meanwhile") << u"thread"_s;
+        QTest::newRow("a call before") << u"call"_s;
+    }
+
+    void textsFoldedLater() {
+        QFETCH(QString, whoFolds);
+        const auto rows =
+            openSelect(m_path, u"Select * From Frases Order By Numero"_s, db::TextFolding::Later);
+        std::thread folder;
+        if (whoFolds == u"thread")
+            folder = std::thread([&] { rows->FoldTexts(); });
+        if (whoFolds == u"call")
+            rows->FoldTexts();
+        QCOMPARE(rows->TextBytesAt(1, 1), std::string("Coração leve"));
+        rows->FindFirst(u"Mensagem Like \"*coracao*\""_s);
+        if (folder.joinable())
+            folder.join();
+        QVERIFY(!rows->NoMatch());
+        QCOMPARE(numberAtCurrentRow(*rows), 2);
+        QCOMPARE(rows->Fields(u"mensagem").Value().text(), u"Coração leve"_s);
+    }
+
+    // Folded slice by slice, the room of the texts already folded given back: every text, the
+    // last ones too, still reads and finds whole.
+    void manyTextsFoldedLater() {
+        const QString path = m_scratch.file(u"muitas.db"_s);
+        runSql(path,
+               u"CREATE TABLE T (Numero INTEGER, mensagem TEXT);"
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 9000)"
+               " INSERT INTO T SELECT i, 'Mensagem ' || i || ' do coração' FROM n;"_s);
+        const auto rows =
+            openSelect(path, u"Select * From T Order By Numero"_s, db::TextFolding::Later);
+        rows->FoldTexts();
+        for (int row = 0; row < rows->RecordCount(); ++row)
+            QCOMPARE(rows->TextBytesAt(row, 1),
+                     "Mensagem " + std::to_string(row + 1) + " do coração");
+        rows->FindFirst(u"Mensagem Like \"* 9000 do coracao\""_s);
+        QCOMPARE(rows->AbsolutePosition(), 8999);
     }
 
     void missLeavesTheCurrentRow() {
@@ -242,7 +289,8 @@ private slots:
         if (!sql.isEmpty())
             runSql(path, sql);
         const QString stored = u"SELECT IniCom || '/' || SegTem FROM opcoes LIMIT 1"_s;
-        const auto rows = db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
+        const auto rows =
+            db::DBEngine().Workspaces(0).OpenDatabase(path)->OpenRecordset(u"opcoes"_s);
         QString description;
         {
             std::optional<LockHolder> lock;

@@ -27,25 +27,30 @@ CollectionLoader::CollectionLoader(QString programDirectory)
                                                     locateCollection(m_directory, *m_sources[0]),
                                                     locateCollection(m_directory, *m_sources[1])} {
     // With an engine that cannot be used from two threads, or no thread to be had, the same
-    // steps run here and now, their faults kept all the same.
+    // steps run here and now, their faults kept all the same, and the first finds fold.
     if (db::objectsMayChangeThreads()) {
         try {
-            m_worker = std::thread(&CollectionLoader::work, this);
+            m_worker = std::thread(&CollectionLoader::work, this, true);
             return;
         } catch (const std::system_error&) {
         }
     }
-    work();
+    work(false);
 }
 
 CollectionLoader::~CollectionLoader() {
-    m_stopping = true;
+    {
+        const std::lock_guard guard(m_lock);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
     if (m_worker.joinable())
         m_worker.join();
 }
 
-void CollectionLoader::work() {
+void CollectionLoader::work(bool thenFold) {
     std::array<Outcome, 2> outcomes;
+    std::array<std::shared_ptr<db::Recordset>, 2> read;
     std::size_t handedOver = 0;
     const auto handOverUpTo = [&](std::size_t end) {
         for (; handedOver < end; ++handedOver)
@@ -58,10 +63,39 @@ void CollectionLoader::work() {
             return handOverUpTo(outcomes.size());
     }
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        if (m_stopping || !attempt(outcomes[i].rows, outcomes[i].readFault,
-                                   [&] { return openRows(*outcomes[i].database, *m_sources[i]); }))
+        if (m_stopping || !attempt(outcomes[i].rows, outcomes[i].readFault, [&] {
+                return openRows(*outcomes[i].database, *m_sources[i], db::TextFolding::Later);
+            }))
             return handOverUpTo(outcomes.size());
+        read[i] = outcomes[i].rows;
         handOverUpTo(i + 1);
+    }
+    if (thenFold)
+        fold(read);
+}
+
+// A fold that fails (out of memory) is left to the first find, which folds again and reports it.
+void CollectionLoader::startFolding() {
+    {
+        const std::lock_guard guard(m_lock);
+        m_mayFold = true;
+    }
+    m_wake.notify_one();
+}
+
+void CollectionLoader::fold(const std::array<std::shared_ptr<db::Recordset>, 2>& rows) {
+    {
+        std::unique_lock guard(m_lock);
+        m_wake.wait(guard, [this] { return m_mayFold || m_stopping; });
+    }
+    for (const auto& collection : rows) {
+        if (m_stopping)
+            return;
+        try {
+            collection->FoldTexts();
+        } catch (...) {
+            return;
+        }
     }
 }
 

@@ -99,9 +99,10 @@ std::shared_ptr<db::Database> openCollectionFile(const QString& path,
     }
 }
 
-std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source) {
+std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source,
+                                        db::TextFolding folding) {
     try {
-        return database.OpenRecordset(QString::fromUtf16(source.rowSource));
+        return database.OpenRecordset(QString::fromUtf16(source.rowSource), folding);
     } catch (const db::sqlite::TimeLimitExceeded& error) {
         collectionError(ErrorCode::CollectionUnusable, database.Name(), source,
                         QStringLiteral("não pode ser usada: %1.").arg(error.cause()));

@@ -38,7 +38,8 @@ std::shared_ptr<db::Database> openCollectionFile(const QString& path,
 // The collection's rows in number order. A table without a Numero column is error 106, and
 // rows that take longer to read than any file of messages could (a view without end, a file
 // of gigabytes) error 113 saying so with the file's size, both named as the collection's fault.
-std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source);
+std::shared_ptr<db::Recordset> openRows(db::Database& database, const CollectionSource& source,
+                                        db::TextFolding folding = db::TextFolding::WhileReading);
 
 // floor(total * r + 1) for 0 <= r < 1: the count taken to single precision, the product and
 // the sum in double precision, where both are exact. The result lies in 1..total.

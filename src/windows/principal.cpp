@@ -13,6 +13,8 @@
 #include "windows/rel.h"
 #include "windows/sobre.h"
 
+#include <QMetaObject>
+
 namespace windows {
 
 using namespace core;
@@ -138,6 +140,8 @@ frmPrincipal::frmPrincipal()
     bindKeys();
 }
 
+frmPrincipal::~frmPrincipal() = default;
+
 void frmPrincipal::readCollectionsAhead(Program& program,
                                         std::unique_ptr<data::CollectionLoader> collections) {
     program.global<CollectionsReadAhead>().collections = std::move(collections);
@@ -146,9 +150,11 @@ void frmPrincipal::readCollectionsAhead(Program& program,
 // Start-up. The options file is opened before the collections, so that a missing one is what
 // gets reported; its fields are read only once both collections are open. The collections are
 // read on a worker thread, mostly while Qt starts; each step below takes its result, or raises
-// the fault met getting it, so faults come at the same steps as if they were read here.
+// the fault met getting it, so faults come at the same steps as if they were read here. The
+// worker goes on folding their texts for finds after the window is shown.
 void frmPrincipal::Form_Load() {
-    const std::unique_ptr<data::CollectionLoader> colecoes = collectionsOf(AppPath());
+    m_collections = collectionsOf(AppPath());
+    data::CollectionLoader* colecoes = m_collections.get();
     data::OptionsHandles options = data::openOptions(db::DBEngine(), AppPath());
     Module1& globals = module1();
     globals.dbOpcoes = options.database;
@@ -175,6 +181,17 @@ void frmPrincipal::Form_Load() {
     hscrollBrowser.setMax(TotMensagens);
     m_history.clear();
     showRandomMessage();
+}
+
+// The collections' texts are folded for finds once the first frame is done (the queued call
+// runs after the whole pass, children included), so that folding never delays it.
+void frmPrincipal::paintEvent(QPaintEvent* event) {
+    Form::paintEvent(event);
+    if (m_collections && !m_foldingStarted) {
+        m_foldingStarted = true;
+        QMetaObject::invokeMethod(
+            this, [this] { m_collections->startFolding(); }, Qt::QueuedConnection);
+    }
 }
 
 void frmPrincipal::Form_Unload() {

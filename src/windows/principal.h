@@ -34,6 +34,7 @@ public:
     static const toolkit::FormLayout layout;
 
     frmPrincipal();
+    ~frmPrincipal() override;
 
     // Hands the program the collections already being read for its start-up, so that Form_Load
     // takes them from there rather than starting to read only then.
@@ -74,6 +75,8 @@ private:
     void showFindWindow();
     const data::CollectionSource& currentSource() const;
 
+    void paintEvent(QPaintEvent* event) override;
+
     void bindKeys();
     QString copiedText() const;
     void copyMessage();
@@ -103,6 +106,9 @@ private:
     std::shared_ptr<db::Recordset> rsTarvenas;
     std::shared_ptr<db::Recordset> rsAtual;
 
+    // Still folding the collections' texts for finds once the window is shown.
+    std::unique_ptr<data::CollectionLoader> m_collections;
+    bool m_foldingStarted = false;
     MessageHistory m_history;
     toolkit::LiveRegion m_liveRegion;
 };

@@ -11,7 +11,7 @@ FoldedTexts::Text FoldedTexts::store(std::string_view original) {
         text::foldKeepingChanges(original, m_folded, m_encoded);
     const std::uint32_t length = static_cast<std::uint32_t>(original.size());
     const bool whole =
-        !changes || *changes >= keptWhole || m_encoded.size() > sizeof length + original.size();
+        !changes || *changes >= notFolded || m_encoded.size() > sizeof length + original.size();
     if (whole) {
         m_encoded.assign(reinterpret_cast<const char*>(&length), sizeof length);
         m_encoded += original;
@@ -21,7 +21,20 @@ FoldedTexts::Text FoldedTexts::store(std::string_view original) {
             whole ? keptWhole : static_cast<std::uint16_t>(*changes)};
 }
 
+FoldedTexts::Text FoldedTexts::keep(std::string_view original) {
+    const std::string_view stored = m_arena.store(original, {});
+    return {stored.data(), static_cast<std::uint32_t>(original.size()), notFolded};
+}
+
+FoldedTexts::Text FoldedTexts::fold(const Text& text) {
+    if (text.isFolded())
+        return store(original(text));
+    return store(std::string_view(text.data, text.foldedLength));
+}
+
 std::string FoldedTexts::original(const Text& text) {
+    if (!text.isFolded())
+        return std::string(text.data, text.foldedLength);
     const char* after = text.data + text.foldedLength;
     if (text.changes != keptWhole)
         return text::unfold(text.folded(), after, text.changes);

@@ -14,8 +14,9 @@ public:
         : m_connection(std::move(connection)) {}
 
     // `source` is a table name (the recordset can then be changed) or a Select statement.
-    std::shared_ptr<Recordset> OpenRecordset(const QString& source) {
-        return std::make_shared<Recordset>(m_connection, source);
+    std::shared_ptr<Recordset> OpenRecordset(const QString& source,
+                                             TextFolding folding = TextFolding::WhileReading) {
+        return std::make_shared<Recordset>(m_connection, source, folding);
     }
     const QString& Name() const { return m_connection->path(); }
 

@@ -4,7 +4,10 @@
 #include "platform/database/sqlite.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace db {
@@ -24,6 +27,18 @@ bool isBooleanType(const char* declared) {
 }
 
 } // namespace
+
+// Texts kept as read, and who folds them. They change slice by slice, under the lock, and
+// never again once all are folded.
+struct Recordset::LaterFolding {
+    std::mutex lock;
+    std::condition_variable settled;
+    bool folding = false; // under the lock
+    std::atomic<bool> folded{false};
+    std::size_t expectedBytes = 0;
+    // Where the texts go as they are folded; the recordset's store once all are.
+    core::FoldedTexts store;
+};
 
 // ---- Field --------------------------------------------------------------------------------
 
@@ -45,9 +60,13 @@ void Field::setValue(const Variant& value) {
 
 // ---- loading ------------------------------------------------------------------------------
 
-Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source)
+// Only a statement's rows, which nothing changes, may keep their texts as read.
+Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source,
+                     TextFolding folding)
     : m_connection(std::move(connection)), m_source(source) {
     if (startsWithSelect(source)) {
+        if (folding == TextFolding::Later)
+            m_laterFolding = std::make_unique<LaterFolding>();
         load(source, 0);
         return;
     }
@@ -74,6 +93,9 @@ Recordset::Recordset(std::shared_ptr<sqlite::Connection> connection, const QStri
     }
 }
 
+// LaterFolding is whole only here.
+Recordset::~Recordset() = default;
+
 void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     sqlite::Statement statement(*m_connection, sql);
     sqlite3_stmt* handle = statement.handle();
@@ -88,6 +110,8 @@ void Recordset::load(const QString& sql, int hiddenLeadingColumns) {
     const auto fileSize = static_cast<std::size_t>(
         std::clamp(m_connection->fileSize(), qint64{0}, largestSingleBlock));
     m_texts.expect(fileSize);
+    if (m_laterFolding)
+        m_laterFolding->expectedBytes = fileSize;
     // Hardly a row takes less of the file than this. Room for that many is set aside at once, so
     // that the cells are not copied again and again as they grow, each copy leaving its old room
     // behind in the heap; room never filled takes no memory.
@@ -120,7 +144,9 @@ void Recordset::storeRow(sqlite3_stmt* handle, int hiddenLeadingColumns, std::ve
             cell.binary = type == SQLITE_BLOB;
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, i));
             const auto length = static_cast<std::size_t>(sqlite3_column_bytes(handle, i));
-            const core::FoldedTexts::Text stored = m_texts.store(std::string_view(text, length));
+            const std::string_view read(text, length);
+            const core::FoldedTexts::Text stored =
+                m_laterFolding ? m_texts.keep(read) : m_texts.store(read);
             cell.type = Variant::Type::Text;
             cell.text = stored.data;
             cell.foldedLength = stored.foldedLength;
@@ -151,12 +177,86 @@ Variant Recordset::ValueAt(int row, int column) const {
     case Variant::Type::Boolean:
         return Variant(cell.integer != 0);
     case Variant::Type::Text: {
-        const std::string text = core::FoldedTexts::original(storedText(cell));
+        const std::string text = originalText(cell);
         return Variant(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
     default:
         return Variant();
     }
+}
+
+std::string Recordset::TextBytesAt(int row, int column) const {
+    const Cell& cell = m_cells[cellIndex(row, column)];
+    return cell.type == Variant::Type::Text ? originalText(cell) : std::string();
+}
+
+std::string Recordset::originalText(const Cell& cell) const {
+    if (m_laterFolding && !m_laterFolding->folded.load(std::memory_order_acquire)) {
+        const std::lock_guard guard(m_laterFolding->lock);
+        return core::FoldedTexts::original(storedText(cell));
+    }
+    return core::FoldedTexts::original(storedText(cell));
+}
+
+void Recordset::FoldTexts() {
+    LaterFolding* later = m_laterFolding.get();
+    if (!later || later->folded.load(std::memory_order_acquire))
+        return;
+    std::unique_lock guard(later->lock);
+    later->settled.wait(guard, [later] { return !later->folding; });
+    if (later->folded.load(std::memory_order_relaxed))
+        return;
+    later->folding = true;
+    guard.unlock();
+    try {
+        foldKeptTexts(*later);
+    } catch (...) {
+        guard.lock();
+        later->folding = false;
+        later->settled.notify_all();
+        throw;
+    }
+    guard.lock();
+    m_texts = std::move(later->store);
+    later->folding = false;
+    later->folded.store(true, std::memory_order_release);
+    later->settled.notify_all();
+}
+
+// Slice after slice, each slice's kept texts given back as their folded forms take over, so
+// that both forms of a whole collection are never held at once. Only this thread changes the
+// cells' texts, and only under the lock: it reads them without it, while the recordset's own
+// thread may read them too, under the lock.
+void Recordset::foldKeptTexts(LaterFolding& later) {
+    constexpr std::size_t sliceCells = 4096;
+    const auto kept = [](const Cell& cell) {
+        return cell.type == Variant::Type::Text && cell.textChanges == core::FoldedTexts::notFolded;
+    };
+    later.store.expect(later.expectedBytes);
+    std::vector<core::FoldedTexts::Text> folded;
+    for (std::size_t begin = 0; begin < m_cells.size(); begin += sliceCells) {
+        const std::size_t end = std::min(m_cells.size(), begin + sliceCells);
+        folded.clear();
+        for (std::size_t i = begin; i < end; ++i)
+            if (kept(m_cells[i]))
+                folded.push_back(later.store.fold(storedText(m_cells[i])));
+        const std::lock_guard guard(later.lock);
+        auto next = folded.begin();
+        for (std::size_t i = begin; i < end; ++i)
+            if (kept(m_cells[i]))
+                adoptFolded(m_cells[i], *next++);
+        // Kept texts lie in the order of their cells.
+        const auto firstLeft = std::find_if(m_cells.begin() + end, m_cells.end(), kept);
+        if (firstLeft != m_cells.end())
+            m_texts.release(firstLeft->text);
+    }
+}
+
+// Only the text members change: the other thread may be reading the cell's type meanwhile.
+void Recordset::adoptFolded(Cell& cell, const core::FoldedTexts::Text& folded) {
+    cell.text = folded.data;
+    cell.foldedLength = folded.foldedLength;
+    cell.textChanges = folded.changes;
 }
 
 // ---- position and fields ------------------------------------------------------------------
@@ -241,6 +341,7 @@ void Recordset::find(QStringView text, int fromRow) {
         if (row >= fromRow && row < rowCount() && row == std::trunc(row))
             found = static_cast<int>(row);
     } else {
+        FoldTexts();
         for (int row = fromRow; row < rowCount() && !found; ++row)
             if (criterion.matches(m_cells[cellIndex(row, column)]))
                 found = row;

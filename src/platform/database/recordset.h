@@ -21,6 +21,14 @@ class Connection;
 }
 class Recordset;
 
+// When the texts of a recordset's rows are folded for finds.
+enum class TextFolding {
+    WhileReading,
+    // Kept as read, then folded by FoldTexts or by the first find, whichever comes first:
+    // reading the rows costs little more than copying them.
+    Later,
+};
+
 // One column of the current row, reached by name.
 class Field {
 public:
@@ -40,7 +48,9 @@ private:
 // order. Finds run over the rows in memory; a table's recordset can change its current row.
 class Recordset {
 public:
-    Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source);
+    Recordset(std::shared_ptr<sqlite::Connection> connection, const QString& source,
+              TextFolding folding = TextFolding::WhileReading);
+    ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
@@ -55,6 +65,9 @@ public:
     void FindFirst(QStringView criterion);
     void FindNext(QStringView criterion);
     bool NoMatch() const { return m_noMatch; }
+    // Folds the texts kept as read (TextFolding::Later), once; a call meanwhile waits for it.
+    // One other thread may call it while the recordset's own thread goes on using it.
+    void FoldTexts();
 
     Field Fields(QStringView name);
     int FieldCount() const { return static_cast<int>(m_columnNames.size()); }
@@ -69,11 +82,7 @@ public:
     bool IsBinaryAt(int row, int column) const { return m_cells[cellIndex(row, column)].binary; }
     // A text's bytes exactly as stored, even where they are not valid UTF-8; empty for a cell
     // that holds no text.
-    std::string TextBytesAt(int row, int column) const {
-        const Cell& cell = m_cells[cellIndex(row, column)];
-        return cell.type == Variant::Type::Text ? core::FoldedTexts::original(storedText(cell))
-                                                : std::string();
-    }
+    std::string TextBytesAt(int row, int column) const;
 
     void Edit();
     void Update();
@@ -85,6 +94,7 @@ public:
 
 private:
     friend class Field;
+    struct LaterFolding;
 
     int rowCount() const {
         return static_cast<int>(m_cells.size() / std::max<std::size_t>(1, m_columnNames.size()));
@@ -104,6 +114,9 @@ private:
         return {cell.text, cell.foldedLength, cell.textChanges};
     }
     bool numberedFromOne(int column) const;
+    std::string originalText(const Cell& cell) const;
+    void foldKeptTexts(LaterFolding& later);
+    static void adoptFolded(Cell& cell, const core::FoldedTexts::Text& folded);
     void find(QStringView criterion, int fromRow);
     const criteria::Criterion& compiled(QStringView criterion);
 
@@ -116,6 +129,8 @@ private:
     std::vector<Cell> m_cells; // row after row
     std::vector<std::int64_t> m_rowIds;
     core::FoldedTexts m_texts;
+    // Only while texts are kept as read; never released, since another thread may wait on it.
+    std::unique_ptr<LaterFolding> m_laterFolding;
     int m_current = 0;
     bool m_noMatch = false;
 

@@ -46,7 +46,7 @@ private:
 QString describe(const Variant& value);
 
 // A value as a recordset keeps it in memory. A text is kept folded, ready for finds, and rebuilt
-// when its value is read (core::FoldedTexts).
+// when its value is read (core::FoldedTexts); or, until its recordset folds it, as it was read.
 struct Cell {
     Variant::Type type = Variant::Type::Null;
     bool binary = false;            // a text that was stored as a blob
