@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,30 +50,22 @@ void writeReplacing(const QByteArray& png, const QString& file) {
 }
 
 CardModule::CardModule(bool wanted, const QString& programDirectory) {
-    if (!wanted)
-        return;
-    const QString path = programDirectory + u'/' + QLatin1StringView(card::moduleFileName);
-    m_module = dlopen(core::bytesOfFileName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (m_module == nullptr)
-        m_missing = u"os cartões precisam de %1, que não pôde ser carregado: %2"_s.arg(
-            core::displayable(path), QString::fromLocal8Bit(dlerror()));
+    if (wanted)
+        m_module.emplace(programDirectory, card::moduleFileName);
 }
 
 std::unique_ptr<QCoreApplication> CardModule::application(int& argc, char** argv) const {
-    if (m_module != nullptr)
-        if (auto make =
-                reinterpret_cast<card::MakeApplication>(dlsym(m_module, card::makeApplicationName)))
+    if (m_module)
+        if (const auto make = m_module->entry<card::MakeApplication>(card::makeApplicationName))
             return std::unique_ptr<QCoreApplication>(make(argv));
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 QByteArray CardModule::draw(const card::CardContent& content, QSize size) const {
-    const auto draw = m_module == nullptr
-                          ? nullptr
-                          : reinterpret_cast<card::Draw>(dlsym(m_module, card::drawName));
+    const auto draw = m_module ? m_module->entry<card::Draw>(card::drawName) : nullptr;
     if (draw == nullptr)
-        core::failCommand(
-            (m_missing.isEmpty() ? u"o módulo dos cartões não desenha"_s : m_missing) + u'.');
+        core::failCommand(u"os cartões não puderam ser feitos: %1."_s.arg(
+            m_module ? m_module->failure() : u"o módulo dos cartões não foi pedido"_s));
     QByteArray png;
     if (!draw(&content, size, &png))
         core::failCommand(card::tooLongForCard(size) +

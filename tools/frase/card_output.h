@@ -1,11 +1,13 @@
 #pragma once
 
+#include "frase/program_module.h"
 #include "platform/card/card_content.h"
 
 #include <QCoreApplication>
 #include <QSize>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace frase {
 
@@ -23,8 +25,7 @@ public:
     QByteArray draw(const card::CardContent& content, QSize size) const;
 
 private:
-    void* m_module = nullptr;
-    QString m_missing; // why the module could not be loaded
+    std::optional<ProgramModule> m_module;
 };
 
 // Puts `png` at `file` through a temporary file beside it, replacing a regular file and

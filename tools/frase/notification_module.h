@@ -8,7 +8,7 @@ namespace frase {
 // puts into `failure` what frase::notify returns. It sits in a folder of its own: a shared object
 // right in a folder of /usr/lib would make the package run ldconfig, which a private module does
 // not need.
-inline constexpr char16_t notificationModule[] = u"/modulos/quelmar-frase-notificacao.so";
+inline constexpr char notificationModule[] = "modulos/quelmar-frase-notificacao.so";
 inline constexpr char notificationEntry[] = "quelmar_frase_notify";
 using NotificationEntry = void (*)(const QString* summary, const QString* body,
                                    const QString* iconName, QString* failure);
